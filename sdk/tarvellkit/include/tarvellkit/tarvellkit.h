@@ -1,0 +1,317 @@
+/*
+ * tarvellkit: access to an Android phone attached by USB.
+ *
+ * The library runs adb, detects phones on USB, installs and talks to the
+ * companion service on the phone over an adb-forwarded TCP port, and decodes
+ * its records. Everything is reached through the flat C functions below.
+ *
+ * Conventions that hold for every export unless its comment says otherwise:
+ *
+ *  - Results are 32-bit signed integers: 0 success, -1 failure; counts and
+ *    progress values are non-negative. A few exports have further negative
+ *    codes, stated with them.
+ *  - Text crosses the interface as NUL-terminated narrow strings. The library
+ *    does not convert text: record fields hold the bytes the phone sent
+ *    (UTF-8 in practice), and paths are passed to the file system as given.
+ *    The library never changes the process locale.
+ *  - Output goes into buffers the caller supplies (their sizes are stated with
+ *    each export), or stays in stores owned by the library that the caller
+ *    reads until the next refresh of the same kind.
+ *  - No export throws; no export shows anything to a user. Failures are
+ *    reported through results and the log file
+ *    (<documents folder>/LogFiles/tarvell.log, mirrored to standard error).
+ *  - All state is process-wide. Exports may be called from several threads;
+ *    where an export must not run beside another, its comment says so.
+ *
+ * Record layouts are packed on 4 bytes. The pointer-free records keep fixed
+ * sizes and offsets (checked at compile time below); records that hold
+ * pointers keep their field order.
+ */
+#ifndef TARVELLKIT_H
+#define TARVELLKIT_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#if defined(TARVELLKIT_BUILDING)
+#define TARVELL_API __declspec(dllexport)
+#else
+#define TARVELL_API __declspec(dllimport)
+#endif
+#else
+#define TARVELL_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+#define TARVELL_STATIC_ASSERT(cond, msg) static_assert(cond, msg)
+extern "C" {
+#else
+#define TARVELL_STATIC_ASSERT(cond, msg) _Static_assert(cond, msg)
+#endif
+
+/* ======================================================================
+ * Record layouts
+ * ====================================================================== */
+
+#pragma pack(push, 4)
+
+/* One row of the adb device table: 512 bytes of NUL-terminated text. */
+typedef struct AdbDeviceEntry {
+    char serial[64];        /* adb serial of the phone */
+    char state[64];         /* adb state text, e.g. "device", "unauthorized" */
+    char manufacturer[128]; /* getprop ro.product.manufacturer, with its line end */
+    char model[64];         /* getprop ro.product.model */
+    char release[64];       /* getprop ro.build.version.release */
+    char releaseRead[64];   /* where the release text is first read */
+    char pda[64];           /* getprop ro.build.PDA */
+} AdbDeviceEntry;
+
+/* One text message of the message store. Strings are library-owned heap
+ * copies; a field whose tag did not arrive is NULL. */
+typedef struct SmsRecord {
+    char* id;
+    char* personName;
+    char* address;
+    char* body;
+    char* date; /* "YYYY-MM-DD HH:MM:SS" */
+    char* type; /* a value above 4 is stored as "4" */
+    char* read;
+    char* threadId;
+    char* contactId; /* contact matched by number, NULL when none */
+    int32_t reserved1;
+    int32_t reserved2;
+    struct SmsRecord* next;
+} SmsRecord;
+
+/* One contact of the contact store. */
+typedef struct ContactRecord {
+    char* contactId;
+    char* name;
+    char* lastName;
+    char* nickName;
+    char* mobilePhone;
+    char* homePhone;
+    char* workPhone;
+    char* homePage;
+    char* homeEmail;
+    char* birthday;
+    char* groupName;
+    char* note;
+    char* organization;
+    char* department;
+    char* createDate;
+    char* reserved;
+    char* homeAddress;
+    char* workAddress;
+    char* homeFax;
+    char* workFax;
+    char* workEmail;
+    int32_t reserved1;
+    int32_t reserved2;
+    struct ContactRecord* next;
+} ContactRecord;
+
+/* One entry of the call-log store. */
+typedef struct CallLogRecord {
+    char* id;
+    char* name;
+    char* number;
+    char* date;
+    char* type; /* a value above 4 is stored as "4" */
+    char* duration;
+    char* reserved;
+    int32_t reserved1;
+    int32_t photoId; /* always 0 */
+    struct CallLogRecord* next;
+} CallLogRecord;
+
+/* A link from a grouping to a record of a store (SmsRecord or CallLogRecord). */
+typedef struct TempGroupMember {
+    void* record;
+    struct TempGroupMember* next;
+} TempGroupMember;
+
+/* One conversation of the message grouping. Walk it from firstMember. */
+typedef struct SmsTempGroup {
+    TempGroupMember* firstMember;
+    TempGroupMember* foundingMember;
+    int64_t newestTime; /* seconds since 1970, 0 when no member had a date */
+    struct SmsTempGroup* next;
+} SmsTempGroup;
+
+/* One number of the call-log grouping. */
+typedef struct CallLogTempGroup {
+    TempGroupMember* firstMember;
+    TempGroupMember* lastMember;
+    struct CallLogTempGroup* next;
+} CallLogTempGroup;
+
+/* Detail records: caller-owned, filled by the library. Text fields are
+ * always NUL-terminated; longer values are cut. */
+typedef struct PhotoInfo {
+    int32_t id;
+    char title[256];
+    char path[1024];
+    int64_t size;
+    int64_t modifiedTime;
+    int64_t createdTime;
+} PhotoInfo;
+
+typedef struct MusicInfo {
+    int32_t id;
+    int32_t albumId;
+    char title[256];
+    char album[256];
+    char artist[256];
+    char path[1024];
+    int64_t duration; /* seconds */
+    int64_t size;
+    int64_t modifiedTime;
+    int64_t createdTime;
+} MusicInfo;
+
+typedef struct VideoInfo {
+    int32_t id;
+    char title[256];
+    char displayName[256];
+    char path[1024];
+    int64_t duration; /* seconds */
+    int64_t size;
+    int64_t modifiedTime;
+    int64_t createdTime;
+} VideoInfo;
+
+typedef struct AppInfo {
+    int32_t reserved;
+    char packageName[256];
+    char className[256];
+    char appName[256];
+    char version[256];
+    int32_t versionCode;
+    int32_t systemApp;
+    int32_t sdcardApp;
+    int32_t cacheSize;
+    int32_t dataSize;
+    int32_t codeSize;
+    int32_t totalSize;
+    int64_t installTime;
+    int64_t lastUpdateTime;
+    char permissions[128];
+} AppInfo;
+
+typedef struct DeviceInfoRecord {
+    char manufacturer[128];
+    char serial[64];
+    char model[64];
+    char release[64];
+    char baseband[64]; /* not filled by the library */
+    int64_t memTotal;
+    int64_t memAvail;
+    int32_t battery;
+    int64_t phoneTotal;
+    int64_t phoneAvail;
+    int64_t sdTotal;
+    int64_t sdAvail;
+} DeviceInfoRecord;
+
+#pragma pack(pop)
+
+/* Layout checks: these records cross between deliverables byte for byte. */
+TARVELL_STATIC_ASSERT(sizeof(AdbDeviceEntry) == 512, "AdbDeviceEntry size");
+TARVELL_STATIC_ASSERT(offsetof(AdbDeviceEntry, state) == 64, "AdbDeviceEntry.state");
+TARVELL_STATIC_ASSERT(offsetof(AdbDeviceEntry, manufacturer) == 128, "AdbDeviceEntry.manufacturer");
+TARVELL_STATIC_ASSERT(offsetof(AdbDeviceEntry, model) == 256, "AdbDeviceEntry.model");
+TARVELL_STATIC_ASSERT(offsetof(AdbDeviceEntry, release) == 320, "AdbDeviceEntry.release");
+TARVELL_STATIC_ASSERT(offsetof(AdbDeviceEntry, releaseRead) == 384, "AdbDeviceEntry.releaseRead");
+TARVELL_STATIC_ASSERT(offsetof(AdbDeviceEntry, pda) == 448, "AdbDeviceEntry.pda");
+
+TARVELL_STATIC_ASSERT(sizeof(PhotoInfo) == 1308, "PhotoInfo size");
+TARVELL_STATIC_ASSERT(offsetof(PhotoInfo, title) == 4, "PhotoInfo.title");
+TARVELL_STATIC_ASSERT(offsetof(PhotoInfo, path) == 260, "PhotoInfo.path");
+TARVELL_STATIC_ASSERT(offsetof(PhotoInfo, size) == 1284, "PhotoInfo.size");
+TARVELL_STATIC_ASSERT(offsetof(PhotoInfo, modifiedTime) == 1292, "PhotoInfo.modifiedTime");
+TARVELL_STATIC_ASSERT(offsetof(PhotoInfo, createdTime) == 1300, "PhotoInfo.createdTime");
+
+TARVELL_STATIC_ASSERT(sizeof(MusicInfo) == 1832, "MusicInfo size");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, albumId) == 4, "MusicInfo.albumId");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, title) == 8, "MusicInfo.title");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, album) == 264, "MusicInfo.album");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, artist) == 520, "MusicInfo.artist");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, path) == 776, "MusicInfo.path");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, duration) == 1800, "MusicInfo.duration");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, size) == 1808, "MusicInfo.size");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, modifiedTime) == 1816, "MusicInfo.modifiedTime");
+TARVELL_STATIC_ASSERT(offsetof(MusicInfo, createdTime) == 1824, "MusicInfo.createdTime");
+
+TARVELL_STATIC_ASSERT(sizeof(VideoInfo) == 1572, "VideoInfo size");
+TARVELL_STATIC_ASSERT(offsetof(VideoInfo, title) == 4, "VideoInfo.title");
+TARVELL_STATIC_ASSERT(offsetof(VideoInfo, displayName) == 260, "VideoInfo.displayName");
+TARVELL_STATIC_ASSERT(offsetof(VideoInfo, path) == 516, "VideoInfo.path");
+TARVELL_STATIC_ASSERT(offsetof(VideoInfo, duration) == 1540, "VideoInfo.duration");
+TARVELL_STATIC_ASSERT(offsetof(VideoInfo, size) == 1548, "VideoInfo.size");
+TARVELL_STATIC_ASSERT(offsetof(VideoInfo, modifiedTime) == 1556, "VideoInfo.modifiedTime");
+TARVELL_STATIC_ASSERT(offsetof(VideoInfo, createdTime) == 1564, "VideoInfo.createdTime");
+
+TARVELL_STATIC_ASSERT(sizeof(AppInfo) == 1200, "AppInfo size");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, packageName) == 4, "AppInfo.packageName");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, className) == 260, "AppInfo.className");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, appName) == 516, "AppInfo.appName");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, version) == 772, "AppInfo.version");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, versionCode) == 1028, "AppInfo.versionCode");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, systemApp) == 1032, "AppInfo.systemApp");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, sdcardApp) == 1036, "AppInfo.sdcardApp");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, cacheSize) == 1040, "AppInfo.cacheSize");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, dataSize) == 1044, "AppInfo.dataSize");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, codeSize) == 1048, "AppInfo.codeSize");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, totalSize) == 1052, "AppInfo.totalSize");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, installTime) == 1056, "AppInfo.installTime");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, lastUpdateTime) == 1064, "AppInfo.lastUpdateTime");
+TARVELL_STATIC_ASSERT(offsetof(AppInfo, permissions) == 1072, "AppInfo.permissions");
+
+TARVELL_STATIC_ASSERT(sizeof(DeviceInfoRecord) == 436, "DeviceInfoRecord size");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, serial) == 128, "DeviceInfoRecord.serial");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, model) == 192, "DeviceInfoRecord.model");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, release) == 256, "DeviceInfoRecord.release");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, baseband) == 320, "DeviceInfoRecord.baseband");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, memTotal) == 384, "DeviceInfoRecord.memTotal");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, memAvail) == 392, "DeviceInfoRecord.memAvail");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, battery) == 400, "DeviceInfoRecord.battery");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, phoneTotal) == 404, "DeviceInfoRecord.phoneTotal");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, phoneAvail) == 412, "DeviceInfoRecord.phoneAvail");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, sdTotal) == 420, "DeviceInfoRecord.sdTotal");
+TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, sdAvail) == 428, "DeviceInfoRecord.sdAvail");
+
+/* ======================================================================
+ * Lifecycle
+ * ====================================================================== */
+
+/* ======================================================================
+ * Phone detection
+ * ====================================================================== */
+
+/* ======================================================================
+ * Companion preparation
+ * ====================================================================== */
+
+/* ======================================================================
+ * Record stores: messages, contacts, call log
+ * ====================================================================== */
+
+/* ======================================================================
+ * Writing messages, contacts and call log
+ * ====================================================================== */
+
+/* ======================================================================
+ * Photos, music and videos
+ * ====================================================================== */
+
+/* ======================================================================
+ * Apps, device facts and screenshot
+ * ====================================================================== */
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* TARVELLKIT_H */

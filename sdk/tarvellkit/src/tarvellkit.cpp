@@ -1,0 +1,2 @@
+// Lifecycle exports and the glue between the library's modules.
+#include "tarvellkit/tarvellkit.h"
