@@ -72,7 +72,8 @@ void ParseLocked(const char* text) {
         }
         if (length >= kMinLineLength) {
             const auto* tab = static_cast<const char*>(std::memchr(line, '\t', length));
-            if (tab != nullptr) {
+            // A row without a serial could not be addressed with "-s".
+            if (tab != nullptr && tab != line) {
                 AdbDeviceEntry& row = g_rows[g_rowCount];
                 const size_t serialLength = static_cast<size_t>(tab - line);
                 CopyCut(row.serial, line, serialLength);
