@@ -17,7 +17,11 @@
 namespace adbdouble {
 namespace {
 
-std::string g_folder;
+// A function-local object: Prepare may run from a static initialiser.
+std::string& FolderRef() {
+    static std::string folder;
+    return folder;
+}
 
 std::vector<std::string> SplitOn(const std::string& text, char sep) {
     std::vector<std::string> parts;
@@ -64,33 +68,33 @@ std::string Call::Joined() const {
 }
 
 void Prepare(const std::string& name) {
-    g_folder = SelfFolder() + "/double-" + name + "-" + std::to_string(getpid());
-    std::filesystem::remove_all(g_folder);
-    std::filesystem::create_directories(g_folder);
-    setenv("ADB_DOUBLE_DIR", g_folder.c_str(), 1);
+    FolderRef() = SelfFolder() + "/double-" + name + "-" + std::to_string(getpid());
+    std::filesystem::remove_all(FolderRef());
+    std::filesystem::create_directories(FolderRef());
+    setenv("ADB_DOUBLE_DIR", FolderRef().c_str(), 1);
 }
 
 std::string Folder() {
-    return g_folder;
+    return FolderRef();
 }
 
 void SetScript(const std::vector<std::string>& lines) {
-    std::ofstream out(g_folder + "/script.new", std::ios::trunc);
+    std::ofstream out(FolderRef() + "/script.new", std::ios::trunc);
     for (const std::string& line : lines) {
         out << line << "\n";
     }
     out.close();
-    std::filesystem::rename(g_folder + "/script.new", g_folder + "/script");
+    std::filesystem::rename(FolderRef() + "/script.new", FolderRef() + "/script");
 }
 
 void ClearCalls() {
-    std::filesystem::remove(g_folder + "/calls");
+    std::filesystem::remove(FolderRef() + "/calls");
 }
 
 std::vector<Call> Calls() {
     std::vector<Call> calls;
     std::map<pid_t, size_t> byPid;
-    std::ifstream in(g_folder + "/calls");
+    std::ifstream in(FolderRef() + "/calls");
     std::string line;
     while (std::getline(in, line)) {
         const auto f = SplitOn(line, '\t');
@@ -130,7 +134,7 @@ bool WaitForCallsImpl(bool (*check)(const std::vector<Call>&, const void*), cons
                       int timeoutMs) {
     const int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (fd >= 0) {
-        inotify_add_watch(fd, g_folder.c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE);
+        inotify_add_watch(fd, FolderRef().c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     bool held = false;
