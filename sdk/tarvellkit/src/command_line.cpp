@@ -57,3 +57,26 @@ std::vector<std::string> SplitCommandLine(std::string_view text) {
     }
     return args;
 }
+
+std::string QuoteCommandLineArgument(std::string_view argument) {
+    std::string out = "\"";
+    size_t slashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++slashes;
+            continue;
+        }
+        if (c == '"') {
+            // Backslashes before a quote are doubled, and the quote escaped.
+            out.append(slashes * 2 + 1, '\\');
+        } else {
+            out.append(slashes, '\\');
+        }
+        slashes = 0;
+        out.push_back(c);
+    }
+    // Backslashes before the closing quote are doubled as well.
+    out.append(slashes * 2, '\\');
+    out.push_back('"');
+    return out;
+}

@@ -15,3 +15,7 @@
 #include <vector>
 
 std::vector<std::string> SplitCommandLine(std::string_view text);
+
+// The argument as one quoted argument of an argument text: SplitCommandLine
+// gives it back unchanged, blanks, backslashes and double quotes included.
+std::string QuoteCommandLineArgument(std::string_view argument);

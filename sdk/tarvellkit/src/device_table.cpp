@@ -1,6 +1,7 @@
 #include "device_table.h"
 
 #include "adb_output.h"
+#include "command_line.h"
 #include "runner.h"
 
 #include <chrono>
@@ -148,11 +149,11 @@ namespace {
 // One getprop value as adb printed it, line end included; "" when the
 // output is missing or 64 bytes and longer.
 std::string ReadProperty(const std::string& serial, const char* property) {
-    char args[256];
-    // The serial is quoted so that a serial with blanks stays one argument.
-    std::snprintf(args, sizeof args, " -s \"%s\" shell  getprop  %s", serial.c_str(), property);
+    // Quoted, so that a serial with blanks or backslashes stays one argument.
+    const std::string args =
+        " -s " + QuoteCommandLineArgument(serial) + " shell  getprop  " + property;
     std::string value;
-    if (ReadAdbOutput(args, kPropertyLimit, &value) != AdbOutputStatus::Ok) {
+    if (ReadAdbOutput(args.c_str(), kPropertyLimit, &value) != AdbOutputStatus::Ok) {
         value.clear();
     }
     return value;

@@ -103,6 +103,8 @@ int RunWaited(const std::string& program, const char* args, const char* outPath,
         platform::AdoptChild(started.pid);
         return failOnTimeOut ? -1 : 0;
     case platform::WaitOutcome::Failed:
+        // Not known to have ended: the reaper looks after it.
+        platform::AdoptChild(started.pid);
         break;
     }
     return failOnTimeOut ? -1 : 0;

@@ -4,6 +4,7 @@
 
 #include "CheckUSBDevice.h"
 #include "adb_output.h"
+#include "command_line.h"
 #include "device_table.h"
 #include "log.h"
 #include "platform/paths.h"
@@ -62,9 +63,9 @@ TARVELL_API int Tarvell_UnInit(void) {
     // Without a phone there is nothing to remove; a serial that cannot be
     // embedded safely starts nothing.
     if (!serial.empty() && IsSafeAdbText(serial.c_str())) {
-        std::snprintf(args, sizeof args, "-s \"%s\" uninstall %s", serial.c_str(),
-                      kRecoveryPackage);
-        RunAdbDetached(args);
+        const std::string command =
+            "-s " + QuoteCommandLineArgument(serial) + " uninstall " + kRecoveryPackage;
+        RunAdbDetached(command.c_str());
     }
     return 0;
 }

@@ -40,6 +40,17 @@ int OpenPidFd(pid_t pid) {
 #endif
 }
 
+int SendSignal(int pidfd, int signal) {
+#ifdef SYS_pidfd_send_signal
+    return static_cast<int>(syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0));
+#else
+    (void)pidfd;
+    (void)signal;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
 int RemainingMs(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) {
@@ -397,11 +408,7 @@ WaitOutcome WaitForChild(pid_t pid, int timeoutMs, int* status) {
             return WaitOutcome::Failed;
         }
     }
-    if (errno != ENOSYS && errno != EPERM) {
-        // ESRCH and the like: not a process of ours that is still there.
-        return TryReap(pid, status) ? WaitOutcome::Exited : WaitOutcome::Failed;
-    }
-    // Kernels without pidfd: look every 10 ms.
+    // No pidfd (an old kernel, or out of descriptors): look every 10 ms.
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
         if (TryReap(pid, status)) {
@@ -510,7 +517,11 @@ void KillProcessesAndGroups(const std::vector<pid_t>& pids, int timeoutMs) {
         }
         const int pidfd = OpenPidFd(pid);
         const pid_t group = getpgid(pid);
-        kill(pid, SIGKILL);
+        // Through the pidfd the signal cannot reach a process that took over
+        // a recycled number.
+        if (pidfd < 0 || SendSignal(pidfd, SIGKILL) != 0) {
+            kill(pid, SIGKILL);
+        }
         // The group goes too, but only when the process leads it: a process
         // that merely sits in someone else's group (a shell job, a test
         // runner) must not take that group down with it.

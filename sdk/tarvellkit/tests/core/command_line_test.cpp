@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,27 @@ TEST(SplitCommandLine, FollowsTheWindowsRules) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SplitCommandLine(c.text), c.argv) << "text: " << c.text;
+    }
+}
+
+TEST(QuoteCommandLineArgument, SplitsBackToTheSameArgument) {
+    const std::vector<std::string> samples = {
+        "",       "plain",  "with blank", "trailing\\",     "two\\\\", "\"",
+        "a\\\"b", "\\\"\\", "tab\there",  "C:\\My Files\\", "日本 語",
+    };
+    for (const std::string& s : samples) {
+        EXPECT_EQ(SplitCommandLine(QuoteCommandLineArgument(s)), std::vector<std::string>{s}) << s;
+    }
+    std::mt19937 random(7);
+    const std::string alphabet = "ab \t\\\"";
+    for (int round = 0; round < 2000; ++round) {
+        std::string s;
+        for (size_t n = random() % 12; n > 0; --n) {
+            s += alphabet[random() % alphabet.size()];
+        }
+        ASSERT_EQ(SplitCommandLine("x " + QuoteCommandLineArgument(s) + " y"),
+                  (std::vector<std::string>{"x", s, "y"}))
+            << s;
     }
 }
 

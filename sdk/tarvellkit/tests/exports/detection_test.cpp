@@ -189,6 +189,21 @@ TEST_F(DetectionTest, RestartEndsEveryAdbFirst) {
     EXPECT_EQ(calls[1].Joined(), "kill-server");
 }
 
+TEST_F(DetectionTest, SerialsWithBlanksAndBackslashesStayOneArgument) {
+    ParseAdbDevices("List of devices attached\nmy phone\\\tdevice\n");
+    adbdouble::SetScript({"-s my phone\\ shell getprop ro.product.model\tout:Model X\\n"});
+    EXPECT_EQ(ReadDeviceProperties(), 0);
+    const auto calls = adbdouble::Calls();
+    ASSERT_EQ(calls.size(), 4u);
+    for (const Call& call : calls) {
+        ASSERT_GE(call.args.size(), 2u);
+        EXPECT_EQ(call.args[1], "my phone\\");
+    }
+    AdbDeviceEntry row{};
+    ASSERT_TRUE(DeviceTableRow(0, &row));
+    EXPECT_STREQ(row.model, "Model X\n");
+}
+
 TEST_F(DetectionTest, RefreshAdbDevicesReadsTheListingWithoutRestart) {
     adbdouble::SetScript({"devices\tout:* daemon started successfully\\nList of devices attached\\n"
                           "SER9\\tdevice\\n"});
