@@ -110,7 +110,8 @@ TEST(ParseAdbDevices, NewListingReplacesTheOldOneCompletely) {
 
 TEST(ParseAdbDevices, ArbitraryBytesNeverBreakTheTable) {
     std::mt19937 random(20141026);
-    const std::string alphabet = std::string("List of devices attached\t\r\n\x01\xff ", 32);
+    static const char kAlphabet[] = "List of devices attached\t\r\n\x01\xff ";
+    const std::string alphabet(kAlphabet, sizeof kAlphabet - 1);
     for (int round = 0; round < 3000; ++round) {
         std::string text;
         if (round % 2 == 0) {
