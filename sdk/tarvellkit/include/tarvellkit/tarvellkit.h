@@ -349,8 +349,10 @@ TARVELL_API int Tarvell_CheckConnectDeviceToPC_Count(void);
  * once without starting adb, whatever the state of that listing. Otherwise
  * it ends every adb process of this user, restarts the adb server, waits 2 s,
  * lists the phones ("adb devices") and, for a ready first phone, reads its
- * properties (Android release, model, manufacturer, PDA). Takes a few
- * seconds; up to about 45 s when adb hangs.
+ * properties (Android release, model, manufacturer, PDA). Takes about 2 s
+ * with a responsive adb; each adb step has its own time-out (20 s for the
+ * server restart, 4 s for each listing or property), so a hanging adb makes
+ * it return after about a minute at most.
  *
  * deviceIndex is not used: the first listed phone is always taken.
  *

@@ -66,12 +66,4 @@ TEST_F(PrivateTempFolderTest, LinksAndFilesInItsPlaceAreRefused) {
     EXPECT_EQ(platform::PrivateTempFolder("Temp_probe"), "");
 }
 
-TEST(ProgramFolder, IsTheFolderOfThisExecutable) {
-    char exe[4096];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    ASSERT_GT(n, 0);
-    exe[n] = '\0';
-    EXPECT_EQ(platform::ProgramFolder(), fs::path(exe).parent_path().string());
-}
-
 } // namespace

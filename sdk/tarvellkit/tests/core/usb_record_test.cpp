@@ -103,12 +103,4 @@ TEST(RecordUsbDevice, ElevenPhonesFillTenRows) {
     UsbSetCount(0);
 }
 
-TEST(DebugType, MatchesOnlyTheListedProducts) {
-    EXPECT_TRUE(IsDebugTypeDevice(0x04E8, 0x6866));
-    EXPECT_TRUE(IsDebugTypeDevice(0x04E8, 0x6860));
-    EXPECT_TRUE(IsDebugTypeDevice(0x04E8, 0x685D));
-    EXPECT_FALSE(IsDebugTypeDevice(0x04E8, 0x685E));
-    EXPECT_FALSE(IsDebugTypeDevice(0x18D1, 0x6860));
-}
-
 } // namespace
