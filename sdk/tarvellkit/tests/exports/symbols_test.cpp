@@ -1,5 +1,9 @@
 // libtarvellkit.so exports exactly the Tarvell_* functions its header declares.
+#include "tarvellkit/tarvellkit.h"
+
 #include <gtest/gtest.h>
+
+#include <cstddef>
 
 #include <cstdio>
 #include <fstream>
@@ -8,7 +12,29 @@
 #include <sstream>
 #include <string>
 
+extern "C" void tarvell_c_record_sizes(size_t* sizes);
+
 namespace {
+
+TEST(PublicHeader, RecordLayoutsAreTheSameInC) {
+    size_t c[12] = {};
+    tarvell_c_record_sizes(c);
+    const size_t cpp[12] = {sizeof(AdbDeviceEntry),
+                            sizeof(PhotoInfo),
+                            sizeof(MusicInfo),
+                            sizeof(VideoInfo),
+                            sizeof(AppInfo),
+                            sizeof(DeviceInfoRecord),
+                            sizeof(SmsRecord),
+                            sizeof(ContactRecord),
+                            sizeof(CallLogRecord),
+                            sizeof(SmsTempGroup),
+                            offsetof(SmsTempGroup, newestTime),
+                            offsetof(CallLogRecord, photoId)};
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(c[i], cpp[i]) << "record " << i;
+    }
+}
 
 std::set<std::string> ExportedSymbols() {
     std::set<std::string> names;
