@@ -326,6 +326,10 @@ TARVELL_API int Tarvell_UnInit(void);
  * sees and reads the first one's properties; the whole library then works
  * with that first listed phone.
  *
+ * adb is the program "adb" in the folder of the running executable, else the
+ * first "adb" on PATH. It runs without a shell, in its own process group,
+ * with no descriptors of the caller's process.
+ *
  * The USB list and the adb device table are guarded by locks; these exports
  * may be called from any thread, also at the same time. The adb work of all
  * threads runs one adb at a time.

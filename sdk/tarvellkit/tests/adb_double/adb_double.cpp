@@ -26,6 +26,7 @@
 #include <limits.h>
 #include <spawn.h>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -122,6 +123,25 @@ void SleepMs(long ms) {
     }
 }
 
+// Blocks until path exists, woken by changes of its folder.
+void WaitForFile(const std::string& path) {
+    const int fd = inotify_init1(IN_CLOEXEC);
+    const std::string folder = path.substr(0, path.rfind('/'));
+    if (fd >= 0) {
+        inotify_add_watch(fd, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    struct stat st {};
+    while (stat(path.c_str(), &st) != 0) {
+        char buffer[4096];
+        if (fd < 0 || read(fd, buffer, sizeof buffer) < 0) {
+            SleepMs(10);
+        }
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -175,10 +195,7 @@ int main(int argc, char** argv) {
             } else if (verb == "sleep") {
                 SleepMs(std::strtol(value.c_str(), nullptr, 10));
             } else if (verb == "block") {
-                struct stat st {};
-                while (stat(value.c_str(), &st) != 0) {
-                    SleepMs(10);
-                }
+                WaitForFile(value);
             } else if (verb == "fork") {
                 pid_t child = -1;
                 char sleepProgram[] = "/bin/sleep";
