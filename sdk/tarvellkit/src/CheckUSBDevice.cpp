@@ -241,8 +241,7 @@ std::atomic<bool> g_watcherRunning{false};
 
 // Listens for udev events: a volume (block device) that comes or goes makes
 // the list be rebuilt; a USB device that goes is logged.
-void UsbWatcherThread() {
-    pthread_setname_np(pthread_self(), "tarvell-usb");
+void UsbWatcherLoop() {
     if (g_watcherRunning.exchange(true)) {
         return;
     }
@@ -301,6 +300,17 @@ void UsbWatcherThread() {
     udev_unref(context);
     g_watcherRunning.store(false);
     SetWatcherState(-1);
+}
+
+void UsbWatcherThread() noexcept {
+    pthread_setname_np(pthread_self(), "tarvell-usb");
+    try {
+        UsbWatcherLoop();
+    } catch (...) {
+        // Out of memory: no more hot-plug refresh; the polling exports still work.
+        g_watcherRunning.store(false);
+        SetWatcherState(-1);
+    }
 }
 
 } // namespace

@@ -39,6 +39,16 @@ void RestartAdbServer() {
     RunAdbTimed("start-server");
 }
 
+// No exception crosses the C interface: running out of memory in an export
+// gives its failure result.
+template <typename Body> int Guarded(int onFailure, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return onFailure;
+    }
+}
+
 int DetectResult(int result) {
     LogWrite("CheckDeviceDetected  return ret = %d", result);
     return result;
@@ -49,98 +59,112 @@ int DetectResult(int result) {
 extern "C" {
 
 TARVELL_API int Tarvell_Init(void) {
-    TempFolder();
-    StartUsbWatcher();
-    TransferBufferAllocate();
-    return 0;
+    return Guarded(0, [&]() -> int {
+        TempFolder();
+        StartUsbWatcher();
+        TransferBufferAllocate();
+        return 0;
+    });
 }
 
 TARVELL_API int Tarvell_UnInit(void) {
-    char args[256];
-    std::snprintf(args, sizeof args, "uninstall %s", kCompanionPackage);
-    RunAdbDetached(args);
-    const std::string serial = SelectedSerial();
-    // Without a phone there is nothing to remove; a serial that cannot be
-    // embedded safely starts nothing.
-    if (!serial.empty() && IsSafeAdbText(serial.c_str())) {
-        const std::string command =
-            "-s " + QuoteCommandLineArgument(serial) + " uninstall " + kRecoveryPackage;
-        RunAdbDetached(command.c_str());
-    }
-    return 0;
+    return Guarded(0, [&]() -> int {
+        char args[256];
+        std::snprintf(args, sizeof args, "uninstall %s", kCompanionPackage);
+        RunAdbDetached(args);
+        const std::string serial = SelectedSerial();
+        // Without a phone there is nothing to remove; a serial that cannot be
+        // embedded safely starts nothing.
+        if (!serial.empty() && IsSafeAdbText(serial.c_str())) {
+            const std::string command =
+                "-s " + QuoteCommandLineArgument(serial) + " uninstall " + kRecoveryPackage;
+            RunAdbDetached(command.c_str());
+        }
+        return 0;
+    });
 }
 
 TARVELL_API int Tarvell_CheckConnectDeviceToPC_Count(void) {
-    DeviceTableSetRowCount(0);
-    return RescanUsbDevices() > 0 ? 1 : 0;
+    return Guarded(0, [&]() -> int {
+        DeviceTableSetRowCount(0);
+        return RescanUsbDevices() > 0 ? 1 : 0;
+    });
 }
 
 TARVELL_API int Tarvell_CheckDeviceDetected(int deviceIndex) {
-    (void)deviceIndex; // the library always serves row 0
-    LogCallFunction("Tarvell_CheckDeviceDetected");
-    if (DeviceTableRowCount() > 0) {
-        return 0;
-    }
-    RestartAdbServer();
-    SleepMs(2000);
+    return Guarded(-1, [&]() -> int {
+        (void)deviceIndex; // the library always serves row 0
+        LogCallFunction("Tarvell_CheckDeviceDetected");
+        if (DeviceTableRowCount() > 0) {
+            return 0;
+        }
+        RestartAdbServer();
+        SleepMs(2000);
 
-    std::string output;
-    if (ReadAdbOutput("devices", kDetectOutputLimit, &output) != AdbOutputStatus::Ok) {
-        return -1;
-    }
-    ParseAdbDevices(output.c_str());
-    AdbDeviceEntry row0{};
-    if (!DeviceTableRow(0, &row0)) {
-        return DetectResult(-1);
-    }
-    if (std::strcmp(row0.state, "device") != 0) {
-        return DetectResult(-2);
-    }
-    if (!IsSafeAdbText(row0.serial)) {
-        // Every later command would have to embed this serial.
-        LogWrite("CheckDeviceDetected  serial refused\n");
-        DeviceTableSetRowCount(0);
-        return DetectResult(-1);
-    }
-    ReadDeviceProperties();
-    LogTracePoint("tarvellkit", 738);
-    return 0;
+        std::string output;
+        if (ReadAdbOutput("devices", kDetectOutputLimit, &output) != AdbOutputStatus::Ok) {
+            return -1;
+        }
+        ParseAdbDevices(output.c_str());
+        AdbDeviceEntry row0{};
+        if (!DeviceTableRow(0, &row0)) {
+            return DetectResult(-1);
+        }
+        if (std::strcmp(row0.state, "device") != 0) {
+            return DetectResult(-2);
+        }
+        if (!IsSafeAdbText(row0.serial)) {
+            // Every later command would have to embed this serial.
+            LogWrite("CheckDeviceDetected  serial refused\n");
+            DeviceTableSetRowCount(0);
+            return DetectResult(-1);
+        }
+        ReadDeviceProperties();
+        LogTracePoint("tarvellkit", 738);
+        return 0;
+    });
 }
 
 TARVELL_API int Tarvell_CheckEnableUSBDebug(void) {
-    LogCallFunction("Tarvell_CheckEnableUSBDebug");
-    UsbDeviceEntry row0{};
-    if (!UsbDeviceRow(0, &row0) || row0.debugFlag == 0) {
-        return 0;
-    }
-    return Tarvell_CheckDeviceDetected(0);
+    return Guarded(-1, [&]() -> int {
+        LogCallFunction("Tarvell_CheckEnableUSBDebug");
+        UsbDeviceEntry row0{};
+        if (!UsbDeviceRow(0, &row0) || row0.debugFlag == 0) {
+            return 0;
+        }
+        return Tarvell_CheckDeviceDetected(0);
+    });
 }
 
 TARVELL_API int Tarvell_CheckOpenDebugType(void) {
-    UsbDeviceEntry row0{};
-    if (UsbDeviceRow(0, &row0) && IsDebugTypeDevice(row0.vendorId, row0.productId)) {
-        return 2;
-    }
-    return 1;
+    return Guarded(1, [&]() -> int {
+        UsbDeviceEntry row0{};
+        if (UsbDeviceRow(0, &row0) && IsDebugTypeDevice(row0.vendorId, row0.productId)) {
+            return 2;
+        }
+        return 1;
+    });
 }
 
 TARVELL_API int Tarvell_installAndroidDrivertoPC(void) {
-    LogCallFunction("Tarvell_installAndroidDrivertoPC");
-    if (RescanUsbDevices() <= 0) {
-        return -1;
-    }
-    if (Tarvell_CheckDeviceDetected(0) == -1) {
-        SleepMs(2000);
+    return Guarded(-1, [&]() -> int {
+        LogCallFunction("Tarvell_installAndroidDrivertoPC");
+        if (RescanUsbDevices() <= 0) {
+            return -1;
+        }
         if (Tarvell_CheckDeviceDetected(0) == -1) {
-            // Linux needs no driver; an installer is run only when one is shipped.
-            const std::string folder = platform::ProgramFolder();
-            if (!folder.empty() &&
-                platform::IsExecutableFile(folder + "/" + std::string(kDriverInstaller))) {
-                RunProgram(kDriverInstaller, nullptr);
+            SleepMs(2000);
+            if (Tarvell_CheckDeviceDetected(0) == -1) {
+                // Linux needs no driver; an installer is run only when one is shipped.
+                const std::string folder = platform::ProgramFolder();
+                if (!folder.empty() &&
+                    platform::IsExecutableFile(folder + "/" + std::string(kDriverInstaller))) {
+                    RunProgram(kDriverInstaller, nullptr);
+                }
             }
         }
-    }
-    return Tarvell_CheckDeviceDetected(0);
+        return Tarvell_CheckDeviceDetected(0);
+    });
 }
 
 } // extern "C"

@@ -174,7 +174,18 @@ private:
         return needPolling;
     }
 
-    void Run() {
+    void Run() noexcept {
+        for (;;) {
+            try {
+                RunLoop();
+            } catch (...) {
+                // Out of memory while building the poll set: try again shortly.
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        }
+    }
+
+    void RunLoop() {
         std::vector<pollfd> fds;
         bool needPolling = false;
         for (;;) {
