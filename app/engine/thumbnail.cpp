@@ -33,7 +33,9 @@ QImage LoadThumbnail(const QString& path) {
     if (!full.isValid()) {
         return QImage();
     }
-    const QSize target = ThumbnailSize(full.width(), full.height());
+    // A very long strip would get a side of 0 pixels (an empty image); keep it
+    // at 1 pixel so the strip still gets a thumbnail.
+    const QSize target = ThumbnailSize(full.width(), full.height()).expandedTo(QSize(1, 1));
     // The JPEG decoder scales while decoding (DCT scaling), which spares the
     // decode of the full-size picture. Other decoders would decode whole and
     // scale smoothly; for those the plain scaling below is used instead.

@@ -13,8 +13,8 @@ QSize ThumbnailSize(int width, int height);
 
 // Reads the image at path already scaled to its ThumbnailSize. JPEGs are
 // decoded at reduced size by the decoder; other formats are decoded whole and
-// scaled. The scaling is plain (not smoothed). Null when the file is missing or
-// not a readable image.
+// scaled plainly (not smoothed). A side that would round to 0 pixels is kept
+// at 1. Null when the file is missing or not a readable image.
 QImage LoadThumbnail(const QString& path);
 
 // What MakeThumbnail did.

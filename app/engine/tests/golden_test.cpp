@@ -285,13 +285,25 @@ TEST_F(GoldenBackup, FolderTreeHoldsExactlyTheWrittenFiles) {
         }
     };
     walk(QString());
-    EXPECT_EQ(files, QStringList({"CallHistory/", "CallHistory/CallHistory.csv",
-                                  "CallHistory/CallHistory.txt", "Contacts/",
-                                  "Contacts/Contacts.csv", "Contacts/Contacts.txt", "Datajs/",
-                                  "Datajs/Apps.js", "Datajs/CallHistory.js",
-                                  "Datajs/Contacts.js", "Datajs/Deviceinfo.js", "Datajs/Musics.js",
-                                  "Datajs/Photos.js", "Datajs/SMS.js", "Datajs/Videos.js",
-                                  "Datajs/images/", "Datajs/images/1.jpg", "SMS/", "SMS/SMS.csv",
+    EXPECT_EQ(files, QStringList({"CallHistory/",
+                                  "CallHistory/CallHistory.csv",
+                                  "CallHistory/CallHistory.txt",
+                                  "Contacts/",
+                                  "Contacts/Contacts.csv",
+                                  "Contacts/Contacts.txt",
+                                  "Datajs/",
+                                  "Datajs/Apps.js",
+                                  "Datajs/CallHistory.js",
+                                  "Datajs/Contacts.js",
+                                  "Datajs/Deviceinfo.js",
+                                  "Datajs/Musics.js",
+                                  "Datajs/Photos.js",
+                                  "Datajs/SMS.js",
+                                  "Datajs/Videos.js",
+                                  "Datajs/images/",
+                                  "Datajs/images/1.jpg",
+                                  "SMS/",
+                                  "SMS/SMS.csv",
                                   "SMS/SMS.txt"}));
 }
 
@@ -315,15 +327,16 @@ TEST_F(GoldenBackup, ContactsReadBackAsTheSameRecords) {
         const ContactRecord& want = m_Phone.contacts[i++];
         const ContactRecord got = ReadContact(entry);
         char* ContactRecord::*const fields[] = {
-            &ContactRecord::contactId,   &ContactRecord::name,         &ContactRecord::lastName,
-            &ContactRecord::nickName,    &ContactRecord::mobilePhone,  &ContactRecord::homePhone,
-            &ContactRecord::workPhone,   &ContactRecord::homePage,     &ContactRecord::homeEmail,
-            &ContactRecord::birthday,    &ContactRecord::groupName,    &ContactRecord::note,
+            &ContactRecord::contactId,    &ContactRecord::name,        &ContactRecord::lastName,
+            &ContactRecord::nickName,     &ContactRecord::mobilePhone, &ContactRecord::homePhone,
+            &ContactRecord::workPhone,    &ContactRecord::homePage,    &ContactRecord::homeEmail,
+            &ContactRecord::birthday,     &ContactRecord::groupName,   &ContactRecord::note,
             &ContactRecord::organization, &ContactRecord::department,  &ContactRecord::createDate,
-            &ContactRecord::homeAddress, &ContactRecord::workAddress,  &ContactRecord::homeFax,
-            &ContactRecord::workFax,     &ContactRecord::workEmail};
+            &ContactRecord::homeAddress,  &ContactRecord::workAddress, &ContactRecord::homeFax,
+            &ContactRecord::workFax,      &ContactRecord::workEmail};
         for (size_t f = 0; f < std::size(fields); ++f) {
-            EXPECT_TRUE(SameText(want.*fields[f], got.*fields[f])) << "contact " << i << " field " << f;
+            EXPECT_TRUE(SameText(want.*fields[f], got.*fields[f]))
+                << "contact " << i << " field " << f;
         }
         EXPECT_EQ(got.reserved, nullptr);
         EXPECT_EQ(got.next, nullptr);
