@@ -1,6 +1,8 @@
 // Where things live inside a backup folder.
 #pragma once
 
+#include "jsfile.h"
+
 #include <QString>
 
 namespace tarvell {
@@ -41,6 +43,12 @@ inline constexpr char kThumbFolder[] = "Datajs/thumb";
 inline QString JsPathOf(const QString& backupFolder, ContentKind kind) {
     return backupFolder + u'/' + QLatin1String(kKindFiles[kind].jsFile);
 }
+
+// Creates Datajs and opens the kind's .js file with its prefix.
+bool OpenKindFile(JsFileWriter& writer, const QString& backupFolder, ContentKind kind);
+
+// Reads the kind's .js file of a backup folder (see ReadJsFile).
+JsonPtr ReadKindFile(const QString& backupFolder, ContentKind kind);
 
 // True when path holds index.html and at least one content .js file
 // (Deviceinfo.js does not count). False for an empty path.

@@ -1,5 +1,8 @@
 #include "fileroutines.h"
 
+#include "appsupport.h"
+#include "uilog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -59,6 +62,42 @@ bool CopyDirectory(const QString& source, const QString& destination, bool overw
         }
     }
     return true;
+}
+
+bool FitsLibraryPath(const QString& path) {
+    const QByteArray bytes = path.toUtf8();
+    if (bytes.size() <= kMaxLibraryPathBytes) {
+        return true;
+    }
+    UiLog("error: path too long for the library (%d bytes): %s\n", int(bytes.size()),
+          bytes.constData());
+    return false;
+}
+
+bool CopiedFileIsWhole(const QString& path, qint64 expectedSize) {
+    const QFileInfo info(path);
+    return info.isFile() && (expectedSize < 0 || info.size() == expectedSize);
+}
+
+bool CopyViewerPage(const QString& backupFolder, const QString& kind) {
+    EnsureSubfolder(backupFolder, kind);
+    return CopyFileIfMissing(TemplateFolder() + u'/' + kind + QStringLiteral(".html"),
+                             backupFolder + u'/' + kind + u'/' + kind + QStringLiteral(".html"),
+                             false);
+}
+
+bool CopyViewerScripts(const QString& backupFolder) {
+    return CopyDirectory(TemplateFolder() + QStringLiteral("/Script"),
+                         backupFolder + QStringLiteral("/Script"), false);
+}
+
+bool CopyViewerIndex(const QString& backupFolder) {
+    const QString from = TemplateFolder();
+    const bool index = CopyFileIfMissing(from + QStringLiteral("/index.html"),
+                                         backupFolder + QStringLiteral("/index.html"), false);
+    const bool icon = CopyFileIfMissing(from + QStringLiteral("/favicon.ico"),
+                                        backupFolder + QStringLiteral("/favicon.ico"), false);
+    return index && icon;
 }
 
 } // namespace tarvell

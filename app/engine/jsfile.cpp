@@ -58,15 +58,15 @@ bool WriteJsFile(const QString& path, const char* prefix, const cJSON* root) {
     return true;
 }
 
-JsonPtr ReadJsFile(const QString& path) {
+std::optional<QByteArray> ReadJsText(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return nullptr;
+        return std::nullopt;
     }
     if (file.size() > kMaxJsFileSize) {
         UiLog("error: %s is too large to read (%lld bytes)\n", qUtf8Printable(path),
               static_cast<long long>(file.size()));
-        return nullptr;
+        return std::nullopt;
     }
     QByteArray text;
     if (file.size() > kJsPrefixLength && file.seek(kJsPrefixLength)) {
@@ -75,6 +75,10 @@ JsonPtr ReadJsFile(const QString& path) {
     if (text.endsWith(';')) {
         text.chop(1);
     }
+    return text;
+}
+
+JsonPtr ParseJsText(const QByteArray& text, const QString& path) {
     const char* parseEnd = nullptr;
     JsonPtr root(cJSON_ParseWithLengthOpts(text.constData(), size_t(text.size()), &parseEnd, 0));
     if (!root) {
@@ -83,12 +87,20 @@ JsonPtr ReadJsFile(const QString& path) {
         const char* end = begin + text.size();
         const char* at =
             (parseEnd != nullptr && parseEnd >= begin && parseEnd <= end) ? parseEnd : end;
-        const QByteArray rest = QByteArray(at, int(qMin<qint64>(end - at, 200)));
+        const QByteArray rest(at, qsizetype(qMin<qint64>(end - at, 200)));
         std::printf("Error before: [%s]\n", rest.constData());
         std::fflush(stdout);
         UiLog("error: %s does not parse\n", qUtf8Printable(path));
     }
     return root;
+}
+
+JsonPtr ReadJsFile(const QString& path) {
+    const std::optional<QByteArray> text = ReadJsText(path);
+    if (!text) {
+        return nullptr;
+    }
+    return ParseJsText(*text, path);
 }
 
 bool JsFileWriter::open(const QString& path, const char* prefix) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cjson/cJSON.h>
 #include <memory>
+#include <optional>
 
 namespace tarvell {
 
@@ -38,6 +39,15 @@ bool WriteJsFile(const QString& path, const char* prefix, const cJSON* root);
 // to standard output with the text where parsing stopped).
 JsonPtr ReadJsFile(const QString& path);
 inline constexpr qint64 kMaxJsFileSize = qint64(1) << 30;
+
+// The two halves of ReadJsFile, for a caller that must know the file can be
+// read before it parses it (the message restore waits for the phone between
+// the two). ReadJsText gives the text after the prefix without a final ";",
+// or nothing (the file cannot be opened, or is too large: logged).
+// ParseJsText parses it; a failure prints "Error before: [%s]\n" and gives
+// null; path only names the file in the log.
+std::optional<QByteArray> ReadJsText(const QString& path);
+JsonPtr ParseJsText(const QByteArray& text, const QString& path);
 
 // A .js file written in one go: open() creates the temporary file and the
 // root tree first, so a collector can skip its kind when the file cannot be

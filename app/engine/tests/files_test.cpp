@@ -142,6 +142,44 @@ TEST_F(Folder, CopyDirectoryCopiesTreesAndStopsAtAnExistingFile) {
     EXPECT_FALSE(CopyDirectory(path("Script"), "/proc/tarvell-no-such-place/Script", false));
 }
 
+TEST_F(Folder, LibraryPathLimitAndWholeCopies) {
+    EXPECT_TRUE(FitsLibraryPath(QString(1023, 'a')));
+    EXPECT_FALSE(FitsLibraryPath(QString(1024, 'a')));
+    // 341 three-byte characters are 1023 bytes; one more ASCII byte is too many.
+    EXPECT_TRUE(FitsLibraryPath(QString(341, QChar(0x4f60))));
+    EXPECT_FALSE(FitsLibraryPath(QString(341, QChar(0x4f60)) + "a"));
+
+    ASSERT_TRUE(test::WriteAll(path("song.mp3"), QByteArray(100, 'x')));
+    EXPECT_TRUE(CopiedFileIsWhole(path("song.mp3"), 100));
+    EXPECT_FALSE(CopiedFileIsWhole(path("song.mp3"), 101));
+    EXPECT_TRUE(CopiedFileIsWhole(path("song.mp3"), -1));
+    EXPECT_FALSE(CopiedFileIsWhole(path("missing.mp3"), 0));
+    EXPECT_FALSE(CopiedFileIsWhole(m_Dir.path(), -1));
+}
+
+TEST_F(Folder, ViewerFilesComeFromTheProgramsTemplateAndAreNeverReplaced) {
+    const QString before = ApplicationDirectory();
+    SetApplicationDirectory(path("program"));
+    for (const char* file :
+         {"Template/index.html", "Template/favicon.ico", "Template/SMS.html",
+          "Template/Photos.html", "Template/Script/viewer.js", "Template/Script/lib/x.js"}) {
+        ASSERT_TRUE(test::WriteAll(path("program/") + file, file));
+    }
+    const QString backup = path("backup");
+    QDir().mkpath(backup);
+    EXPECT_TRUE(CopyViewerPage(backup, "SMS"));
+    EXPECT_EQ(test::ReadAll(backup + "/SMS/SMS.html"), "Template/SMS.html");
+    EXPECT_FALSE(CopyViewerPage(backup, "Contacts")); // no such page: nothing copied
+    EXPECT_TRUE(QFileInfo(backup + "/Contacts").isDir());
+    EXPECT_TRUE(CopyViewerScripts(backup));
+    EXPECT_EQ(test::ReadAll(backup + "/Script/lib/x.js"), "Template/Script/lib/x.js");
+    ASSERT_TRUE(test::WriteAll(backup + "/index.html", "kept"));
+    EXPECT_FALSE(CopyViewerIndex(backup));
+    EXPECT_EQ(test::ReadAll(backup + "/index.html"), "kept");
+    EXPECT_EQ(test::ReadAll(backup + "/favicon.ico"), "Template/favicon.ico");
+    SetApplicationDirectory(before);
+}
+
 TEST(SafeNames, NamesFromThePhoneStayOneFileName) {
     struct Case {
         QString name;

@@ -185,7 +185,7 @@ void WriteBackup(Phone& phone, const QString& backup, NameLoans& loans) {
     ASSERT_TRUE(test::WriteAll(images + "1.jpg", "jpeg"));
 
     JsFileWriter contacts;
-    ASSERT_TRUE(contacts.open(JsPathOf(backup, Contacts), kPrefixConten2));
+    ASSERT_TRUE(OpenKindFile(contacts, backup, Contacts));
     int k = 0;
     for (const ContactRecord* r = &phone.contacts.front(); r != nullptr; r = r->next) {
         AddNumbered(contacts.root(), ++k, ContactEntry(*r, images));
@@ -193,18 +193,18 @@ void WriteBackup(Phone& phone, const QString& backup, NameLoans& loans) {
     ASSERT_TRUE(contacts.commit());
 
     JsFileWriter sms;
-    ASSERT_TRUE(sms.open(JsPathOf(backup, SMS), kPrefixConten1));
+    ASSERT_TRUE(OpenKindFile(sms, backup, SMS));
     EXPECT_EQ(AddMessageGroups(sms.root(), phone.smsGroups.head(), images, &loans), 4);
     ASSERT_TRUE(sms.commit());
 
     JsFileWriter calls;
-    ASSERT_TRUE(calls.open(JsPathOf(backup, CallHistory), kPrefixConten3));
+    ASSERT_TRUE(OpenKindFile(calls, backup, CallHistory));
     EXPECT_EQ(AddCallLogGroups(calls.root(), phone.callGroups.head(), images), 4);
     ASSERT_TRUE(calls.commit());
 
     const auto writeOne = [&](ContentKind kind, JsonPtr entry) {
         JsFileWriter writer;
-        ASSERT_TRUE(writer.open(JsPathOf(backup, kind), kPrefixContent));
+        ASSERT_TRUE(OpenKindFile(writer, backup, kind));
         AddNumbered(writer.root(), 1, std::move(entry));
         ASSERT_TRUE(writer.commit());
     };
@@ -316,7 +316,7 @@ bool SameText(const char* original, const char* readBack) {
 }
 
 TEST_F(GoldenBackup, ContactsReadBackAsTheSameRecords) {
-    const JsonPtr root = ReadJsFile(JsPathOf(m_Backup, Contacts));
+    const JsonPtr root = ReadKindFile(m_Backup, Contacts);
     ASSERT_TRUE(root);
     size_t i = 0;
     ForEachEntry(root.get(), [&](const cJSON* entry) {

@@ -145,6 +145,16 @@ TEST_F(JsFiles, HostileFilesNeverCrashTheReaderOrTheCounters) {
     }
 }
 
+TEST_F(JsFiles, TextCanBeReadBeforeItIsParsed) {
+    ASSERT_TRUE(test::WriteAll(path("s.js"), R"(var Conten1={"Group_1":{"1":{}}};)"));
+    const std::optional<QByteArray> text = ReadJsText(path("s.js"));
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, R"({"Group_1":{"1":{}}})");
+    EXPECT_TRUE(ParseJsText(*text, path("s.js")));
+    EXPECT_FALSE(ParseJsText("{", path("s.js")));
+    EXPECT_FALSE(ReadJsText(path("none.js")).has_value());
+}
+
 TEST_F(JsFiles, MissingFilesCountAsUnreadable) {
     EXPECT_FALSE(ReadJsFile(path("none.js")));
     EXPECT_EQ(CountBackupItems(path("none.js")), -1);
