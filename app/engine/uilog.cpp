@@ -121,8 +121,9 @@ QString DocumentsFolder() {
         const QString answer = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
         // xdg-user-dir answers the home folder itself when no documents folder
         // is configured; that is not a documents folder.
-        if (!answer.isEmpty() && QDir::isAbsolutePath(answer) && QFileInfo(answer).isDir() &&
-            QDir(answer) != QDir::home()) {
+        if (!answer.isEmpty() && QDir::isAbsolutePath(answer) &&
+            QDir::cleanPath(answer) != QDir::cleanPath(QDir::homePath())) {
+            QDir().mkpath(answer);
             return QDir::cleanPath(answer);
         }
     } else if (query.state() != QProcess::NotRunning) {

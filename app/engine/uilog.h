@@ -21,8 +21,9 @@ void SetUiLogFolder(const QString& folder);
 // the file could not be created.
 QString UiLogPath();
 
-// The user's documents folder: the output of "xdg-user-dir DOCUMENTS" when
-// that names an existing folder, else <home>/Documents (created when missing).
+// The user's documents folder: the folder "xdg-user-dir DOCUMENTS" names, else
+// <home>/Documents; created when missing. (xdg-user-dir answers the home folder
+// itself when no documents folder is configured; that answer is not used.)
 QString DocumentsFolder();
 
 } // namespace tarvell

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -316,6 +317,20 @@ TEST_F(HomeFolder, DefaultOutputFolderUsesMyDocumentsWhenOnlyThatExists) {
     QDir().mkpath(path("My Documents"));
     EXPECT_EQ(DefaultOutputFolder(), path("My Documents/Tarvell"));
     EXPECT_FALSE(QFileInfo(path("Documents")).exists());
+}
+
+TEST_F(HomeFolder, DocumentsFolderFollowsTheUserDirsSetting) {
+    qunsetenv("XDG_CONFIG_HOME");
+    // Nothing configured: <home>/Documents.
+    EXPECT_EQ(DocumentsFolder(), path("Documents"));
+    EXPECT_TRUE(QFileInfo(path("Documents")).isDir());
+    if (QStandardPaths::findExecutable("xdg-user-dir").isEmpty()) {
+        GTEST_SKIP() << "xdg-user-dir is not installed";
+    }
+    ASSERT_TRUE(
+        test::WriteAll(path(".config/user-dirs.dirs"), "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"));
+    EXPECT_EQ(DocumentsFolder(), path("Dokumente"));
+    EXPECT_TRUE(QFileInfo(path("Dokumente")).isDir());
 }
 
 TEST(UiLogFile, HasADatedHeaderAndTheEntries) {
