@@ -74,6 +74,20 @@ TEST_F(Folder, ThumbnailsHaveTheSizeOfTheFullImageScaled) {
     }
 }
 
+TEST_F(Folder, JpegThumbnailsNeverDecodeTheFullPicture) {
+    // With a 4 MB allocation limit a 2000 x 1500 picture (12 MB decoded) can
+    // only be read at reduced size.
+    ASSERT_TRUE(TestPicture(2000, 1500).save(path("big.jpg")));
+    ASSERT_TRUE(TestPicture(2000, 1500).save(path("big.png")));
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(4);
+    const QImage jpeg = LoadThumbnail(path("big.jpg"));
+    const QImage png = LoadThumbnail(path("big.png"));
+    QImageReader::setAllocationLimit(limit);
+    EXPECT_EQ(jpeg.size(), QSize(128, 96));
+    EXPECT_TRUE(png.isNull()); // the limit does hold for full decodes
+}
+
 TEST_F(Folder, MakeThumbnailSavesOrFallsBackToTheDefaultImage) {
     ASSERT_TRUE(TestPicture(400, 300).save(path("photo.jpg")));
     ASSERT_TRUE(TestPicture(10, 10).save(path("DefImage.png")));
