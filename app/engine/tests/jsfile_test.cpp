@@ -151,7 +151,14 @@ TEST_F(JsFiles, TextCanBeReadBeforeItIsParsed) {
     ASSERT_TRUE(text.has_value());
     EXPECT_EQ(*text, R"({"Group_1":{"1":{}}})");
     EXPECT_TRUE(ParseJsText(*text, path("s.js")));
-    EXPECT_FALSE(ParseJsText("{", path("s.js")));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ParseJsText(R"({"a":x})", path("s.js")));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error before: [x}]\n");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ParseJsText("[" + QByteArray(300, '!'), path("s.js")));
+    // Only the start of the rest is shown.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error before: [" + std::string(200, '!') + "]\n");
     EXPECT_FALSE(ReadJsText(path("none.js")).has_value());
 }
 
