@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -360,6 +361,24 @@ TEST(UiLogFile, HasADatedHeaderAndTheEntries) {
     EXPECT_TRUE(text.contains("engine test entry 42\n"));
     EXPECT_TRUE(text.contains(QByteArray(4095, 'x')));
     EXPECT_FALSE(text.contains(QByteArray(4096, 'x')));
+}
+
+TEST(UiLogFile, EachRunStartsAFreshLog) {
+    QTemporaryDir logs;
+    ASSERT_TRUE(logs.isValid());
+    for (int run = 0; run < 2; ++run) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TARVELL_ENGINE_TEST_LOG_DIR", logs.path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=UiLogFile.HasADatedHeaderAndTheEntries"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    }
+    const QByteArray text = test::ReadAll(logs.path() + "/tarvellui.log");
+    EXPECT_EQ(text.count("engine test entry 42\n"), 1);
+    EXPECT_EQ(text.count("============================================\n"), 2);
 }
 
 } // namespace

@@ -28,7 +28,9 @@ int main(int argc, char** argv) {
     // Settings paths are fixed at first use: pin them inside the private home
     // before tests move HOME around.
     QSettings(tarvell::kSettingsOrganisation, tarvell::kSettingsApplication).value("x");
-    tarvell::SetUiLogFolder(home.path() + "/LogFiles");
+    // A test that starts this program again names the log folder of the child.
+    const QString logFolder = qEnvironmentVariable("TARVELL_ENGINE_TEST_LOG_DIR");
+    tarvell::SetUiLogFolder(logFolder.isEmpty() ? home.path() + "/LogFiles" : logFolder);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
