@@ -189,50 +189,6 @@ TEST_F(HeadImages, NamedOnlyWhenTheFileIsInTheImagesFolder) {
     EXPECT_EQ(S(CallLogHeadImage(3, m_Images)), "");
 }
 
-std::vector<std::string> Keys(const cJSON* object) {
-    std::vector<std::string> keys;
-    for (const cJSON* item = object->child; item != nullptr; item = item->next) {
-        keys.emplace_back(item->string);
-        EXPECT_TRUE(cJSON_IsString(item)) << item->string;
-    }
-    return keys;
-}
-
-TEST(EntryKeys, EveryKindWritesItsKeysInOrder) {
-    SmsRecord sms{};
-    ContactRecord contact{};
-    CallLogRecord call{};
-    MusicInfo music{};
-    VideoInfo video{};
-    PhotoInfo photo{};
-    AppInfo app{};
-    using K = std::vector<std::string>;
-    EXPECT_EQ(Keys(MessageEntry(sms, nullptr, "/x/").get()),
-              K({"SessionID", "Name", "Phone", "Text", "Date", "flags", "read", "guid", "Type",
-                 "Headimg", "isDelete"}));
-    EXPECT_EQ(
-        Keys(ContactEntry(contact, "/x/").get()),
-        K({"SessionID",   "FirstName",  "LastName",   "NickName",    "MobileNumber", "HomeNumber",
-           "WorkNumber",  "HomePage",   "Email",      "Birthday",    "Group",        "Note",
-           "Organzation", "Department", "CreateDate", "HomeAddress", "WorkAddress",  "HomeFax",
-           "WorkFax",     "WorkEmail",  "Headimg",    "isDelete"}));
-    EXPECT_EQ(Keys(CallLogEntry(call, "/x/").get()),
-              K({"SessionID", "Name", "Phone", "CallDate", "CallStatus", "Duration", "isDelete",
-                 "Headimg"}));
-    EXPECT_EQ(Keys(MusicEntry(music, "0-").get()),
-              K({"SessionID", "Title", "Album", "Artist", "Filename", "Duration", "Filesize",
-                 "Modiftime", "Createtime", "isDelete"}));
-    EXPECT_EQ(Keys(VideoEntry(video, "0-").get()),
-              K({"SessionID", "Title", "Displayname", "Filename", "Duration", "Filesize",
-                 "Modiftime", "Createtime", "isDelete"}));
-    EXPECT_EQ(Keys(PhotoEntry(photo, "0-").get()), K({"SessionID", "Title", "Filename", "Filesize",
-                                                      "Modiftime", "Createtime", "isDelete"}));
-    EXPECT_EQ(
-        Keys(AppEntry(app, "-1.apk").get()),
-        K({"SessionID", "Appname", "Packagename", "Classname", "Filename", "Version", "Installtime",
-           "Lastupdatetime", "Cachesize", "Datasize", "Codesize", "Totalsize", "isDelete"}));
-}
-
 TEST(EntryKeys, MessageConstantsAndAbsentFields) {
     SmsRecord sms{};
     const JsonPtr entry = MessageEntry(sms, nullptr, "/x/");

@@ -174,35 +174,6 @@ TEST_F(Prints, MessagesWithoutAddressOrTypeAreLeftOut) {
     EXPECT_EQ(ParseCsv(read("SMS/SMS.csv")).size(), 3u);
 }
 
-TEST_F(Prints, ContactLinesFollowPresenceNotContent) {
-    std::vector<ContactRecord> contacts(3);
-    contacts[0].lastName = t("");
-    contacts[0].note = t("");
-    contacts[1].mobilePhone = t("555");
-    contacts[1].birthday = t("2000-01-01");
-    contacts[1].nickName = t("Nick");
-    contacts[2].name = t("A");
-    contacts[2].lastName = t("B");
-    contacts[2].workFax = t("9");
-    ASSERT_TRUE(PrintContactsTxt(test::Link(contacts), m_Dir.path(), nullptr));
-    EXPECT_EQ(read("Contacts/Contacts.txt"),
-              "Name:\nNote:\n\nMobile Phone:555\n\nName:AB\nWork Fax:9\n\n");
-}
-
-TEST_F(Prints, CallsOfEveryTypeArePrinted) {
-    std::vector<CallLogRecord> calls(3);
-    calls[0].type = t("3");
-    calls[0].number = t("1");
-    calls[1].type = t("5");
-    calls[1].name = t("Bob");
-    calls[1].number = t("2");
-    calls[2].number = t("3");
-    ASSERT_TRUE(PrintCallsTxt(test::Link(calls), m_Dir.path()));
-    EXPECT_EQ(read("CallHistory/CallHistory.txt"),
-              "Unknown:1\nDate:\nDuration:\n\n:Bob(2)\nDate:\nDuration:\n\n"
-              ":3\nDate:\nDuration:\n\n");
-}
-
 TEST_F(Prints, StopRulesFollowTheAbortFlag) {
     std::vector<SmsRecord> sms(2);
     std::vector<ContactRecord> contacts(2);
