@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
-#include <QProcess>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -114,25 +113,41 @@ QString UiLogPath() {
 }
 
 QString DocumentsFolder() {
-    QProcess query;
-    query.start(QStringLiteral("xdg-user-dir"), {QStringLiteral("DOCUMENTS")});
-    if (query.waitForFinished(3000) && query.exitStatus() == QProcess::NormalExit &&
-        query.exitCode() == 0) {
-        const QString answer = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
-        // xdg-user-dir answers the home folder itself when no documents folder
-        // is configured; that is not a documents folder.
-        if (!answer.isEmpty() && QDir::isAbsolutePath(answer) &&
-            QDir::cleanPath(answer) != QDir::cleanPath(QDir::homePath())) {
-            QDir().mkpath(answer);
-            return QDir::cleanPath(answer);
-        }
-    } else if (query.state() != QProcess::NotRunning) {
-        query.kill();
-        query.waitForFinished(1000);
+    // The folder xdg-user-dir names: XDG_DOCUMENTS_DIR in user-dirs.dirs
+    // ("$HOME/..." or absolute). A value equal to the home folder means "not
+    // set" there. The device library finds its log folder the same way.
+    const QString home = QDir::homePath();
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty()) {
+        config = home + QStringLiteral("/.config");
     }
-    const QString fallback = QDir::homePath() + QStringLiteral("/Documents");
-    QDir().mkpath(fallback);
-    return fallback;
+    QString documents;
+    QFile dirs(config + QStringLiteral("/user-dirs.dirs"));
+    if (dirs.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        while (!dirs.atEnd()) {
+            const QString line = QString::fromUtf8(dirs.readLine()).trimmed();
+            const QString key = QStringLiteral("XDG_DOCUMENTS_DIR=");
+            if (!line.startsWith(key)) {
+                continue;
+            }
+            QString value = line.mid(key.size());
+            if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"')) {
+                value = value.mid(1, value.size() - 2);
+            }
+            if (value.startsWith(QStringLiteral("$HOME"))) {
+                value = home + value.mid(5);
+            }
+            if (QDir::isAbsolutePath(value) && QDir::cleanPath(value) != QDir::cleanPath(home)) {
+                documents = QDir::cleanPath(value);
+            }
+            break;
+        }
+    }
+    if (documents.isEmpty()) {
+        documents = home + QStringLiteral("/Documents");
+    }
+    QDir().mkpath(documents);
+    return documents;
 }
 
 } // namespace tarvell

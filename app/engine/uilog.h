@@ -21,9 +21,8 @@ void SetUiLogFolder(const QString& folder);
 // the file could not be created.
 QString UiLogPath();
 
-// The user's documents folder: the folder "xdg-user-dir DOCUMENTS" names, else
-// <home>/Documents; created when missing. (xdg-user-dir answers the home folder
-// itself when no documents folder is configured; that answer is not used.)
+// The user's documents folder: XDG_DOCUMENTS_DIR of user-dirs.dirs (the
+// setting xdg-user-dir reports), else <home>/Documents; created when missing.
 QString DocumentsFolder();
 
 } // namespace tarvell

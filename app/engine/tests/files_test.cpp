@@ -336,16 +336,27 @@ TEST_F(HomeFolder, DefaultOutputFolderUsesMyDocumentsWhenOnlyThatExists) {
 
 TEST_F(HomeFolder, DocumentsFolderFollowsTheUserDirsSetting) {
     qunsetenv("XDG_CONFIG_HOME");
-    // Nothing configured: <home>/Documents.
-    EXPECT_EQ(DocumentsFolder(), path("Documents"));
-    EXPECT_TRUE(QFileInfo(path("Documents")).isDir());
-    if (QStandardPaths::findExecutable("xdg-user-dir").isEmpty()) {
-        GTEST_SKIP() << "xdg-user-dir is not installed";
+    struct Case {
+        QByteArray setting;
+        QString folder;
+    };
+    const Case cases[] = {
+        {"", "Documents"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n", "Dokumente"},
+        {"# comment\nXDG_MUSIC_DIR=\"$HOME/M\"\nXDG_DOCUMENTS_DIR=\"$HOME/D 2\"\n", "D 2"},
+        {"XDG_DOCUMENTS_DIR=\"$HOME/\"\n", "Documents"}, // home itself: not set
+        {"XDG_DOCUMENTS_DIR=\"relative\"\n", "Documents"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(test::WriteAll(path(".config/user-dirs.dirs"), c.setting));
+        EXPECT_EQ(DocumentsFolder(), path(c.folder)) << c.setting.toStdString();
+        EXPECT_TRUE(QFileInfo(path(c.folder)).isDir());
     }
-    ASSERT_TRUE(
-        test::WriteAll(path(".config/user-dirs.dirs"), "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"));
-    EXPECT_EQ(DocumentsFolder(), path("Dokumente"));
-    EXPECT_TRUE(QFileInfo(path("Dokumente")).isDir());
+    ASSERT_TRUE(test::WriteAll(path("cfg/user-dirs.dirs"),
+                               "XDG_DOCUMENTS_DIR=\"" + path("abs").toUtf8() + "\"\n"));
+    qputenv("XDG_CONFIG_HOME", path("cfg").toUtf8());
+    EXPECT_EQ(DocumentsFolder(), path("abs"));
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(UiLogFile, HasADatedHeaderAndTheEntries) {
