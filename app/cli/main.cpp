@@ -357,6 +357,17 @@ int RunJob(GetBackupDataThread& job, bool terminal) {
     return job.failedItems() > 0 ? kFailedItems : kSuccess;
 }
 
+// True when folder holds the .js file of at least one kind (a backup made
+// without the viewer still restores).
+bool HoldsBackupData(const QString& folder) {
+    for (int k = 0; k < kContentKindCount; ++k) {
+        if (QFileInfo(JsPathOf(folder, ContentKind(k))).isFile()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // ---- Commands ---------------------------------------------------------------------------
 
 int CmdDevices(const QStringList& args) {
@@ -488,9 +499,9 @@ int CmdRestore(const QStringList& args, bool terminal) {
             return Usage(QStringLiteral("unknown option '%1' for restore").arg(a));
         } else {
             const QString folder = QDir::cleanPath(QDir(a).absolutePath());
-            if (!IsBackupFolder(folder)) {
-                return Usage(QStringLiteral("'%1' is not a backup folder (it needs index.html "
-                                            "and at least one Datajs file)")
+            if (!HoldsBackupData(folder)) {
+                return Usage(QStringLiteral("'%1' is not a backup folder (no Datajs/*.js file "
+                                            "of any kind in it)")
                                  .arg(a));
             }
             folders << folder;

@@ -605,6 +605,13 @@ void GetBackupDataThread::RestoreMessages(const QString& folder) {
     bool switched = false;
     if (Tarvell_CheckAndroidVersionAt44(0) == 1) {
         if (!WaitForDefaultMessagingApp()) {
+            if (!m_Abort) {
+                // Not accepted in time: the folder's messages did not reach
+                // the phone, which the job reports.
+                if (const JsonPtr skipped = ParseJsText(*text, path)) {
+                    m_FailedCount[SMS] += CountGroupedEntries(skipped.get());
+                }
+            }
             return;
         }
         switched = true;
