@@ -89,6 +89,8 @@ TarvellMainWidget::TarvellMainWidget(QWidget* parent) : QWidget(parent) {
                             height() - sprites::kTitleBarHeight);
     m_HomeWidget->setGeometry(m_PageHost->rect());
     m_BackupyourPhoneWidget->setGeometry(m_PageHost->rect());
+    m_TopCtrlWidget->relayout();
+    m_BackupyourPhoneWidget->relayout();
     PlaceHomeButton(m_BackupButton, sheet, sprites::kHomeBackupButton, QPoint(57, 64),
                     tr("Back up your phone to this computer"));
     PlaceHomeButton(m_RestoreButton, sheet, sprites::kHomeRestoreButton, QPoint(512, 64),

@@ -34,6 +34,10 @@ void backupyourPhoneWidget::enterFlow() {
 
 void backupyourPhoneWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    relayout();
+}
+
+void backupyourPhoneWidget::relayout() {
     const QSize pic = sprites::kStepPicture;
     m_StepPicture->setGeometry((width() - pic.width()) / 2, 96, pic.width(), 448 - 96);
     m_BackButton->setButtonGeometry(30, 510, 116, 35);

@@ -19,6 +19,9 @@ public:
     // The main sprite sheet, from which the back button is cut.
     void setSprites(const QPixmap& mainSheet);
 
+    // Places the picture and the back button for the current size.
+    void relayout();
+
     // 0 backup, 1 restore.
     void setFlowMode(int mode);
     int flowMode() const { return m_Mode; }

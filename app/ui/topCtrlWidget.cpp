@@ -70,6 +70,10 @@ void topCtrlWidget::setSprite(const QPixmap& sprite) {
 
 void topCtrlWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    relayout();
+}
+
+void topCtrlWidget::relayout() {
     const int w = width();
     m_CloseButton->setButtonGeometry(w - kButtonWidth, 0, kButtonWidth, kButtonHeight);
     m_MinButton->setButtonGeometry(w - 2 * kButtonWidth, 0, kButtonWidth, kButtonHeight);

@@ -17,6 +17,9 @@ public:
     explicit topCtrlWidget(QWidget* parent = nullptr);
     ~topCtrlWidget() override;
 
+    // Places the buttons and the version at the right end of the bar.
+    void relayout();
+
     // The 114x140 title-bar sprite: one 38-pixel column per button.
     void setSprite(const QPixmap& sprite);
 

@@ -228,22 +228,25 @@ void Bubble(QPainter& p, const QRectF& box, const QColor& c) {
 }
 
 void Handset(QPainter& p, const QRectF& box, const QColor& c) {
-    // A telephone receiver: a thick arc with an ear piece at each end.
+    // A telephone receiver lying from upper left to lower right: a curved
+    // grip with an ear pad and a mouth pad at its ends.
     Grid24 g(box);
     p.save();
-    p.setPen(Stroke(c, 4.2 * g.u));
+    QPainterPath grip;
+    grip.moveTo(g.at(6.5, 5.5));
+    grip.quadTo(g.at(4.0, 19.5), g.at(18.5, 17.5));
+    p.setPen(Stroke(c, 3.6 * g.u));
     p.setBrush(Qt::NoBrush);
-    p.drawArc(g.rect(4.5, 4.5, 22, 22), 100 * 16, 70 * 16);
+    p.drawPath(grip);
     p.setPen(Qt::NoPen);
     p.setBrush(c);
-    p.translate(g.at(12, 12));
-    for (int end = 0; end < 2; ++end) {
+    const struct { qreal x, y, angle; } pads[2] = {{7.4, 5.0, -20}, {18.8, 16.6, -70}};
+    for (const auto& pad : pads) {
         p.save();
-        p.rotate(end == 0 ? -40 : 50);
-        const QPointF center =
-            end == 0 ? QPointF(-0.6 * g.u, -8.2 * g.u) : QPointF(-8.4 * g.u, 1.8 * g.u);
-        p.drawRoundedRect(QRectF(center - QPointF(3.2 * g.u, 1.9 * g.u), QSizeF(6.4, 3.8) * g.u),
-                          1.5 * g.u, 1.5 * g.u);
+        p.translate(g.at(pad.x, pad.y));
+        p.rotate(pad.angle);
+        p.drawRoundedRect(QRectF(-4.2 * g.u, -2.4 * g.u, 8.4 * g.u, 4.8 * g.u), 2.0 * g.u,
+                          2.0 * g.u);
         p.restore();
     }
     p.restore();

@@ -604,7 +604,7 @@ QImage StepPicture() {
                  q.setPen(Qt::NoPen);
                  q.setBrush(Qt::white);
                  q.drawRoundedRect(row, 10, 10);
-                 Text(q, row.adjusted(14, 0, -70, 0), "USB debugging", Font(14, true), c::kNavy);
+                 Text(q, row.adjusted(12, 0, -66, 0), "USB debugging", Font(12, true), c::kNavy);
                  const QRectF track(row.right() - 62, row.center().y() - 12, 48, 24);
                  q.setBrush(c::kGreen);
                  q.drawRoundedRect(track, 12, 12);
@@ -633,12 +633,11 @@ QImage AuthorizationPicture() {
     const QRectF link(sprites::kAuthorizationLink);
     Text(p, QRectF(0, link.top(), link.left() - 6, link.height()), "Need help?", Font(13),
          c::kInkSoft, Qt::AlignRight | Qt::AlignVCenter);
-    Text(p, link, "How to enable USB debugging", Font(13, true), c::kBlue,
-         Qt::AlignLeft | Qt::AlignVCenter);
+    const QString linkText = QStringLiteral("USB debugging how-to");
+    Text(p, link, linkText, Font(13, true), c::kBlue, Qt::AlignLeft | Qt::AlignVCenter);
     const QFontMetricsF fm(Font(13, true));
     p.fillRect(QRectF(link.left(), link.bottom() - 4,
-                      std::min(link.width(), fm.horizontalAdvance("How to enable USB debugging")),
-                      1.2),
+                      std::min(link.width(), fm.horizontalAdvance(linkText)), 1.2),
                c::kBlue);
     // The phone with its prompt.
     const QRectF panel(0, 44, 270, size.height() - 50);
@@ -648,8 +647,7 @@ QImage AuthorizationPicture() {
     PromptPhone(p, panel.adjusted(20, 18, -20, -18), true);
     // The steps.
     const qreal x = panel.right() + 30;
-    Text(p, QRectF(x, 50, size.width() - x, 34), "Allow this computer on your phone",
-         Font(19, true), c::kNavy);
+    Text(p, QRectF(x, 50, size.width() - x, 34), "Allow this computer", Font(20, true), c::kNavy);
     const QString steps[3] = {
         "Unlock the phone and keep the USB cable plugged in.",
         "A message asks \"Allow USB debugging?\". Tick \"Always allow from this computer\".",
@@ -664,9 +662,9 @@ QImage AuthorizationPicture() {
         Text(p, badge, QString::number(i + 1), Font(15, true), c::kWhite, Qt::AlignCenter);
         Text(p, QRectF(x + 42, y - 2, size.width() - x - 46, 62), steps[i], Font(15), c::kInk,
              Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
-        y += 72;
+        y += 62;
     }
-    const QRectF hint(x, y + 10, size.width() - x - 4, 92);
+    const QRectF hint(x, y + 8, size.width() - x - 4, 80);
     p.setBrush(QColor("#fff6ea"));
     p.setPen(QPen(QColor("#f6d3a8"), 1));
     p.drawRoundedRect(hint, 10, 10);
