@@ -600,11 +600,11 @@ QImage StepPicture() {
     StepCard(p, QRectF(6 + w + gap, top, w, h), 2, "USB debugging",
              "Settings > Developer options > USB debugging: switch it on.",
              [](QPainter& q, const QRectF& b) {
-                 const QRectF row(b.left() + 20, b.center().y() - 26, b.width() - 40, 52);
+                 const QRectF row(b.left() + 10, b.center().y() - 26, b.width() - 20, 52);
                  q.setPen(Qt::NoPen);
                  q.setBrush(Qt::white);
                  q.drawRoundedRect(row, 10, 10);
-                 Text(q, row.adjusted(12, 0, -66, 0), "USB debugging", Font(12, true), c::kNavy);
+                 Text(q, row.adjusted(12, 0, -62, 0), "USB debugging", Font(13, true), c::kNavy);
                  const QRectF track(row.right() - 62, row.center().y() - 12, 48, 24);
                  q.setBrush(c::kGreen);
                  q.drawRoundedRect(track, 12, 12);
@@ -785,11 +785,13 @@ QImage DialogBackground(const QSize& size, bool progress) {
     clip.addRoundedRect(r, 6, 6);
     p.setClipPath(clip);
     p.fillRect(QRectF(0, 0, r.width(), 4), c::kBlue);
+    // Header rule under the title, and a band that holds the buttons.
+    const qreal band = progress ? 70 : 96;
     if (progress) {
         p.fillRect(QRectF(1, 45, r.width() - 2, 2), QColor("#e6edf3"));
-        p.fillRect(QRectF(1, r.height() - 70, r.width() - 2, 69), QColor("#f5f8fb"));
-        p.fillRect(QRectF(1, r.height() - 70, r.width() - 2, 1), QColor("#e6edf3"));
     }
+    p.fillRect(QRectF(1, r.height() - band, r.width() - 2, band - 1), QColor("#f1f5f9"));
+    p.fillRect(QRectF(1, r.height() - band, r.width() - 2, 1), QColor("#e1e8ef"));
     p.restore();
     return img;
 }
