@@ -473,12 +473,12 @@ QImage MainSheet() {
     // the page behind them on screen.
     EachState(p, sprites::kHomeBackupButton, 3, HomeBackup);
     EachState(p, sprites::kHomeRestoreButton, 3, [](QPainter& q, const QRectF& r, State s) {
-        SmallCard(q, r, s, QColor("#4f9f0c"), "Restore", "Put a backup back on a phone",
+        SmallCard(q, r, s, QColor("#4f9f0c"), "Restore", "Put a backup back\non a phone",
                   glyph::Restore);
     });
     EachState(p, sprites::kHomeRecoveryButton, 3, [](QPainter& q, const QRectF& r, State s) {
-        SmallCard(q, r, s, QColor("#15866d"), "Data Recovery", "No backup? See what can be saved",
-                  glyph::Magnifier);
+        SmallCard(q, r, s, QColor("#15866d"), "Data Recovery",
+                  "No backup? See what\ncan still be saved", glyph::Magnifier);
     });
     EachState(p, sprites::kHomeViewButton, 4, HomeView);
     return img;

@@ -195,11 +195,13 @@ void MainWindowTest::titleBarLayoutAndMenu() {
     }
     QCOMPARE(texts, (QStringList{"Help", "Support", "About"}));
 
+    w.move(120, 90);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTest::mouseClick(bar->menuButton(), Qt::LeftButton);
     QTRY_VERIFY(menu->isVisible());
-    QCOMPARE(menu->size(), QSize(110, 80));
+    // Right edge on the title bar's right edge, top under the menu button.
+    QCOMPARE(menu->geometry(), QRect(w.mapToGlobal(QPoint(1000 - 110, 35)), QSize(110, 80)));
     menu->hide();
 }
 
