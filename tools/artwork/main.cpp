@@ -285,7 +285,7 @@ void FlatButton(QPainter& p, const QRectF& r, State s, Kind kind, const QString&
     p.setBrush(grad);
     const QRectF face = s == State::Pressed ? box.translated(0, 1) : box;
     p.drawRoundedRect(face.adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
-    const QFont font = Font(r.height() >= 40 ? 16 : 14, true);
+    const QFont font = Font(r.height() >= 40 ? 15 : 14, true);
     const QFontMetricsF fm(font);
     const qreal textW = fm.horizontalAdvance(label);
     const qreal iconW = icon ? face.height() * 0.46 : 0;

@@ -2,6 +2,7 @@
 // window dragging.
 #include "KitLifecycle.h"
 #include "MyPushButton.h"
+#include "OpenFolder.h"
 #include "TarvellMainWidget.h"
 #include "WebPages.h"
 #include "backupyourPhoneWidget.h"
@@ -76,6 +77,7 @@ private slots:
     void webPages_data();
     void webPages();
     void everyPageExistsInTheHelpFolder();
+    void openFolderShowsTheFolder();
     void draggingMovesTheWindow_data();
     void draggingMovesTheWindow();
     void buttonPressDoesNotDragTheWindow();
@@ -300,6 +302,13 @@ void MainWindowTest::everyPageExistsInTheHelpFolder() {
     }
     QCOMPARE(webpages::PageUrl(QStringLiteral("/opt/tarvell"), webpages::kUsbDebuggingHowTo),
              QUrl(QStringLiteral("file:///opt/tarvell/help/usb-debugging.html")));
+}
+
+void MainWindowTest::openFolderShowsTheFolder() {
+    OpenFolderInExplorer(QStringLiteral("/home/ann/Documents/Tarvell/Pixel 7-03-14-2026-15-09-26"));
+    OpenFolderInExplorer(QString());
+    QCOMPARE(m_catcher.urls, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral(
+                                 "/home/ann/Documents/Tarvell/Pixel 7-03-14-2026-15-09-26"))});
 }
 
 void MainWindowTest::draggingMovesTheWindow_data() {
