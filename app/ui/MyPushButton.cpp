@@ -1,5 +1,7 @@
 #include "MyPushButton.h"
 
+#include "Artwork.h"
+
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPalette>
@@ -157,15 +159,14 @@ void MyPushButton::paintLook(Look look) {
         if (file.isEmpty()) {
             file = m_NormalImage;
         }
-        const QPixmap source = m_UseSprite ? m_Sprite : QPixmap(file);
+        const QPixmap source = m_UseSprite ? m_Sprite : LoadArtwork(file);
         if (rect.isEmpty()) {
-            rect = source.rect();
+            rect = QRect(QPoint(0, 0), source.deviceIndependentSize().toSize());
         }
         QWidget* target = m_IconLabel ? static_cast<QWidget*>(m_IconLabel) : this;
         const QSize size = target->size();
         if (!source.isNull() && !size.isEmpty()) {
-            const QPixmap cut =
-                source.copy(rect).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            const QPixmap cut = StretchTo(CutSprite(source, rect), size);
             QPalette pal = target->palette();
             pal.setBrush(QPalette::Window, QBrush(cut));
             target->setPalette(pal);

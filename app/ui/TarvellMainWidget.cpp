@@ -1,5 +1,6 @@
 #include "TarvellMainWidget.h"
 
+#include "Artwork.h"
 #include "KitLifecycle.h"
 #include "MyPushButton.h"
 #include "WebPages.h"
@@ -74,13 +75,12 @@ TarvellMainWidget::TarvellMainWidget(QWidget* parent) : QWidget(parent) {
     m_BackupyourPhoneWidget->hide();
 
     // Artwork.
-    const QPixmap sheet(QStringLiteral(":/image/main.png"));
+    const QPixmap sheet = LoadArtwork(QStringLiteral(":/image/main.png"));
     QPalette pal = palette();
     pal.setBrush(QPalette::Window,
-                 QBrush(sheet.copy(sprites::kHomeBackground)
-                            .scaled(kWindowSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+                 QBrush(StretchTo(CutSprite(sheet, sprites::kHomeBackground), kWindowSize)));
     setPalette(pal);
-    m_TopCtrlWidget->setSprite(sheet.copy(sprites::kTitleSprite));
+    m_TopCtrlWidget->setSprite(CutSprite(sheet, sprites::kTitleSprite));
     m_BackupyourPhoneWidget->setSprites(sheet);
 
     // Layout.
@@ -112,7 +112,9 @@ TarvellMainWidget::TarvellMainWidget(QWidget* parent) : QWidget(parent) {
     }
     setMask(mask);
 
-    setWindowIcon(QIcon(QPixmap(QStringLiteral(":/image/program.png"))));
+    QIcon icon(QStringLiteral(":/image/program.png"));
+    icon.addFile(QStringLiteral(":/image/program@2x.png"));
+    setWindowIcon(icon);
 }
 
 TarvellMainWidget::~TarvellMainWidget() {

@@ -1,5 +1,6 @@
 #include "backupyourPhoneWidget.h"
 
+#include "Artwork.h"
 #include "MyPushButton.h"
 #include "sprites.h"
 
@@ -11,7 +12,7 @@ backupyourPhoneWidget::backupyourPhoneWidget(QWidget* parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
-    m_StepPicture->setPixmap(QPixmap(QStringLiteral(":/image/step1.png")));
+    m_StepPicture->setPixmap(LoadArtwork(QStringLiteral(":/image/step1.png")));
     m_StepPicture->setScaledContents(true);
     m_BackButton->setToolTip(tr("Back to the start page"));
     connect(m_BackButton, &MyPushButton::clicked, this, &backupyourPhoneWidget::back_home_singal);

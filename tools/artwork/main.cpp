@@ -3,7 +3,8 @@
 //   tarvell-artwork <output folder>
 //
 // Writes the sprite sheets (main.png, publicImage.png) and the single
-// pictures into the folder. The rectangles come from app/ui/sprites.h, the
+// pictures into the folder, each also at twice the size ("name@2x.png") for
+// high-density screens. The rectangles come from app/ui/sprites.h, the
 // header the program cuts its buttons with.
 #include "draw.h"
 #include "sprites.h"
@@ -22,8 +23,13 @@ namespace c = art::color;
 
 namespace {
 
+// Pixels per drawing unit of the images being drawn: 1, or 2 for "@2x".
+int g_scale = 1;
+
+// An empty image of `size` drawing units; painting on it is scaled.
 QImage Canvas(const QSize& size) {
-    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    QImage img(size * g_scale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(g_scale);
     img.fill(Qt::transparent);
     return img;
 }
@@ -902,7 +908,10 @@ QImage DefaultThumbnail() {
     return img;
 }
 
-bool Save(const QImage& img, const QDir& dir, const QString& name) {
+bool Save(const QImage& img, const QDir& dir, QString name) {
+    if (g_scale != 1) {
+        name.insert(name.lastIndexOf(QLatin1Char('.')), QStringLiteral("@%1x").arg(g_scale));
+    }
     const QString path = dir.filePath(name);
     if (!img.save(path, "PNG")) {
         std::fprintf(stderr, "tarvell-artwork: cannot write %s\n", qPrintable(path));
@@ -928,25 +937,28 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    ok &= Save(MainSheet(), dir, "main.png");
-    ok &= Save(PublicSheet(), dir, "publicImage.png");
-    ok &= Save(ProgramIcon(sprites::kProgramIcon.width()), dir, "program.png");
-    ok &= Save(StepPicture(), dir, "step1.png");
-    ok &= Save(AuthorizationPicture(), dir, "authorization.png");
-    ok &= Save(ContentBackground(), dir, "mgr.png");
-    ok &= Save(ComputerPicture(), dir, "pc.png");
-    ok &= Save(PhonePicture(true), dir, "connectddevice.png");
-    ok &= Save(PhonePicture(false), dir, "noconnectddevice.png");
-    ok &= Save(DialogBackground(sprites::kProgressBackground, true), dir, "BackupProgress.png");
-    ok &= Save(DialogBackground(sprites::kDialogBackground, false), dir, "alldialog.png");
-    const State states[3] = {State::Normal, State::Hover, State::Pressed};
-    for (int i = 0; i < 3; ++i) {
-        ok &= Save(CheckBox(false, states[i]), dir, QStringLiteral("uncheck%1.png").arg(i + 1));
-        ok &= Save(CheckBox(true, states[i]), dir, QStringLiteral("checked%1.png").arg(i + 1));
+    for (int scale : {1, 2}) {
+        g_scale = scale;
+        ok &= Save(MainSheet(), dir, "main.png");
+        ok &= Save(PublicSheet(), dir, "publicImage.png");
+        ok &= Save(ProgramIcon(sprites::kProgramIcon.width()), dir, "program.png");
+        ok &= Save(StepPicture(), dir, "step1.png");
+        ok &= Save(AuthorizationPicture(), dir, "authorization.png");
+        ok &= Save(ContentBackground(), dir, "mgr.png");
+        ok &= Save(ComputerPicture(), dir, "pc.png");
+        ok &= Save(PhonePicture(true), dir, "connectddevice.png");
+        ok &= Save(PhonePicture(false), dir, "noconnectddevice.png");
+        ok &= Save(DialogBackground(sprites::kProgressBackground, true), dir, "BackupProgress.png");
+        ok &= Save(DialogBackground(sprites::kDialogBackground, false), dir, "alldialog.png");
+        const State states[3] = {State::Normal, State::Hover, State::Pressed};
+        for (int i = 0; i < 3; ++i) {
+            ok &= Save(CheckBox(false, states[i]), dir, QStringLiteral("uncheck%1.png").arg(i + 1));
+            ok &= Save(CheckBox(true, states[i]), dir, QStringLiteral("checked%1.png").arg(i + 1));
+        }
+        for (int k = 0; k < 7; ++k) {
+            ok &= Save(KindIcon(k), dir, QString::fromLatin1(sprites::kKindIconNames[k]));
+        }
+        ok &= Save(DefaultThumbnail(), dir, "DefImage.png");
     }
-    for (int k = 0; k < 7; ++k) {
-        ok &= Save(KindIcon(k), dir, QString::fromLatin1(sprites::kKindIconNames[k]));
-    }
-    ok &= Save(DefaultThumbnail(), dir, "DefImage.png");
     return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // every sheet and picture is in the resources at its size, every state
 // rectangle lies inside its sheet without overlapping another, and the
 // states of each button look different from one another.
+#include "Artwork.h"
 #include "sprites.h"
 
 #include <QImage>
@@ -93,6 +94,7 @@ private slots:
     void stateRectanglesFitTheirSheetWithoutOverlap();
     void everyStateOfEveryButtonIsDistinct();
     void homeBackgroundHasNoHoles();
+    void cuttingKeepsTheDensity();
 };
 
 void ArtworkTest::everyImageIsThereAtItsSize_data() {
@@ -136,6 +138,13 @@ void ArtworkTest::everyImageIsThereAtItsSize() {
         }
     }
     QVERIFY2(colours.size() > 4, qPrintable(path));
+
+    // The dense drawing covers the same units with twice the pixels.
+    const QPixmap dense = LoadArtwork(path, 2.0);
+    QCOMPARE(dense.devicePixelRatio(), 2.0);
+    QCOMPARE(dense.size(), size * 2);
+    QCOMPARE(dense.deviceIndependentSize().toSize(), size);
+    QCOMPARE(LoadArtwork(path, 1.0).size(), size);
 }
 
 void ArtworkTest::stateRectanglesFitTheirSheetWithoutOverlap() {
@@ -197,6 +206,30 @@ void ArtworkTest::homeBackgroundHasNoHoles() {
         for (int x = 0; x < bg.width(); x += 7) {
             QCOMPARE(qAlpha(bg.pixel(x, y)), 255);
         }
+    }
+}
+
+void ArtworkTest::cuttingKeepsTheDensity() {
+    for (qreal dpr : {1.0, 2.0}) {
+        const QPixmap sheet = LoadArtwork(QStringLiteral(":/image/main.png"), dpr);
+        const QRect rect = sprites::kHomeRestoreButton.hover;
+        const QPixmap piece = CutSprite(sheet, rect);
+        QCOMPARE(piece.devicePixelRatio(), dpr);
+        QCOMPARE(piece.deviceIndependentSize().toSize(), rect.size());
+        // The same picture at both densities.
+        const QImage one = CutSprite(LoadArtwork(QStringLiteral(":/image/main.png"), 1.0), rect)
+                               .toImage()
+                               .convertToFormat(QImage::Format_ARGB32);
+        const QImage same =
+            piece.toImage().scaled(rect.size()).convertToFormat(QImage::Format_ARGB32);
+        const QPoint middle(rect.width() / 2, rect.height() / 2);
+        const QColor a = one.pixelColor(middle);
+        const QColor b = same.pixelColor(middle);
+        QVERIFY(qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) <
+                30);
+        const QPixmap stretched = StretchTo(piece, QSize(50, 40));
+        QCOMPARE(stretched.deviceIndependentSize().toSize(), QSize(50, 40));
+        QCOMPARE(stretched.devicePixelRatio(), dpr);
     }
 }
 
