@@ -31,6 +31,7 @@ void PlaceHomeButton(MyPushButton* button, const QPixmap& sheet, const sprites::
     button->setStateRects(st.normal, st.hover, st.pressed, st.disabled);
     button->setButtonGeometry(at.x(), at.y(), st.normal.width(), st.normal.height());
     button->setToolTip(tip);
+    button->setAccessibleName(tip);
     button->setCursor(Qt::PointingHandCursor);
 }
 

@@ -40,6 +40,9 @@ topCtrlWidget::topCtrlWidget(QWidget* parent)
     m_CloseButton->setToolTip(tr("Close"));
     m_MinButton->setToolTip(tr("Minimize"));
     m_MenuButton->setToolTip(tr("Menu"));
+    for (MyPushButton* b : {m_CloseButton, m_MinButton, m_MenuButton}) {
+        b->setAccessibleName(b->toolTip());
+    }
 
     m_HelpAction = m_Menu->addAction(tr("Help"));
     m_SupportAction = m_Menu->addAction(tr("Support"));
