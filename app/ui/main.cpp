@@ -1,5 +1,6 @@
 // tarvell: the desktop program.
 #include "TarvellMainWidget.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     // no codec set.
     QGuiApplication::setDesktopFileName(QStringLiteral("tarvell"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/image/program.png")));
+
+    // Asked to stop from outside, the program still closes the library.
+    QuitOnTerminationSignals();
 
     TarvellMainWidget window;
     window.show();

@@ -15,8 +15,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <signal.h>
+#include <sys/types.h>
 
 namespace {
 
@@ -82,6 +86,8 @@ private slots:
     void draggingMovesTheWindow();
     void buttonPressDoesNotDragTheWindow();
     void minimiseButtonMinimises();
+    void stopSignalsStillCloseTheLibrary_data();
+    void stopSignalsStillCloseTheLibrary();
 
 private:
     kit::Lifecycle m_saved{};
@@ -372,6 +378,32 @@ void MainWindowTest::minimiseButtonMinimises() {
     QCOMPARE(minimised.count(), 1);
     QTRY_VERIFY(w.windowState().testFlag(Qt::WindowMinimized));
     QCOMPARE(g_calls.uninit, 0);
+}
+
+void MainWindowTest::stopSignalsStillCloseTheLibrary_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void MainWindowTest::stopSignalsStillCloseTheLibrary() {
+    QFETCH(int, signal);
+    QProcess helper;
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    helper.start(QStringLiteral(TARVELL_SIGNAL_HELPER), QStringList{});
+    QVERIFY(helper.waitForStarted());
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += helper.readAllStandardOutput()).contains("ready") ||
+                                 helper.state() != QProcess::Running,
+                             20000);
+    QCOMPARE(helper.state(), QProcess::Running);
+    QCOMPARE(::kill(pid_t(helper.processId()), signal), 0);
+    QVERIFY(helper.waitForFinished(20000));
+    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(helper.exitCode(), 0);
+    out += helper.readAllStandardOutput();
+    QCOMPARE(out, QByteArray("ready\nuninit 1\n"));
 }
 
 QTEST_MAIN(MainWindowTest)
