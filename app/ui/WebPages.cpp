@@ -1,6 +1,7 @@
 #include "WebPages.h"
 
-#include <QCoreApplication>
+#include "appsupport.h"
+
 #include <QDir>
 
 namespace webpages {
@@ -14,7 +15,7 @@ QUrl PageUrl(const QString& programFolder, const char* fileName) {
 
 namespace {
 QUrl Page(const char* fileName) {
-    return PageUrl(QCoreApplication::applicationDirPath(), fileName);
+    return PageUrl(tarvell::ApplicationDirectory(), fileName);
 }
 } // namespace
 

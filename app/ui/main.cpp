@@ -1,6 +1,7 @@
 // tarvell: the desktop program.
 #include "TarvellMainWidget.h"
 #include "TerminationSignals.h"
+#include "appsupport.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
     // Text is UTF-8 throughout in Qt 6: tr(), C strings and the locale need
     // no codec set.
+    tarvell::SetApplicationDirectory(QCoreApplication::applicationDirPath());
     QGuiApplication::setDesktopFileName(QStringLiteral("tarvell"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/image/program.png")));
 
