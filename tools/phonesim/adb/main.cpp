@@ -459,6 +459,15 @@ int Forward(Ctx& c, const std::vector<std::string>& args) {
     return 0;
 }
 
+// True while the process exists and is not a zombie.
+bool ServerAlive(pid_t pid) {
+    auto stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    if (!stat)
+        return false;
+    size_t paren = stat->rfind(')');
+    return paren != std::string::npos && paren + 2 < stat->size() && (*stat)[paren + 2] != 'Z';
+}
+
 void Hang() {
     for (;;)
         ::pause();
@@ -514,8 +523,11 @@ int main(int argc, char** argv) {
         Hang();
 
     if (cmd == "kill-server") {
-        if (!c.home.empty() && ControlRequest(c.home, "kill")) {
-            for (int t = 0; t < 200 && ControlRequest(c.home, "ping"); ++t)
+        auto ping = c.home.empty() ? std::nullopt : ControlRequest(c.home, "ping");
+        if (ping && ControlRequest(c.home, "kill")) {
+            // Wait until the server process has gone, as adb does.
+            auto pid = ParseInt(ping->size() > 5 ? ping->substr(5, ping->find('\n') - 5) : "");
+            for (int t = 0; t < 400 && pid && ServerAlive(static_cast<pid_t>(*pid)); ++t)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return 0;

@@ -155,8 +155,6 @@ private:
                 conns_.erase(fd);
             }
             ::close(fd);
-            std::lock_guard<std::mutex> lock(store_.Mutex());
-            store_.Flush();
         }).detach();
     }
 
@@ -240,7 +238,7 @@ private:
             return "FAIL empty request\n";
         const std::string& cmd = w[0];
         if (cmd == "ping")
-            return "OKAY\n";
+            return "OKAY " + std::to_string(::getpid()) + "\n";
         if (cmd == "forward" && (w.size() == 4 || w.size() == 5))
             return AddForward(w[1], w[2], w[3], w.size() == 5 && w[4] == "norebind");
         if (cmd == "forward-remove" && w.size() == 2) {

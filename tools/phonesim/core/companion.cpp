@@ -619,7 +619,7 @@ std::string CompanionSession::Media(int k, int op, const std::vector<std::string
     }
 }
 
-void ServeCompanion(int fd, PhoneStore& store) {
+static void ServeLoop(int fd, PhoneStore& store) {
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     CompanionSession session(store);
@@ -695,6 +695,13 @@ void ServeCompanion(int fd, PhoneStore& store) {
             return;
         ++answered;
     }
+}
+
+void ServeCompanion(int fd, PhoneStore& store) {
+    ServeLoop(fd, store);
+    // What the session changed is written once it ends.
+    std::lock_guard<std::mutex> lock(store.Mutex());
+    store.Flush();
 }
 
 } // namespace phonesim
