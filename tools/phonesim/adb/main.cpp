@@ -532,7 +532,9 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if (!c.home.empty() && !EnsureServer(c.home))
+    const bool on_phone =
+        cmd == "shell" || cmd == "install" || cmd == "uninstall" || cmd == "push" || cmd == "pull";
+    if (!c.home.empty() && !EnsureServer(c.home, on_phone))
         return Fail("adb: cannot connect to daemon");
     if (cmd == "start-server")
         return 0;

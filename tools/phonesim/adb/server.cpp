@@ -221,9 +221,14 @@ private:
         timeval tv{2, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
         std::string line;
-        char c;
-        while (line.size() < 4096 && ::recv(fd, &c, 1, 0) == 1 && c != '\n')
-            line += c;
+        char buf[512];
+        while (line.size() < 4096 && line.find('\n') == std::string::npos) {
+            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            if (n <= 0)
+                break;
+            line.append(buf, static_cast<size_t>(n));
+        }
+        line = line.substr(0, line.find('\n'));
         std::istringstream in(line);
         std::vector<std::string> w;
         for (std::string s; in >> s;)
@@ -307,8 +312,10 @@ int RunServer(const std::string& home, int reply_fd) {
     return s.Run(reply_fd);
 }
 
-bool EnsureServer(const std::string& home) {
-    if (ControlRequest(home, "ping"))
+bool EnsureServer(const std::string& home, bool quick) {
+    // A listening server accepts the connection at once; asking it to
+    // answer as well costs a round trip that quick callers skip.
+    if (quick ? ControlListening(home) : ControlRequest(home, "ping").has_value())
         return true;
     std::fputs("* daemon not running; starting now at tcp:5037\n", stderr);
     char exe[PATH_MAX];

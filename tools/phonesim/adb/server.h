@@ -14,6 +14,7 @@ int RunServer(const std::string& home, int reply_fd);
 
 // Makes sure a server runs for `home`, starting one detached when needed.
 // Prints adb's start messages to standard error. False when none could start.
-bool EnsureServer(const std::string& home);
+// `quick` only checks that the server listens.
+bool EnsureServer(const std::string& home, bool quick = false);
 
 } // namespace phonesim

@@ -165,8 +165,15 @@ int64_t CompanionSession::PayloadSize(std::string_view command) {
 }
 
 std::string CompanionSession::Handle(std::string_view command, std::string_view payload) {
+    std::string out;
+    HandleInto(command, payload, out);
+    return out;
+}
+
+void CompanionSession::HandleInto(std::string_view command, std::string_view payload,
+                                  std::string& out, bool config_checked) {
     if (command.empty() || command.back() != ';')
-        return {};
+        return;
     std::string_view name = NameOf(command);
     std::string_view raw_args;
     if (name.size() < command.size() - 1)
@@ -175,7 +182,12 @@ std::string CompanionSession::Handle(std::string_view command, std::string_view 
     if (command[name.size()] == ':')
         args = Split(raw_args, ':');
     std::lock_guard<std::mutex> lock(store_.Mutex());
-    return HandleLocked(name, args, raw_args, payload);
+    if (!config_checked)
+        store_.Config();
+    out_ = &out;
+    std::string body = HandleLocked(name, args, raw_args, payload);
+    out_ = nullptr;
+    out += body;
 }
 
 int CompanionSession::ReadFd(int64_t id, const std::string& path) {
@@ -196,7 +208,7 @@ int CompanionSession::ReadFd(int64_t id, const std::string& path) {
 std::string CompanionSession::HandleLocked(std::string_view name,
                                            const std::vector<std::string_view>& args,
                                            std::string_view raw_args, std::string_view payload) {
-    const PhoneConfig& cfg = store_.Config();
+    const PhoneConfig& cfg = store_.CachedConfig();
 
     if (name == "hello-android")
         return cfg.faults.companion_greeting.value_or("HI-PC");
@@ -445,7 +457,7 @@ std::string CompanionSession::HandleLocked(std::string_view name,
 std::string CompanionSession::Media(int k, int op, const std::vector<std::string_view>& args,
                                     std::string_view payload) {
     const auto kind = static_cast<MediaKind>(k);
-    const PhoneConfig& cfg = store_.Config();
+    const PhoneConfig& cfg = store_.CachedConfig();
     MediaIndex& index = store_.Media();
     auto& list = store_.List(kind);
     const std::string sdcard = store_.SdcardRoot();
@@ -609,10 +621,13 @@ std::string CompanionSession::Media(int k, int op, const std::vector<std::string
         int fd = ReadFd(m->id, sdcard + "/" + m->rel);
         if (fd < 0)
             return {};
-        std::string out(static_cast<size_t>(std::min(*len, kMaxChunk)), '\0');
-        ssize_t n = ::pread(fd, out.data(), out.size(), static_cast<off_t>(*off));
-        out.resize(n > 0 ? static_cast<size_t>(n) : 0);
-        return out;
+        // Read straight into the answer buffer: chunks are the bulk of the
+        // traffic and need no extra copy.
+        const size_t at = out_->size();
+        out_->resize(at + static_cast<size_t>(std::min(*len, kMaxChunk)));
+        ssize_t n = ::pread(fd, out_->data() + at, out_->size() - at, static_cast<off_t>(*off));
+        out_->resize(at + (n > 0 ? static_cast<size_t>(n) : 0));
+        return {};
     }
     default:
         return {};
@@ -664,33 +679,41 @@ static void ServeLoop(int fd, PhoneStore& store) {
         std::string_view payload(in.data() + start, static_cast<size_t>(need));
         start += static_cast<size_t>(need);
 
-        Faults faults;
+        // The faults in force for this command, read with it.
+        int drop_after, delay_ms;
+        bool silent, truncate, oversize;
+        std::string_view name = CompanionSession::NameOf(command);
         {
             std::lock_guard<std::mutex> lock(store.Mutex());
-            faults = store.Config().faults;
+            const Faults& f = store.Config().faults;
+            drop_after = f.companion_drop_after;
+            delay_ms = f.companion_delay_ms;
+            silent = f.companion_silent;
+            truncate = Matches(f.companion_truncate, name);
+            oversize = Matches(f.companion_oversize, name);
         }
-        if (faults.companion_drop_after > 0 && answered >= faults.companion_drop_after)
+        if (drop_after > 0 && answered >= drop_after)
             return;
-        if (faults.companion_silent)
+        if (silent)
             continue;
-        std::string body = session.Handle(command, payload);
+        out.resize(4);
+        session.HandleInto(command, payload, out, true);
         if (start == in.size()) {
             in.clear();
             start = 0;
         }
-        if (faults.companion_delay_ms > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(faults.companion_delay_ms));
-        std::string_view name = CompanionSession::NameOf(command);
-        if (Matches(faults.companion_oversize, name))
-            body.resize(std::max(body.size(), kOversize), '\0');
-        out.clear();
-        AppendLe32(out, static_cast<int32_t>(body.size()));
-        if (Matches(faults.companion_truncate, name)) {
-            out.append(body, 0, body.size() / 2);
-            SendAll(fd, out.data(), out.size());
+        if (delay_ms > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+        if (oversize)
+            out.resize(std::max(out.size(), kOversize + 4), '\0');
+        const auto len = static_cast<uint32_t>(out.size() - 4);
+        for (int i = 0; i < 4; ++i)
+            out[static_cast<size_t>(i)] = static_cast<char>((len >> (8 * i)) & 0xFF);
+        if (truncate) {
+            SendAll(fd, out.data(), 4 + len / 2);
             return;
         }
-        out.append(body);
+        // Length and body in one write.
         if (!SendAll(fd, out.data(), out.size()))
             return;
         ++answered;

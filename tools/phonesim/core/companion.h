@@ -26,6 +26,10 @@ public:
 
     // The answer body of one command (command text includes its ';').
     std::string Handle(std::string_view command, std::string_view payload);
+    // The same, appending the body to `out`. `config_checked`: phone.json
+    // was just checked for changes by the caller.
+    void HandleInto(std::string_view command, std::string_view payload, std::string& out,
+                    bool config_checked = false);
 
 private:
     std::string HandleLocked(std::string_view name, const std::vector<std::string_view>& args,
@@ -39,6 +43,7 @@ private:
     int upload_fd_[3] = {-1, -1, -1};
     std::string upload_rel_[3];
     std::map<int64_t, int> read_fds_; // open files of chunked reads, by media id
+    std::string* out_ = nullptr;      // answer buffer of the command in progress
 };
 
 // Serves one accepted connection until the peer closes it, a fault ends it,

@@ -41,6 +41,17 @@ int ListenControl(const std::string& home) {
     return fd;
 }
 
+bool ControlListening(const std::string& home) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un addr{};
+    socklen_t len = Address(home, &addr);
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0;
+    ::close(fd);
+    return ok;
+}
+
 std::optional<std::string> ControlRequest(const std::string& home, const std::string& line) {
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)

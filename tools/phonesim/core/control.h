@@ -12,6 +12,8 @@ namespace phonesim {
 std::string ControlName(const std::string& home);
 // Listening socket, or -1 (errno EADDRINUSE when a server runs already).
 int ListenControl(const std::string& home);
+// True when a server listens (a connect, no request).
+bool ControlListening(const std::string& home);
 // Sends one request; the whole reply, or nothing when no server answers.
 std::optional<std::string> ControlRequest(const std::string& home, const std::string& line);
 

@@ -27,6 +27,8 @@ public:
 
     // phone.json, reloaded when it changed on disk.
     const PhoneConfig& Config();
+    // phone.json as last loaded, without looking at the file.
+    const PhoneConfig& CachedConfig() { return config_loaded_ ? config_ : Config(); }
     // Read-modify-write of phone.json under the folder lock.
     void UpdateConfig(const std::function<void(PhoneConfig&)>& change);
 

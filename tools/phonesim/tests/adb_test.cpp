@@ -50,7 +50,9 @@ protected:
     }
     void Fault(const std::string& k, const std::string& v) { Phonesim({"fault", phone_, k, v}); }
     // The library's preparation: stop, remove, install, start, forward.
-    void Prepare() {
+    // Tests forward a port the server picks, so that they do not depend on
+    // 25803 being free on a shared machine; one test uses the fixed text.
+    void Prepare(const std::string& local = "tcp:0") {
         const std::string pkg = kCompanionPackage;
         EXPECT_EQ(Run({"-s", serial_, "shell", "am", "force-stop", pkg}).exit_code, 0);
         Run({"-s", serial_, "uninstall", pkg});
@@ -61,13 +63,16 @@ protected:
         ASSERT_EQ(start.exit_code, 0);
         EXPECT_EQ(start.out.find("Error"), std::string::npos) << start.out;
         Run({"shell", "forward", "--remove-all"});
-        auto fwd = Run({"forward", "tcp:25803", "tcp:20151"});
+        auto fwd = Run({"forward", local, "tcp:20151"});
         ASSERT_EQ(fwd.exit_code, 0) << fwd.err;
+        port_ = local == "tcp:0" ? std::atoi(fwd.out.c_str()) : std::atoi(local.c_str() + 4);
+        ASSERT_GT(port_, 0);
     }
     bool ServerRuns() { return ControlRequest(phone_, "ping").has_value(); }
 
     pstest::TempDir dir_;
     std::string phone_, serial_;
+    int port_ = 0;
 };
 
 TEST_F(Adb, DevicesListsThePhoneInEveryState) {
@@ -122,8 +127,8 @@ TEST_F(Adb, CommandsToAPhoneThatIsNotReadyFailLikeAdb) {
     EXPECT_NE(r.err.find("device 'NOSUCHSERIAL' not found"), std::string::npos);
 }
 
-TEST_F(Adb, PreparedPhoneGreetsThroughTheForward) {
-    Prepare();
+TEST_F(Adb, PreparedPhoneGreetsThroughTheLibrarysForward) {
+    Prepare("tcp:25803");
     auto client = RawClient::Connect(25803);
     ASSERT_TRUE(client);
     EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
@@ -132,7 +137,7 @@ TEST_F(Adb, PreparedPhoneGreetsThroughTheForward) {
     EXPECT_EQ(Run({"-s", serial_, "shell", "am", "force-stop", kCompanionPackage}).exit_code, 0);
     EXPECT_TRUE(client->Closed());
     // Nothing listens now: adb accepts and closes.
-    auto again = RawClient::Connect(25803);
+    auto again = RawClient::Connect(port_);
     ASSERT_TRUE(again);
     EXPECT_TRUE(again->Closed());
 }
@@ -142,7 +147,7 @@ TEST_F(Adb, RemoveAllIsAnUnknownShellCommandAndRemovesNothing) {
     auto r = Run({"shell", "forward", "--remove-all"});
     EXPECT_NE(r.exit_code, 0);
     EXPECT_NE(r.err.find("forward: inaccessible or not found"), std::string::npos) << r.err;
-    auto client = RawClient::Connect(25803);
+    auto client = RawClient::Connect(port_);
     ASSERT_TRUE(client) << "the forward is still there";
     EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
 }
@@ -214,16 +219,17 @@ TEST_F(Adb, PushPullAndScreencapMoveRealFiles) {
 TEST_F(Adb, ForwardNeedsASerialWhenSeveralPhonesAreListed) {
     Prepare();
     Fault("extra_phones", "1");
-    auto r = Run({"forward", "tcp:25803", "tcp:20151"});
+    auto r = Run({"forward", "tcp:0", "tcp:20151"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.err.find("more than one device"), std::string::npos) << r.err;
-    auto ok = Run({"-s", serial_, "forward", "tcp:25803", "tcp:20151"});
+    auto ok = Run({"-s", serial_, "forward", "tcp:0", "tcp:20151"});
     EXPECT_EQ(ok.exit_code, 0) << ok.err;
 }
 
 TEST_F(Adb, ForwardWithoutCompanionAcceptsAndCloses) {
-    ASSERT_EQ(Run({"forward", "tcp:25803", "tcp:20151"}).exit_code, 0);
-    auto client = RawClient::Connect(25803);
+    auto fwd = Run({"forward", "tcp:0", "tcp:20151"});
+    ASSERT_EQ(fwd.exit_code, 0);
+    auto client = RawClient::Connect(std::atoi(fwd.out.c_str()));
     ASSERT_TRUE(client);
     EXPECT_TRUE(client->Closed());
 }
@@ -237,10 +243,11 @@ TEST_F(Adb, ServerStartsOnDemandEndsOnKillAndKeepsThePhoneState) {
     Prepare();
     EXPECT_EQ(Run({"kill-server"}).exit_code, 0);
     EXPECT_FALSE(ServerRuns());
-    EXPECT_FALSE(RawClient::Connect(25803)) << "forwards end with the server";
+    EXPECT_FALSE(RawClient::Connect(port_)) << "forwards end with the server";
     // The next command starts a new server; the companion is still there.
-    ASSERT_EQ(Run({"forward", "tcp:25803", "tcp:20151"}).exit_code, 0);
-    auto client = RawClient::Connect(25803);
+    auto fwd = Run({"forward", "tcp:0", "tcp:20151"});
+    ASSERT_EQ(fwd.exit_code, 0);
+    auto client = RawClient::Connect(std::atoi(fwd.out.c_str()));
     ASSERT_TRUE(client);
     EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
 }
@@ -267,7 +274,7 @@ TEST_F(Adb, EndingEveryAdbProcessEndsTheServer) {
 
 TEST_F(Adb, UnplugDropsConnectionsAndTheListing) {
     Prepare();
-    auto client = RawClient::Connect(25803);
+    auto client = RawClient::Connect(port_);
     ASSERT_TRUE(client);
     EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
     Phonesim({"unplug", phone_});
@@ -275,7 +282,7 @@ TEST_F(Adb, UnplugDropsConnectionsAndTheListing) {
     EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n\n");
     auto r = Run({"-s", serial_, "shell", "getprop", "ro.product.model"});
     EXPECT_EQ(r.exit_code, 1);
-    auto none = Run({"forward", "tcp:25803", "tcp:20151"});
+    auto none = Run({"forward", "tcp:0", "tcp:20151"});
     EXPECT_EQ(none.exit_code, 1);
     EXPECT_NE(none.err.find("no devices"), std::string::npos);
     Phonesim({"plug", phone_});
