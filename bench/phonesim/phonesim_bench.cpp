@@ -13,10 +13,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
+#include <optional>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -36,6 +40,9 @@ pstest::RunResult Adb(const std::string& home, const std::vector<std::string>& a
 }
 
 // Wall time of one adb run, output to /dev/null, as the library starts it.
+// CPU time (user + system) of the last child run by TimeRun.
+double g_child_cpu = 0;
+
 double TimeRun(std::string exe, const std::vector<std::string>& args) {
     std::vector<char*> argv;
     argv.push_back(exe.data());
@@ -53,7 +60,10 @@ double TimeRun(std::string exe, const std::vector<std::string>& args) {
     if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ) != 0)
         return -1;
     int st;
-    ::waitpid(pid, &st, 0);
+    struct rusage ru {};
+    ::wait4(pid, &st, 0, &ru);
+    g_child_cpu = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+                  static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
     double s = Secs(t0);
     posix_spawn_file_actions_destroy(&fa);
     return s;
@@ -102,81 +112,121 @@ int main(int argc, char** argv) {
                     std::string(kCompanionPackage) + "/" + kCompanionActivity})
                 .exit_code != 0)
         return 1;
-    auto fwd = Adb(phone, {"forward", "tcp:0", "tcp:20151"});
-    int port = std::atoi(fwd.out.c_str());
-    auto client = pstest::RawClient::Connect(port);
-    if (!client || client->Ask("hello-android;") != "HI-PC") {
-        std::fprintf(stderr, "no companion on port %d\n", port);
-        return 1;
-    }
-
-    // Small exchanges on one connection. The server's own CPU time per
-    // exchange gives its capacity whatever else runs on the machine.
-    auto ping = ControlRequest(phone, "ping").value_or("OKAY 0");
-    const std::string stat_path = "/proc/" + ping.substr(5, ping.find('\n') - 5) + "/stat";
+    // The connection; made again when the server was ended from outside
+    // (another program's "end every adb" step on a shared machine).
+    std::optional<pstest::RawClient> client;
+    std::string stat_path;
+    auto connect = [&]() -> bool {
+        client.reset();
+        auto fwd = Adb(phone, {"forward", "tcp:0", "tcp:20151"});
+        client = pstest::RawClient::Connect(std::atoi(fwd.out.c_str()));
+        if (!client || client->Ask("hello-android;") != "HI-PC")
+            return false;
+        auto ping = ControlRequest(phone, "ping").value_or("OKAY 0");
+        stat_path = "/proc/" + ping.substr(5, ping.find('\n') - 5) + "/stat";
+        return true;
+    };
+    // The server's own CPU time gives its capacity whatever else runs.
     auto server_cpu = [&] {
         std::string st = ReadFile(stat_path).value_or("");
-        std::istringstream in(st.substr(st.rfind(')') + 2));
+        size_t paren = st.rfind(')');
+        if (paren == std::string::npos)
+            return 0.0;
+        std::istringstream in(st.substr(paren + 2));
         std::string f;
         long long v[13] = {};
         for (int i = 0; i < 13 && in >> f; ++i)
             v[i] = std::atoll(f.c_str());
         return static_cast<double>(v[11] + v[12]) / static_cast<double>(::sysconf(_SC_CLK_TCK));
     };
-    const int n = 100000;
-    double cpu0 = server_cpu();
-    auto t0 = Clock::now();
-    for (int i = 0; i < n; ++i)
-        client->AskInt("getBattery;");
-    double s = Secs(t0);
-    double cpu = server_cpu() - cpu0;
-    std::printf("small exchanges (getBattery;)   %8.0f /s  (%d in %.2f s; server CPU %.1f us each,"
-                " capacity %.0f /s)\n",
-                n / s, n, s, cpu / n * 1e6, cpu > 0 ? n / cpu : 0.0);
-    int64_t count = client->AskInt("getsmsCount;");
-    t0 = Clock::now();
-    int pages = 0;
-    for (int64_t off = 0; off < count; off += 5, ++pages)
-        client->Ask("getsmsPart10:" + std::to_string(off) + ";");
-    s = Secs(t0);
-    std::printf("message pages (5 records)       %8.0f /s  (%d pages)\n", pages / s, pages);
-
-    // Streamed upload in the library's 102400-byte chunks.
-    std::string chunk(102400, 'x');
-    const int64_t bytes = static_cast<int64_t>(file_mb) << 20;
-    client->AskInt("open_videofile:" + HexEncode("bench.mp4") + ";");
-    t0 = Clock::now();
-    for (int64_t done = 0; done < bytes; done += static_cast<int64_t>(chunk.size()))
-        client->AskInt("write_videofile:" + std::to_string(chunk.size()) + ";", chunk);
-    s = Secs(t0);
-    client->AskInt("close_videofile;");
-    client->AskInt("addvideotodevice:" + HexEncode("bench.mp4") + ";");
-    std::printf("upload, 100 KiB chunks          %8.0f MB/s (%d MiB)\n", bytes / s / 1e6, file_mb);
-
-    // Chunked reads of that file.
-    int64_t videos = client->AskInt("flushvideolist;");
-    std::string id;
-    for (int64_t i = 0; i < videos; ++i) {
-        std::string info = client->Ask("getvideoindexinfo:" + std::to_string(i) + ";").value_or("");
-        if (info.find(HexEncode("bench.mp4")) != std::string::npos)
-            id = HexDecode(info.substr(3, info.find(';') - 3)).value_or("");
-    }
-    for (int size : {10240, 1 << 20}) {
-        t0 = Clock::now();
-        cpu0 = server_cpu();
-        int64_t got = 0;
-        for (;;) {
-            auto c = client->Ask("exportfilefromdevice_video:" + id + ":" + std::to_string(got) +
-                                 ":" + std::to_string(size) + ";");
-            if (!c || c->empty())
-                break;
-            got += static_cast<int64_t>(c->size());
+    auto phase = [&](const char* what, const std::function<bool()>& run) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if ((client || connect()) && run())
+                return;
+            std::fprintf(stderr, "%s: connection lost, measuring again\n", what);
+            client.reset();
         }
-        s = Secs(t0);
-        cpu = server_cpu() - cpu0;
-        std::printf(
-            "file chunks of %7d bytes      %8.0f MB/s (%lld bytes; server capacity %.0f MB/s)\n",
-            size, got / s / 1e6, static_cast<long long>(got), cpu > 0 ? got / cpu / 1e6 : 0.0);
+        std::fprintf(stderr, "%s: gave up\n", what);
+    };
+
+    phase("small exchanges", [&] {
+        const int n = 100000;
+        double cpu0 = server_cpu();
+        auto t0 = Clock::now();
+        for (int i = 0; i < n; ++i)
+            if (client->AskInt("getBattery;") == INT64_MIN)
+                return false;
+        double s = Secs(t0), cpu = server_cpu() - cpu0;
+        std::printf("small exchanges (getBattery;)   %8.0f /s  (%d in %.2f s; server CPU %.1f us "
+                    "each, capacity %.0f /s)\n",
+                    n / s, n, s, cpu / n * 1e6, cpu > 0 ? n / cpu : 0.0);
+        return true;
+    });
+    phase("message pages", [&] {
+        int64_t count = client->AskInt("getsmsCount;");
+        if (count == INT64_MIN)
+            return false;
+        auto t0 = Clock::now();
+        int pages = 0;
+        for (int64_t off = 0; off < count; off += 5, ++pages)
+            if (!client->Ask("getsmsPart10:" + std::to_string(off) + ";"))
+                return false;
+        double s = Secs(t0);
+        std::printf("message pages (5 records)       %8.0f /s  (%d pages, %.2f s)\n", pages / s,
+                    pages, s);
+        return true;
+    });
+    const int64_t bytes = static_cast<int64_t>(file_mb) << 20;
+    int64_t uploaded = 0;
+    phase("upload", [&] {
+        std::string chunk(102400, 'x');
+        if (client->AskInt("open_videofile:" + HexEncode("bench.mp4") + ";") != 1)
+            return false;
+        auto t0 = Clock::now();
+        uploaded = 0;
+        for (; uploaded < bytes; uploaded += static_cast<int64_t>(chunk.size()))
+            if (client->AskInt("write_videofile:" + std::to_string(chunk.size()) + ";", chunk) !=
+                static_cast<int64_t>(chunk.size()))
+                return false;
+        double s = Secs(t0);
+        client->AskInt("close_videofile;");
+        if (client->AskInt("addvideotodevice:" + HexEncode("bench.mp4") + ";") != 1)
+            return false;
+        std::printf("upload, 100 KiB chunks          %8.0f MB/s (%d MiB)\n", bytes / s / 1e6,
+                    file_mb);
+        return true;
+    });
+    for (int size : {10240, 1 << 20}) {
+        phase("chunked reads", [&] {
+            int64_t videos = client->AskInt("flushvideolist;");
+            std::string id;
+            for (int64_t i = 0; i < videos; ++i) {
+                std::string info =
+                    client->Ask("getvideoindexinfo:" + std::to_string(i) + ";").value_or("");
+                if (info.find(HexEncode("bench.mp4")) != std::string::npos)
+                    id = HexDecode(info.substr(3, info.find(';') - 3)).value_or("");
+            }
+            if (id.empty())
+                return false;
+            double cpu0 = server_cpu();
+            auto t0 = Clock::now();
+            int64_t got = 0;
+            for (;;) {
+                auto c = client->Ask("exportfilefromdevice_video:" + id + ":" +
+                                     std::to_string(got) + ":" + std::to_string(size) + ";");
+                if (!c)
+                    return false;
+                if (c->empty())
+                    break;
+                got += static_cast<int64_t>(c->size());
+            }
+            double s = Secs(t0), cpu = server_cpu() - cpu0;
+            std::printf(
+                "file chunks of %7d bytes      %8.0f MB/s (%lld bytes; server capacity %.0f "
+                "MB/s)\n",
+                size, got / s / 1e6, static_cast<long long>(got), cpu > 0 ? got / cpu / 1e6 : 0.0);
+            return got == uploaded;
+        });
     }
 
     // The stand-in adb, start to finish, beside the floor of this machine:
@@ -184,17 +234,20 @@ int main(int argc, char** argv) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"/bin/true"}, {"-s", serial, "shell", "getprop", "ro.product.model"}, {"devices"}}) {
         std::vector<double> t;
+        double cpu = 0;
         bool floor = args[0] == "/bin/true";
-        for (int i = 0; i < 300; ++i)
+        for (int i = 0; i < 300; ++i) {
             t.push_back(floor ? TimeRun("/bin/true", {}) : TimeRun(PHONESIM_ADB_PATH, args));
+            cpu += g_child_cpu;
+        }
         std::sort(t.begin(), t.end());
         double mean = 0;
         for (double x : t)
             mean += x;
         mean /= static_cast<double>(t.size());
-        std::printf("%s %-27s %8.2f ms mean, %.2f ms median, %.2f ms p95\n", floor ? "   " : "adb",
-                    args.back().c_str(), mean * 1e3, t[t.size() / 2] * 1e3,
-                    t[t.size() * 95 / 100] * 1e3);
+        std::printf("%s %-27s %8.2f ms mean, %.2f ms median, %.2f ms p95, %.2f ms CPU\n",
+                    floor ? "   " : "adb", args.back().c_str(), mean * 1e3, t[t.size() / 2] * 1e3,
+                    t[t.size() * 95 / 100] * 1e3, cpu / static_cast<double>(t.size()) * 1e3);
     }
     client.reset();
     Adb(phone, {"kill-server"});

@@ -37,6 +37,7 @@ private:
     std::string Media(int kind, int op, const std::vector<std::string_view>& args,
                       std::string_view payload);
     int ReadFd(int64_t id, const std::string& path);
+    void DropReadFds();
     void CloseUpload(int kind);
 
     PhoneStore& store_;

@@ -152,6 +152,15 @@ public:
         return RawClient(fd);
     }
     RawClient(RawClient&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+    RawClient& operator=(RawClient&& o) noexcept {
+        if (this != &o) {
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = o.fd_;
+            o.fd_ = -1;
+        }
+        return *this;
+    }
     RawClient(const RawClient&) = delete;
     ~RawClient() {
         if (fd_ >= 0)
