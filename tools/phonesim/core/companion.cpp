@@ -261,18 +261,23 @@ std::string CompanionSession::HandleLocked(std::string_view name,
             f[i] = std::move(*d);
         }
         RecordFile& sms = store_.Records(RecordKind::Sms);
-        std::string thread;
-        int64_t max_thread = 0;
-        for (const Record& r : sms.items) {
-            const std::string* t = r.Get("thread_id");
-            if (t)
-                max_thread = std::max(max_thread, Int(*t).value_or(0));
-            const std::string* a = r.Get("address");
-            if (thread.empty() && t && a && *a == f[0])
-                thread = *t;
+        auto& ti = store_.threads;
+        if (ti.generation != store_.Generation(RecordKind::Sms) || ti.seen > sms.items.size()) {
+            ti = {};
+            ti.generation = store_.Generation(RecordKind::Sms);
         }
-        if (thread.empty())
-            thread = std::to_string(max_thread + 1);
+        for (; ti.seen < sms.items.size(); ++ti.seen) {
+            const Record& r = sms.items[ti.seen];
+            const std::string* t = r.Get("thread_id");
+            const std::string* a = r.Get("address");
+            if (t)
+                ti.max_thread = std::max(ti.max_thread, Int(*t).value_or(0));
+            if (t && a)
+                ti.by_address.emplace(*a, *t);
+        }
+        std::string thread;
+        auto known = ti.by_address.find(f[0]);
+        thread = known != ti.by_address.end() ? known->second : std::to_string(ti.max_thread + 1);
         Record r;
         r.Set("thread_id", thread);
         r.Set("address", f[0]);
@@ -293,6 +298,7 @@ std::string CompanionSession::HandleLocked(std::string_view name,
         auto n = static_cast<int32_t>(sms.items.size());
         sms.items.clear();
         store_.MarkDirty(RecordKind::Sms);
+        store_.Changed(RecordKind::Sms);
         return IntBody(n);
     }
     if (name == "SetDefaultMessage") {
@@ -362,6 +368,7 @@ std::string CompanionSession::HandleLocked(std::string_view name,
             if (r.id == *id) {
                 r.Set(key, *value);
                 store_.MarkDirty(RecordKind::Contact);
+                store_.Changed(RecordKind::Contact);
                 return IntBody(1);
             }
         }
@@ -372,6 +379,7 @@ std::string CompanionSession::HandleLocked(std::string_view name,
         auto n = static_cast<int32_t>(c.items.size());
         c.items.clear();
         store_.MarkDirty(RecordKind::Contact);
+        store_.Changed(RecordKind::Contact);
         return IntBody(n);
     }
 
@@ -391,17 +399,26 @@ std::string CompanionSession::HandleLocked(std::string_view name,
         // The call log keeps the name of the contact that has the number.
         std::string digits = Digits(f[0]);
         if (!digits.empty()) {
-            for (const Record& c : store_.Records(RecordKind::Contact).items) {
-                bool hit = false;
-                for (const char* k : {"phone_phone", "phone_home", "phone_work"})
-                    if (const std::string* v = c.Get(k); v && Digits(*v) == digits)
-                        hit = true;
-                const std::string* nm = c.Get("name");
-                if (hit && nm) {
-                    r.Set("name", *nm);
-                    break;
-                }
+            const RecordFile& contacts = store_.Records(RecordKind::Contact);
+            auto& ni = store_.numbers;
+            if (ni.generation != store_.Generation(RecordKind::Contact) ||
+                ni.seen > contacts.items.size()) {
+                ni = {};
+                ni.generation = store_.Generation(RecordKind::Contact);
             }
+            for (; ni.seen < contacts.items.size(); ++ni.seen) {
+                const Record& c = contacts.items[ni.seen];
+                const std::string* nm = c.Get("name");
+                if (!nm)
+                    continue;
+                for (const char* k : {"phone_phone", "phone_home", "phone_work"})
+                    if (const std::string* v = c.Get(k))
+                        if (std::string d = Digits(*v); !d.empty())
+                            ni.name_by_digits.emplace(d, *nm);
+            }
+            auto hit = ni.name_by_digits.find(digits);
+            if (hit != ni.name_by_digits.end())
+                r.Set("name", hit->second);
         }
         r.Set("number", f[0]);
         r.Set("type", f[2]);

@@ -77,6 +77,7 @@ RecordFile& PhoneStore::Records(RecordKind kind) {
         }
         s.loaded = true;
         s.stamp = now;
+        ++s.generation;
     }
     return s.data;
 }

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <sys/types.h>
+#include <unordered_map>
 
 namespace phonesim {
 
@@ -34,6 +35,24 @@ public:
 
     RecordFile& Records(RecordKind kind);
     void MarkDirty(RecordKind kind);
+    // Changes whenever a record file was reloaded from disk or changed in
+    // place (not by appending): indexes built over the records compare it.
+    uint64_t Generation(RecordKind kind) const { return slots_[static_cast<int>(kind)].generation; }
+    void Changed(RecordKind kind) { ++slots_[static_cast<int>(kind)].generation; }
+
+    // Message threads by address, kept up to date with appended messages.
+    struct ThreadIndex {
+        std::unordered_map<std::string, std::string> by_address;
+        int64_t max_thread = 0;
+        size_t seen = 0;
+        uint64_t generation = ~0ULL;
+    } threads;
+    // Contact names by the digits of their numbers (first contact wins).
+    struct NumberIndex {
+        std::unordered_map<std::string, std::string> name_by_digits;
+        uint64_t generation = ~0ULL;
+        size_t seen = 0;
+    } numbers;
     MediaIndex& Media();
     void MarkMediaDirty() { media_.dirty = true, Touch(); }
     // The list the list-rebuild command built (ids by position).
@@ -62,6 +81,7 @@ private:
         bool loaded = false;
         bool dirty = false;
         Stamp stamp;
+        uint64_t generation = 0;
     };
     std::string PathOf(RecordKind kind) const;
 

@@ -289,6 +289,17 @@ TEST_F(Adb, UnplugDropsConnectionsAndTheListing) {
     EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n" + serial_ + "\tdevice\n\n");
 }
 
+TEST_F(Adb, ServerLeavesWhenItsPhoneFolderIsRemoved) {
+    ASSERT_EQ(Run({"start-server"}).exit_code, 0);
+    ASSERT_TRUE(ServerRuns());
+    const std::string moved = dir_.path() + "/moved";
+    ASSERT_EQ(::rename(phone_.c_str(), moved.c_str()), 0);
+    for (int i = 0; i < 400 && ServerRuns(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(ServerRuns());
+    ASSERT_EQ(::rename(moved.c_str(), phone_.c_str()), 0);
+}
+
 TEST_F(Adb, HangingCommand_RealTimeout) {
     Fault("adb_hang", "install");
     auto r = Run({"-s", serial_, "install", ProgramFolder() + "/tarvell.apk"}, 700);
