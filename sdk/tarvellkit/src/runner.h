@@ -8,11 +8,12 @@
 
 #include <cstddef>
 
-int RunAdb(const char* args);                             // waits without limit; -1 if not started
-int RunAdbTimed(const char* args);                        // waits at most 20000 ms; -1 on time-out
-int RunAdbToFile(const char* args, const char* outPath);  // stdout to outPath, 4000 ms; 0 on time-out
-int RunProgram(const char* program, const char* args);    // program-folder program, 4000 ms
-int RunAdbDetached(const char* args);                     // does not wait
+int RunAdb(const char* args);      // waits without limit; -1 if not started
+int RunAdbTimed(const char* args); // waits at most 20000 ms; -1 on time-out
+int RunAdbToFile(const char* args,
+                 const char* outPath);                 // stdout to outPath, 4000 ms; 0 on time-out
+int RunProgram(const char* program, const char* args); // program-folder program, 4000 ms
+int RunAdbDetached(const char* args);                  // does not wait
 
 // A fresh temporary file name "<temp folder>sdlk%06d" in buffer (1024 bytes);
 // no file of that name exists afterwards.
