@@ -350,7 +350,11 @@ bool EnsureServer(const std::string& home, bool quick) {
             int fl = ::fcntl(3, F_GETFD);
             ::fcntl(3, F_SETFD, fl & ~FD_CLOEXEC);
         }
-        ::close_range(4, ~0U, 0);
+        if (::close_range(4, ~0U, 0) != 0) {
+            // Kernels without close_range: close what is open, one by one.
+            for (int fd = 4; fd < 65536; ++fd)
+                ::close(fd);
+        }
         if (::chdir("/") != 0)
             ::_exit(1);
         const char* argv[] = {"adb",        "fork-server", "server", "--phonesim-home",
