@@ -3,6 +3,8 @@
 // media.json, and the file tree sdcard/ plus data/.
 #pragma once
 
+#include "companion_protocol.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,9 +13,10 @@
 
 namespace phonesim {
 
-inline constexpr char kCompanionPackage[] = "com.velmora.tarvell";
-inline constexpr char kCompanionActivity[] = "com.velmora.tarvell.activity.ServiceActivity";
-inline constexpr int kCompanionPhonePort = 20151;
+// The companion's fixed values, shared with the library.
+inline constexpr const char* kCompanionPackage = companion::kPackage;
+inline constexpr const char* kCompanionActivity = companion::kActivity;
+inline constexpr int kCompanionPhonePort = companion::kPhonePort;
 
 // Faults a test switches on with `phonesim fault DIR KEY VALUE`.
 struct Faults {
