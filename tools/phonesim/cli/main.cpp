@@ -139,9 +139,7 @@ int main(int argc, char** argv) {
         return Config(
             a[0],
             [plug](PhoneConfig& c, std::string*) {
-                c.plugged = plug;
-                if (!plug)
-                    c.running.clear(); // the phone's apps lose the computer
+                c.plugged = plug; // apps on the phone keep running
                 return true;
             },
             plug ? nullptr : "unplug");

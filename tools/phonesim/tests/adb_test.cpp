@@ -287,6 +287,12 @@ TEST_F(Adb, UnplugDropsConnectionsAndTheListing) {
     EXPECT_NE(none.err.find("no devices"), std::string::npos);
     Phonesim({"plug", phone_});
     EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n" + serial_ + "\tdevice\n\n");
+    // Plugged again: a new forward reaches the companion, which kept running.
+    auto fwd = Run({"forward", "tcp:0", "tcp:20151"});
+    ASSERT_EQ(fwd.exit_code, 0) << fwd.err;
+    auto again = RawClient::Connect(std::atoi(fwd.out.c_str()));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Ask("hello-android;"), "HI-PC");
 }
 
 TEST_F(Adb, ServerLeavesWhenItsPhoneFolderIsRemoved) {
