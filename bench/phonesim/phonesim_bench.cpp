@@ -229,6 +229,42 @@ int main(int argc, char** argv) {
         });
     }
 
+    // Restore writes (messages, contacts, calls) into an empty phone.
+    {
+        const std::string empty = tmp.path() + "/empty";
+        pstest::Run({PHONESIM_EXE_PATH, "gen", "--preset", "empty", "--seed", "2", empty});
+        std::string es = LoadConfig(empty).value().serial;
+        Adb(empty, {"-s", es, "install", apk});
+        Adb(empty, {"-s", es, "shell", "am", "start", "-n",
+                    std::string(kCompanionPackage) + "/" + kCompanionActivity});
+        auto fwd = Adb(empty, {"forward", "tcp:0", "tcp:20151"});
+        auto w = pstest::RawClient::Connect(std::atoi(fwd.out.c_str()));
+        if (w && w->AskInt("SetDefaultMessage;") == 1) {
+            const int n = 20000;
+            auto t0 = Clock::now();
+            bool ok = true;
+            for (int i = 0; i < n && ok; ++i)
+                ok = w->AskInt(
+                         "SendSMS:" + HexEncode("+86 138-0013-" + std::to_string(1000 + i % 3000)) +
+                         "-" + HexEncode("restored message body, number " + std::to_string(i)) +
+                         "-" + HexEncode("2020-01-02 03:04:05") + "-31-2D31-30;") > 0;
+            double sms_s = Secs(t0);
+            t0 = Clock::now();
+            for (int i = 0; i < n && ok; ++i)
+                ok = w->AskInt("AddCallHistory:" +
+                               HexEncode("+86 138-0013-" + std::to_string(1000 + i % 3000)) + "-" +
+                               HexEncode("1600000000") + "-32-3130;") == 1;
+            double call_s = Secs(t0);
+            if (ok)
+                std::printf(
+                    "restore writes                  %8.0f messages/s, %.0f calls/s (%d each into "
+                    "an empty phone)\n",
+                    n / sms_s, n / call_s, n);
+        }
+        w.reset();
+        Adb(empty, {"kill-server"});
+    }
+
     // The stand-in adb, start to finish, beside the floor of this machine:
     // starting and ending /bin/true.
     for (const auto& args : std::vector<std::vector<std::string>>{
