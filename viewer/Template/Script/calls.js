@@ -25,6 +25,7 @@
     if (!data) {
       ui.status.textContent = 'No call logs in this backup.';
       ui.clearDetail(TV.emptyState('phone', 'This backup holds no call logs.'));
+      document.body.setAttribute('data-ready', 'true');
       return;
     }
     TV.members(data, true).forEach(function (group, g) {

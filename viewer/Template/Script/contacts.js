@@ -28,6 +28,7 @@
     if (!data) {
       ui.status.textContent = 'No contacts in this backup.';
       ui.clearDetail(TV.emptyState('person', 'This backup holds no contacts.'));
+      document.body.setAttribute('data-ready', 'true');
       return;
     }
     all = TV.members(data, true).map(function (e, i) {

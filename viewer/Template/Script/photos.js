@@ -43,6 +43,7 @@
     if (job) job.cancelled = true;
     TV.clear(grid);
     job = TV.chunked(shown.length, 300, function (i) { grid.appendChild(tile(shown[i], i)); });
+    grid.setAttribute('data-query', q);
   }
 
   function tile(p, i) {

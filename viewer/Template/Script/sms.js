@@ -19,6 +19,7 @@
     if (!data) {
       ui.status.textContent = 'No messages in this backup.';
       ui.clearDetail(TV.emptyState('chat', 'This backup holds no text messages.'));
+      document.body.setAttribute('data-ready', 'true');
       return;
     }
     all = build(data);

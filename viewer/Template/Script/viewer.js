@@ -447,7 +447,9 @@
   TV.masterDetail = function (opts) {
     var main = TV.el('main', { class: 'app', id: 'main' });
     var status = TV.el('p', { class: 'list-status', role: 'status', 'aria-live': 'polite' }, 'Loading\u2026');
-    var search = TV.searchBox(opts.searchPlaceholder, function (q) { opts.onSearch(q); });
+    // The list carries the query it shows, so that scripts driving the page can
+    // tell when a search has been applied.
+    var search = TV.searchBox(opts.searchPlaceholder, function (q) { opts.onSearch(q); list.node.setAttribute('data-query', q); });
     var list = new VirtualList({
       label: opts.listLabel, render: opts.renderRow,
       onSelect: function (i, item) { opts.onShow(item, i); },
