@@ -26,6 +26,7 @@
     shown = all;
     ui.list.setItems(shown);
     updateStatus();
+    if (window.performance && performance.mark) performance.mark('conversations-shown');
     if (!all.length) ui.clearDetail(TV.emptyState('chat', 'This backup holds no text messages.'));
     else if (TV.wide()) ui.list.select(0);
     document.body.setAttribute('data-ready', 'true');
