@@ -334,6 +334,31 @@ describe('missing kinds', () => {
     }
   });
 
+  it('a data file cut short is reported as damaged, not as absent', async () => {
+    const backup = makeSmallBackup(path.join(tmp, 'damaged'));
+    for (const f of ['SMS.js', 'Contacts.js']) {
+      const p = path.join(backup, 'Datajs', f);
+      const text = fs.readFileSync(p);
+      fs.writeFileSync(p, text.subarray(0, Math.floor(text.length / 2)));
+    }
+    const cases = [['SMS/SMS.html', 'SMS.js'], ['Contacts/Contacts.html', 'Contacts.js']];
+    for (const [rel, file] of cases) {
+      const { page, context, problems } = await open(backup, rel);
+      assert.ok((await page.locator('main').innerText()).includes(`(${file}) is damaged`), rel);
+      // The browser itself reports the file's syntax error; nothing else goes wrong.
+      const other = [...problems.console, ...problems.errors].filter((t) => !/SyntaxError/.test(t));
+      assert.deepEqual(other, [], rel);
+      await context.close();
+    }
+    const { page, context } = await open(backup, 'index.html');
+    const cards = await page.locator('#kinds li:not(.hidden)').evaluateAll((lis) =>
+      Object.fromEntries(lis.map((li) => [li.dataset.kind, li.innerText.replace(/\s+/g, ' ').trim()])));
+    assert.match(cards.SMS, /\? Messages Datajs\/SMS\.js is damaged/);
+    assert.match(cards.Contacts, /\? Contacts Datajs\/Contacts\.js is damaged/);
+    assert.match(cards.CallHistory, /^6 Call logs/);
+    await context.close();
+  });
+
   it('the overview shows no entry for a kind that was not backed up', async () => {
     const { page, context } = await open(backups.media, 'index.html');
     const kinds = await page.locator('#kinds li:not(.hidden)').evaluateAll((lis) => lis.map((li) => li.dataset.kind));

@@ -23,8 +23,8 @@
 
   TV.loadData('../Datajs/CallHistory.js', 'Conten3').then(function (data) {
     if (!data) {
-      ui.status.textContent = 'No call logs in this backup.';
-      ui.clearDetail(TV.emptyState('phone', 'This backup holds no call logs.'));
+      ui.status.textContent = TV.noData('../Datajs/CallHistory.js', 'No call logs in this backup.');
+      ui.clearDetail(TV.emptyState('phone', TV.noData('../Datajs/CallHistory.js', 'This backup holds no call logs.')));
       document.body.setAttribute('data-ready', 'true');
       return;
     }

@@ -26,8 +26,8 @@
 
   TV.loadData('../Datajs/Contacts.js', 'Conten2').then(function (data) {
     if (!data) {
-      ui.status.textContent = 'No contacts in this backup.';
-      ui.clearDetail(TV.emptyState('person', 'This backup holds no contacts.'));
+      ui.status.textContent = TV.noData('../Datajs/Contacts.js', 'No contacts in this backup.');
+      ui.clearDetail(TV.emptyState('person', TV.noData('../Datajs/Contacts.js', 'This backup holds no contacts.')));
       document.body.setAttribute('data-ready', 'true');
       return;
     }

@@ -25,7 +25,7 @@
     });
     if (!all.length) {
       status.textContent = '';
-      main.appendChild(TV.emptyState('photo', data ? 'This backup holds no photos.' : 'No photos in this backup.'));
+      main.appendChild(TV.emptyState('photo', data ? 'This backup holds no photos.' : TV.noData('../Datajs/Photos.js', 'No photos in this backup.')));
     }
     filter('');
     document.body.setAttribute('data-ready', 'true');

@@ -17,8 +17,8 @@
 
   TV.loadData('../Datajs/SMS.js', 'Conten1').then(function (data) {
     if (!data) {
-      ui.status.textContent = 'No messages in this backup.';
-      ui.clearDetail(TV.emptyState('chat', 'This backup holds no text messages.'));
+      ui.status.textContent = TV.noData('../Datajs/SMS.js', 'No messages in this backup.');
+      ui.clearDetail(TV.emptyState('chat', TV.noData('../Datajs/SMS.js', 'This backup holds no text messages.')));
       document.body.setAttribute('data-ready', 'true');
       return;
     }

@@ -39,6 +39,13 @@
   // Several files declare the same variable, so it is read and cleared right
   // after each load and the files are loaded one after the other.
   var queue = Promise.resolve();
+  TV.loadState = {};
+  // What to say when a kind's data could not be read: absent or damaged.
+  TV.noData = function (src, absentText) {
+    return TV.loadState[src] === 'damaged'
+      ? 'The data file of this page (' + src.split('/').pop() + ') is damaged and cannot be shown.'
+      : absentText;
+  };
   TV.loadData = function (src, variable) {
     var job = queue.then(function () {
       return new Promise(function (resolve) {
@@ -47,11 +54,19 @@
         s.charset = 'utf-8';
         s.async = false;
         s.src = src;
+        // A file that is there but does not run (cut short, damaged) raises an
+        // error event naming it; it is then reported as damaged, not as absent.
+        var broken = false;
+        var onError = function (e) { if (e && e.filename === s.src) { broken = true; e.preventDefault(); } };
+        window.addEventListener('error', onError);
         var done = function (ok) {
-          var value = ok ? window[variable] : undefined;
+          window.removeEventListener('error', onError);
+          var value = ok && !broken ? window[variable] : undefined;
           try { window[variable] = undefined; } catch (e) { /* keep going */ }
           s.remove();
-          resolve(value && typeof value === 'object' ? value : null);
+          value = value && typeof value === 'object' ? value : null;
+          TV.loadState[src] = value ? 'ok' : ok ? 'damaged' : 'missing';
+          resolve(value);
         };
         s.onload = function () { done(true); };
         s.onerror = function () { done(false); };
