@@ -380,7 +380,7 @@
     }
     this.sizer.style.height = (this.items.length * (this.rowHeight || 1)) + 'px';
     var self = this;
-    this.rows.forEach(function (r, i) { r.style.top = (i * self.rowHeight) + 'px'; });
+    this.rows.forEach(function (r, i) { r.style.top = (i * self.rowHeight) + 'px'; r.style.height = self.rowHeight + 'px'; });
   };
   VirtualList.prototype.makeRow = function (i) {
     var row = TV.el('div', {
