@@ -11,6 +11,7 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { launch, openPage } from '../../tests/viewer/browser.mjs';
 import { makeLargeBackup } from '../../tests/viewer/make-fixture-backup.mjs';
 
@@ -52,10 +53,32 @@ function frameSummary(times) {
     p95: s[Math.floor(0.95 * s.length)], max: s.at(-1), over50: times.filter((t) => t > 50).length };
 }
 
+// The browser's own cost of loading the data file, for comparison: a bare page
+// that loads SMS.js and does nothing else.
+const bare = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'tarvell-viewer-bare-')), 'bare.html');
+fs.writeFileSync(bare, `<!DOCTYPE html><meta charset="utf-8"><script src="${pathToFileURL(path.join(backup, 'Datajs/SMS.js')).href}"></script>` +
+  '<script>document.title = String(performance.now())</script>');
+
+// A plain page of text, to tell the machine's own frame time from the viewer's.
+const plain = path.join(path.dirname(bare), 'plain.html');
+fs.writeFileSync(plain, '<!DOCTYPE html><meta charset="utf-8"><style>body{margin:0}#s{height:100vh;overflow:auto}</style><div id="s">' +
+  Array.from({ length: 3000 }, (_, i) => `<p>Paragraph ${i} with a little text to lay out and paint.</p>`).join('') + '</div>');
+
+const STEP = 200; // pixels a frame: a brisk wheel or fling
 const browser = await launch();
-const shown = [], ready = [], wall = [], openThread = [], listScroll = [], threadScroll = [], overview = [];
+const shown = [], ready = [], wall = [], openThread = [], listScroll = [], threadScroll = [], overview = [], bareLoad = [], plainScroll = [];
 try {
+  {
+    const p = await openPage(browser, path.dirname(plain), 'plain.html');
+    plainScroll.push(frameSummary(await measureScroll(p.page, scrollFrames('#s', STEP, 240))));
+    await p.context.close();
+  }
   for (let r = 0; r < runs; r++) {
+    const b = await openPage(browser, path.dirname(bare), 'bare.html');
+    await b.page.waitForFunction(() => document.title !== '', null, { timeout: 60000 });
+    bareLoad.push(Number(await b.page.title()));
+    await b.context.close();
+
     const t0 = Date.now();
     const { page, context, problems } = await openPage(browser, backup, 'SMS/SMS.html');
     await page.waitForSelector('.row', { timeout: 60000 });
@@ -74,8 +97,8 @@ try {
       rows[0].click();
       requestAnimationFrame(() => requestAnimationFrame(() => resolve(performance.now() - t)));
     })));
-    listScroll.push(frameSummary(await measureScroll(page, scrollFrames('.vlist', 600, 240))));
-    threadScroll.push(frameSummary(await measureScroll(page, scrollFrames('.detail-body', -600, 240))));
+    listScroll.push(frameSummary(await measureScroll(page, scrollFrames('.vlist', STEP, 240))));
+    threadScroll.push(frameSummary(await measureScroll(page, scrollFrames('.detail-body', -STEP, 240))));
     if (problems.errors.length || problems.console.length) console.log('page problems:', problems);
     await context.close();
 
@@ -88,11 +111,14 @@ try {
 } finally {
   await browser.close();
   if (tmp) fs.rmSync(tmp, { recursive: true, force: true });
+  fs.rmSync(path.dirname(bare), { recursive: true, force: true });
 }
 
 const threadSize = '4 001';
-console.log(`\nMessages page, ${runs} runs, SMS.js ${(smsBytes / 1048576).toFixed(1)} MiB (headless Chromium, file://)`);
+console.log(`\nload average at the end: ${os.loadavg().map((x) => x.toFixed(1)).join(' ')} on ${os.cpus().length} cores`);
+console.log(`Messages page, ${runs} runs, SMS.js ${(smsBytes / 1048576).toFixed(1)} MiB (headless Chromium, file://)`);
 const show = (label, xs) => { const s = stats(xs); console.log(`  ${label.padEnd(44)} median ${ms(s.median)}  (min ${ms(s.min)}, max ${ms(s.max)})`); };
+show('bare page loading SMS.js only (browser cost)', bareLoad);
 show('conversation list shown (navigation start)', shown);
 show('first row visible (wall clock from goto)', wall);
 show(`longest thread opened (${process.env.TARVELL_VIEWER_BACKUP ? 'first row' : threadSize + ' messages'})`, openThread);
@@ -101,5 +127,6 @@ const scroll = (label, xs) => {
   const f = xs.reduce((a, x) => ({ mean: a.mean + x.mean / xs.length, p95: Math.max(a.p95, x.p95), max: Math.max(a.max, x.max), over50: a.over50 + x.over50, frames: a.frames + x.frames }), { mean: 0, p95: 0, max: 0, over50: 0, frames: 0 });
   console.log(`  ${label.padEnd(44)} mean frame ${f.mean.toFixed(1)} ms, worst p95 ${f.p95.toFixed(1)} ms, max ${f.max.toFixed(1)} ms, ${f.over50}/${f.frames} frames over 50 ms`);
 };
-scroll('scrolling the list (600 px a frame)', listScroll);
-scroll('scrolling the thread (600 px a frame)', threadScroll);
+scroll(`scrolling a plain text page (${STEP} px a frame)`, plainScroll);
+scroll(`scrolling the conversation list (${STEP} px)`, listScroll);
+scroll(`scrolling the thread up, loading (${STEP} px)`, threadScroll);

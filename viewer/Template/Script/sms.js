@@ -168,7 +168,7 @@
     var frag = document.createDocumentFragment(), prevDay = from > 0 ? dayKey(c.msgs[from - 1]) : null;
     var q = matcher && matcher.query;
     for (var i = from; i < to; i++) {
-      var m = c.msgs[i], d = TV.parseDate(m.date), key = dayKey(m);
+      var m = c.msgs[i], d = TV.parseDate(m.date), key = d ? d.toDateString() : '';
       if (key !== prevDay) {
         frag.appendChild(TV.el('li', { class: 'day', role: 'presentation' }, d ? TV.formatDay(d) : 'Undated'));
         prevDay = key;
@@ -179,7 +179,7 @@
         TV.el('span', { class: 'sr-only' }, m.sent ? 'Sent: ' : 'Received: '),
         body,
         TV.el('div', { class: 'meta' },
-          d ? TV.el('time', { datetime: isoLocal(d), title: TV.formatDateObj(d) }, TV.formatTime(d)) : m.date,
+          d ? TV.el('time', { datetime: isoLocal(d) }, TV.formatTime(d)) : m.date,
           m.unread ? ' \u00b7 unread' : '')));
     }
     return frag;
