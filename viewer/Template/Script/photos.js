@@ -47,7 +47,8 @@
   }
 
   function tile(p, i) {
-    var img = TV.el('img', { alt: '', loading: 'lazy', decoding: 'async', src: p.file ? fileUrl('../Datajs/thumb/', p.file) : DEFAULT_IMAGE });
+    // The first screenful loads at once, the rest as it scrolls into view.
+    var img = TV.el('img', { alt: '', loading: i < 48 ? null : 'lazy', decoding: 'async', src: p.file ? fileUrl('../Datajs/thumb/', p.file) : DEFAULT_IMAGE });
     img.addEventListener('error', function () { useDefault(img); });
     var a = TV.el('a', { class: 'tile', href: fileUrl('Gallery/', p.file), 'aria-label': p.title + (p.time ? ', ' + TV.formatDateTime(p.time) : '') },
       TV.el('div', { class: 'img' }, img),
