@@ -612,9 +612,11 @@ void GetBackupDataThread::RestoreCallHistory(const QString& folder) {
 }
 
 bool GetBackupDataThread::WaitForDefaultMessagingApp() {
+    // The countdown is set before the dialog is asked for, so that it never
+    // shows the value of an earlier wait.
+    m_SmsCountdown = SmsCountdownSeconds();
     emit changeSMSShow();
     Tarvell_SetDefaultMessage(0);
-    m_SmsCountdown = SmsCountdownSeconds();
     if (Tarvell_CheckDefaultMessangeOK(0) != 0) {
         for (;;) {
             if (m_Abort) {
