@@ -39,15 +39,17 @@ cli() {
 backup_folder() { find "$OUT" -mindepth 1 -maxdepth 1 -type d | head -n 1; }
 
 # Starts a backup or restore in the background and sends Ctrl-C once its
-# output shows the line $1 (an event of the job, not a sleep).
+# output shows the line $1 (an event of the job, checked every 20 ms).
 cli_cancel_when() {
   local pattern="$1" phone="$2"
   shift 2
   : >"$WORK/cli.out"
   PHONESIM_HOME="$phone" "$CLI" "$@" >"$WORK/cli.out" 2>"$WORK/cli.err" &
   local pid=$!
-  # Follow the output until the pattern appears (or the program ends).
-  timeout 120 tail -n +1 -f --pid="$pid" "$WORK/cli.out" | grep -q -m1 -E "$pattern"
+  until grep -qE "$pattern" "$WORK/cli.out"; do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.02
+  done
   kill -INT "$pid" 2>/dev/null
   wait "$pid"
   RC=$?
