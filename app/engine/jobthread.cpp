@@ -98,6 +98,15 @@ bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int
     return CopiedFileIsWhole(destination, size);
 }
 
+// Logs a copy that arrived but not whole (a missing file has its own line).
+void LogIncompleteCopy(int32_t id, const QString& destination, int64_t size) {
+    if (QFileInfo::exists(destination)) {
+        UiLog("error: incomplete copy titeminfo.ID = %d, %s (%lld of %lld bytes)\n", id,
+              destination.toUtf8().constData(),
+              static_cast<long long>(QFileInfo(destination).size()), static_cast<long long>(size));
+    }
+}
+
 // Pushes a file to the phone: through adb first, streamed when adb refused
 // it. The library's result (negative: failed).
 int PushToPhone(ContentKind kind, const QByteArray& local, const QByteArray& name,
@@ -360,6 +369,7 @@ void GetBackupDataThread::CollectPhotos(const QString& backup) {
             continue;
         }
         if (!CopyFromPhone(Photos, info.id, destination, info.size, m_Abort)) {
+            LogIncompleteCopy(info.id, destination, info.size);
             if (!QFileInfo::exists(destination)) {
                 UiLog("error: ExportPhotofromDevice titeminfo.ID = %d, %s \n", info.id,
                       destination.toUtf8().constData());
@@ -451,6 +461,7 @@ void GetBackupDataThread::CollectMusics(const QString& backup) {
         if (FitsLibraryPath(destination)) {
             setCurrentFile(destination);
             if (!CopyFromPhone(Musics, info.id, destination, info.size, m_Abort)) {
+                LogIncompleteCopy(info.id, destination, info.size);
                 if (!QFileInfo::exists(destination)) {
                     UiLog("error: titeminfo.ID = %d, %s \n", info.id,
                           destination.toUtf8().constData());
