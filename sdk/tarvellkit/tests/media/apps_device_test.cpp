@@ -162,7 +162,7 @@ TEST_F(AppsDeviceTest, AppListAndDetails) {
     EXPECT_EQ(app.versionCode, 12);
     EXPECT_EQ(app.reserved, 0);
     EXPECT_STREQ(app.appName, "");
-    EXPECT_EQ(app.installTime, 0);
+    EXPECT_EQ(int64_t{app.installTime}, 0);
 
     std::memset(&app, 0x7F, sizeof app);
     EXPECT_EQ(Tarvell_GetAppInfo(&app, 4), -1);
@@ -199,12 +199,12 @@ TEST_F(AppsDeviceTest, DeviceFactsFromTableAndPhone) {
     EXPECT_STREQ(info.release, "14\r\n");
     EXPECT_STREQ(info.baseband, "");
     EXPECT_EQ(info.battery, 87);
-    EXPECT_EQ(info.memTotal, 1024);
-    EXPECT_EQ(info.memAvail, 0);
-    EXPECT_EQ(info.sdTotal, 0);
-    EXPECT_EQ(info.sdAvail, 0);
-    EXPECT_EQ(info.phoneTotal, 0);
-    EXPECT_EQ(info.phoneAvail, 99);
+    EXPECT_EQ(int64_t{info.memTotal}, 1024);
+    EXPECT_EQ(int64_t{info.memAvail}, 0);
+    EXPECT_EQ(int64_t{info.sdTotal}, 0);
+    EXPECT_EQ(int64_t{info.sdAvail}, 0);
+    EXPECT_EQ(int64_t{info.phoneTotal}, 0);
+    EXPECT_EQ(int64_t{info.phoneAvail}, 99);
     EXPECT_EQ(fakes::UsbScanCount(), 1);
     EXPECT_EQ(fakes::Commands(), (std::vector<std::string>{"getBattery;", "GetandroidTempinfo;"}));
     EXPECT_TRUE(fakes::AdbRuns().empty()); // properties are not read again here
@@ -213,7 +213,7 @@ TEST_F(AppsDeviceTest, DeviceFactsFromTableAndPhone) {
     fakes::SetCompanion([](const std::string&, const std::string&) { return std::nullopt; });
     ASSERT_EQ(Tarvell_GetAndroidDevicesInfo(&info), 0);
     EXPECT_EQ(info.battery, 0);
-    EXPECT_EQ(info.memTotal, 0);
+    EXPECT_EQ(int64_t{info.memTotal}, 0);
     EXPECT_STREQ(info.serial, "SER123");
 }
 
@@ -225,8 +225,8 @@ TEST_F(AppsDeviceTest, DeviceFactsRefreshLeavesFiguresAtZero) {
     EXPECT_STREQ(info.manufacturer, "Maker\r\n");
     EXPECT_STREQ(info.model, "Model X\r\n");
     EXPECT_EQ(info.battery, 0);
-    EXPECT_EQ(info.memTotal, 0);
-    EXPECT_EQ(info.phoneAvail, 0);
+    EXPECT_EQ(int64_t{info.memTotal}, 0);
+    EXPECT_EQ(int64_t{info.phoneAvail}, 0);
     EXPECT_TRUE(fakes::Commands().empty());
     EXPECT_EQ(AdbArgs(), std::vector<std::string>{"ReadDeviceProperties "});
 }

@@ -44,9 +44,9 @@ TEST_P(PhotoDecode, FillsFieldsByTag) {
     EXPECT_EQ(info.id, c.id) << c.what;
     EXPECT_EQ(std::string(info.title), c.title) << c.what;
     EXPECT_EQ(std::string(info.path), c.path) << c.what;
-    EXPECT_EQ(info.size, c.size) << c.what;
-    EXPECT_EQ(info.modifiedTime, c.modified) << c.what;
-    EXPECT_EQ(info.createdTime, c.created) << c.what;
+    EXPECT_EQ(int64_t{info.size}, c.size) << c.what;
+    EXPECT_EQ(int64_t{info.modifiedTime}, c.modified) << c.what;
+    EXPECT_EQ(int64_t{info.createdTime}, c.created) << c.what;
 }
 
 const std::string kLongTitle(600, 'T');
@@ -117,10 +117,10 @@ TEST(DetailDecode, MusicAndVideoFields) {
     EXPECT_STREQ(music.album, "Album");
     EXPECT_STREQ(music.artist, "Artist");
     EXPECT_STREQ(music.path, "/m.mp3");
-    EXPECT_EQ(music.duration, 215);
-    EXPECT_EQ(music.size, 4096);
-    EXPECT_EQ(music.modifiedTime, 11);
-    EXPECT_EQ(music.createdTime, 22);
+    EXPECT_EQ(int64_t{music.duration}, 215);
+    EXPECT_EQ(int64_t{music.size}, 4096);
+    EXPECT_EQ(int64_t{music.modifiedTime}, 11);
+    EXPECT_EQ(int64_t{music.createdTime}, 22);
 
     VideoInfo video{};
     const std::string v = E("ID", "8") + E("TILTE", "Clip") + E("DISPLAYNAME", "clip.mp4") +
@@ -131,10 +131,10 @@ TEST(DetailDecode, MusicAndVideoFields) {
     EXPECT_STREQ(video.title, "Clip");
     EXPECT_STREQ(video.displayName, "clip.mp4");
     EXPECT_STREQ(video.path, "/v/clip.mp4");
-    EXPECT_EQ(video.duration, 60);
-    EXPECT_EQ(video.size, 123);
-    EXPECT_EQ(video.modifiedTime, 3);
-    EXPECT_EQ(video.createdTime, 4);
+    EXPECT_EQ(int64_t{video.duration}, 60);
+    EXPECT_EQ(int64_t{video.size}, 123);
+    EXPECT_EQ(int64_t{video.modifiedTime}, 3);
+    EXPECT_EQ(int64_t{video.createdTime}, 4);
 }
 
 TEST(DetailDecode, AppFieldsAndPermissionsWidth) {
@@ -160,8 +160,8 @@ TEST(DetailDecode, AppFieldsAndPermissionsWidth) {
     EXPECT_EQ(app.codeSize, 30);
     EXPECT_EQ(app.totalSize, 60);
     EXPECT_EQ(std::string(app.permissions), perms.substr(0, 127));
-    EXPECT_EQ(app.installTime, 1700000000000LL);
-    EXPECT_EQ(app.lastUpdateTime, 1700000000001LL);
+    EXPECT_EQ(int64_t{app.installTime}, 1700000000000LL);
+    EXPECT_EQ(int64_t{app.lastUpdateTime}, 1700000000001LL);
 }
 
 // Each decoder runs over replies that end exactly at an unreadable page and
@@ -233,12 +233,12 @@ TEST_P(StorageDecode, ReadsPlainDecimalFigures) {
     std::strcpy(info.model, "kept");
     info.battery = 55;
     ASSERT_EQ(DecodeStorageFigures(c.reply.data(), static_cast<int>(c.reply.size()), &info), 0);
-    EXPECT_EQ(info.memTotal, c.memTotal) << c.what;
-    EXPECT_EQ(info.memAvail, c.memAvail) << c.what;
-    EXPECT_EQ(info.sdTotal, c.sdTotal) << c.what;
-    EXPECT_EQ(info.sdAvail, c.sdAvail) << c.what;
-    EXPECT_EQ(info.phoneTotal, c.phoneTotal) << c.what;
-    EXPECT_EQ(info.phoneAvail, c.phoneAvail) << c.what;
+    EXPECT_EQ(int64_t{info.memTotal}, c.memTotal) << c.what;
+    EXPECT_EQ(int64_t{info.memAvail}, c.memAvail) << c.what;
+    EXPECT_EQ(int64_t{info.sdTotal}, c.sdTotal) << c.what;
+    EXPECT_EQ(int64_t{info.sdAvail}, c.sdAvail) << c.what;
+    EXPECT_EQ(int64_t{info.phoneTotal}, c.phoneTotal) << c.what;
+    EXPECT_EQ(int64_t{info.phoneAvail}, c.phoneAvail) << c.what;
     EXPECT_STREQ(info.model, "kept") << c.what;
     EXPECT_EQ(info.battery, 55) << c.what;
 }

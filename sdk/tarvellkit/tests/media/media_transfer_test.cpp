@@ -205,7 +205,7 @@ TEST_F(MediaTest, DetailsAreFetchedByPositionIntoAClearedRecord) {
     EXPECT_EQ(photo.id, 42);
     EXPECT_STREQ(photo.title, "Dog");
     EXPECT_STREQ(photo.path, "");
-    EXPECT_EQ(photo.size, 0);
+    EXPECT_EQ(int64_t{photo.size}, 0);
 
     MusicInfo music;
     std::memset(&music, 'x', sizeof music);
