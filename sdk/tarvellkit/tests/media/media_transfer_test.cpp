@@ -1,6 +1,7 @@
 #include "tarvellkit/tarvellkit.h"
 
 #include "fakes.h"
+#include "platform/paths.h"
 #include "receive_buffer.h"
 #include "test_support.h"
 
@@ -678,6 +679,45 @@ TEST_F(MediaTest, StreamedExportRefusesAnUnusablePath) {
     EXPECT_EQ(Tarvell_ExportMusicfromDevice2(1, "", 10), -1);
     EXPECT_EQ(Tarvell_ExportMusicfromDevice2(1, folder.file("no/such/folder/x").c_str(), 10), -1);
     EXPECT_TRUE(fakes::Commands().empty());
+}
+
+} // namespace
+
+namespace {
+
+std::string LogText() {
+    return ReadFile(platform::DocumentsFolder() + "/LogFiles/tarvell.log");
+}
+
+TEST_F(MediaTest, ExportsWriteTheirLogLines) {
+    const std::string out = folder.file("o.bin");
+    phone.paths[3] = "/sdc"; // too short: the adb export of music logs its error line
+    phone.paths[4] = "/storage/emulated/0/Music/a.mp3";
+    fakes::SetAdbAction([&](const std::string&) { WriteFile(out, "x"); });
+    Tarvell_ExportPhotofromDevice(11, out.c_str(), 1234567890123LL);
+    Tarvell_ExportPhotofromDevice2(12, out.c_str(), 5);
+    Tarvell_ExportMusicfromDevice(3, out.c_str(), 77);
+    Tarvell_ExportMusicfromDevice(4, out.c_str(), 78);
+    Tarvell_ExportMusicfromDevice2(5, out.c_str(), 79);
+    Tarvell_ExportVideofromDevice(6, out.c_str(), 80);
+    Tarvell_ExportVideofromDevice2(7, out.c_str(), 81);
+    const std::string log = LogText();
+    const std::vector<std::string> lines = {
+        "ExportPhotofromDevice photo_id=11,pcfilename=" + out + ",filesize=1234567890123\n",
+        "ExportPhotofromDevice photo_id=12,pcfilename=" + out + ",filesize=5\n",
+        "error ExportMusicfromDevice songid=3,pcfilename=" + out + ",filesize=77\n",
+        "ExportMusicfromDevice songid=4,pcfilename=" + out +
+            ",dev_path=/storage/emulated/0/Music/a.mp3\n",
+        "ExportMusicfromDevice songid=5,pcfilename=" + out + ",filesize=79\n",
+        "ExportVideofromDevice videoid=6,pcfilename=" + out + ",filesize=80\n",
+        "ExportVideofromDevice videoid=7,pcfilename=" + out + ",filesize=81\n",
+    };
+    for (const std::string& line : lines) {
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+    }
+    // The adb export of music has no entry line.
+    EXPECT_EQ(log.find("ExportMusicfromDevice songid=4,pcfilename=" + out + ",filesize="),
+              std::string::npos);
 }
 
 } // namespace
