@@ -1,14 +1,19 @@
 #include "test_support.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <spawn.h>
 #include <stdexcept>
 #include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace mediatest {
 
@@ -47,6 +52,25 @@ std::string PatternBytes(size_t count, unsigned seed) {
         out[i] = static_cast<char>((state >> 16) & 0xFF);
     }
     return out;
+}
+
+int RunAndWait(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) {
+        return -1;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string Hex(const std::string& text) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace mediatest {
 
@@ -28,6 +29,9 @@ bool FileExists(const std::string& path);
 
 // Deterministic bytes of every value 0-255.
 std::string PatternBytes(size_t count, unsigned seed);
+
+// Runs argv[0] (a path) with argv, waits for it; its exit code, or -1.
+int RunAndWait(const std::vector<std::string>& argv);
 
 // Uppercase hexadecimal of the bytes of text.
 std::string Hex(const std::string& text);
