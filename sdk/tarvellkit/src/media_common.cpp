@@ -10,10 +10,14 @@
 namespace kitmedia {
 
 int32_t IntReply(const std::string& command) {
+    return TryIntReply(command).value_or(0);
+}
+
+std::optional<int32_t> TryIntReply(const std::string& command) {
     unsigned char reply[4] = {};
     const int received = SendCommand(command.c_str(), reply, sizeof reply, nullptr, 0);
     if (received < 0) {
-        return 0;
+        return std::nullopt;
     }
     const uint32_t value = static_cast<uint32_t>(reply[0]) | static_cast<uint32_t>(reply[1]) << 8 |
                            static_cast<uint32_t>(reply[2]) << 16 |

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kitmedia {
@@ -10,6 +11,9 @@ namespace kitmedia {
 // Sends command and reads its 4-byte little-endian reply into a zeroed
 // integer: a failed or empty exchange gives 0, a short one its bytes.
 int32_t IntReply(const std::string& command);
+
+// The same, but a failed exchange gives nullopt.
+std::optional<int32_t> TryIntReply(const std::string& command);
 
 // True when text may stand inside a quoted adb argument: no '"' (which
 // would end the quotes) and no final '\' (which would escape the closing

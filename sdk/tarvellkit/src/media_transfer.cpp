@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@ using kitmedia::HexText;
 using kitmedia::IntReply;
 using kitmedia::IsPlainCommandArgument;
 using kitmedia::IsQuotableAdbText;
+using kitmedia::TryIntReply;
 
 namespace {
 
@@ -216,11 +218,17 @@ int AddThroughAdb(const MediaKind& kind, const char* pcPath, const char* phoneNa
 
     // Find a free name: the requested one, then name(1) .. name(9). The name
     // with 9 is used even when the phone has it too.
+    // A check that got no answer says nothing: pushing anyway could
+    // overwrite a file the phone already has.
     std::string name = phoneName;
-    int32_t exists = IntReply(kind.checkPrefix + name + ";");
+    std::optional<int32_t> exists = TryIntReply(kind.checkPrefix + name + ";");
     for (int counter = 1; exists == 1 && counter <= 9; ++counter) {
         name = NumberedName(phoneName, counter);
-        exists = IntReply(kind.checkPrefix + name + ";");
+        exists = TryIntReply(kind.checkPrefix + name + ";");
+    }
+    if (!exists) {
+        LogWrite("add to device: the phone did not answer the name check for %s\n", name.c_str());
+        return -1;
     }
 
     const std::string args =

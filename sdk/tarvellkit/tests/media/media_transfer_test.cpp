@@ -380,6 +380,22 @@ TEST_F(MediaTest, AddThroughAdbDoesNotAnnounceWhenAdbCannotStart) {
     EXPECT_EQ(fakes::Commands(), std::vector<std::string>{"checkFileisExist:p.jpg;"});
 }
 
+TEST_F(MediaTest, AddThroughAdbDoesNotPushWhenTheNameCheckFails) {
+    const std::string source = folder.file("p.jpg");
+    WriteFile(source, "x");
+    // The first name is taken; the check of the next one gets no answer.
+    fakes::SetCompanion([](const std::string& c, const std::string&) -> std::optional<std::string> {
+        if (c == "checkFileisExist:p.jpg;") {
+            return fakes::Int32Reply(1);
+        }
+        return std::nullopt;
+    });
+    EXPECT_EQ(Tarvell_addPhoto(source.c_str(), "p.jpg"), -1);
+    EXPECT_EQ(fakes::Commands(),
+              (std::vector<std::string>{"checkFileisExist:p.jpg;", "checkFileisExist:p(1).jpg;"}));
+    EXPECT_TRUE(fakes::AdbRuns().empty());
+}
+
 // ------------------------------------------------------------ adb copy from the phone
 
 TEST_F(MediaTest, ExportThroughAdbPullsFromSdcard) {
