@@ -366,7 +366,9 @@ TARVELL_API int Tarvell_ClearPhoto(void);
  * without an extension becomes name(1) .. name(9)). The phone's list then
  * registers the file.
  * Returns 0 once adb ran; -1 when an argument is missing or refused, the
- * computer file cannot be read, or adb could not be started. */
+ * computer file cannot be read, the phone does not answer a name check
+ * (nothing is pushed, so no phone file is overwritten), or adb could not be
+ * started. */
 TARVELL_API int Tarvell_addPhoto(const char* pcFilePath, const char* phoneFileName);
 
 /* Streams a computer file to the phone under phoneFileName, in chunks of up
