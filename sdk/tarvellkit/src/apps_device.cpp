@@ -60,17 +60,17 @@ std::string AdbPathArgument(const char* path) {
 
 } // namespace
 
-extern "C" {
+namespace {
 
-int Tarvell_FlushDevicesApp(void) {
+int FlushDevicesAppImpl() {
     return IntReply("flushapplist;");
 }
 
-int Tarvell_GetAppCount(void) {
+int GetAppCountImpl() {
     return IntReply("getappcount;");
 }
 
-int Tarvell_GetAppInfo(AppInfo* info, int position) {
+int GetAppInfoImpl(AppInfo* info, int position) {
     if (info == nullptr) {
         return -1;
     }
@@ -84,7 +84,7 @@ int Tarvell_GetAppInfo(AppInfo* info, int position) {
     return DecodeAppInfo(reply, n, info);
 }
 
-int Tarvell_InstallAppToMemory(const char* packagePath, int mode) {
+int InstallAppToMemoryImpl(const char* packagePath, int mode) {
     const char* option = nullptr;
     switch (mode) {
     case 1:
@@ -115,7 +115,7 @@ int Tarvell_InstallAppToMemory(const char* packagePath, int mode) {
     return RunAdb(args.c_str());
 }
 
-int Tarvell_UnInstallApp(const char* packageName, int mode) {
+int UnInstallAppImpl(const char* packageName, int mode) {
     const char* option = nullptr;
     switch (mode) {
     case 1:
@@ -137,7 +137,7 @@ int Tarvell_UnInstallApp(const char* packageName, int mode) {
     return RunAdb(args.c_str());
 }
 
-int Tarvell_ExportApp(const char* packageName, const char* outputPath) {
+int ExportAppImpl(const char* packageName, const char* outputPath) {
     LogWrite("ExportApp pkgname=%s,outfilename=%s\n", packageName ? packageName : "(null)",
              outputPath ? outputPath : "(null)");
     const std::string serial = UsableSerial();
@@ -161,7 +161,7 @@ int Tarvell_ExportApp(const char* packageName, const char* outputPath) {
     return 0;
 }
 
-int Tarvell_GetAndroidDevicesInfo(DeviceInfoRecord* info) {
+int GetAndroidDevicesInfoImpl(DeviceInfoRecord* info) {
     LogCallFunction("Tarvell_GetAndroidDevicesInfo");
     if (info == nullptr) {
         return -1;
@@ -180,7 +180,7 @@ int Tarvell_GetAndroidDevicesInfo(DeviceInfoRecord* info) {
     return 0;
 }
 
-int Tarvell_GetAndroidDevicesInfo2(DeviceInfoRecord* info) {
+int GetAndroidDevicesInfo2Impl(DeviceInfoRecord* info) {
     LogCallFunction("Tarvell_GetAndroidDevicesInfo2");
     if (info == nullptr) {
         return -1;
@@ -195,7 +195,7 @@ int Tarvell_GetAndroidDevicesInfo2(DeviceInfoRecord* info) {
     return 0;
 }
 
-int Tarvell_GetAndroidDevicesScreenCap(const char* outputPath, int row) {
+int GetAndroidDevicesScreenCapImpl(const char* outputPath, int row) {
     AdbDeviceEntry entry{};
     if (row < 0 || row >= kDeviceTableRows || !DeviceTableRow(row, &entry)) {
         LogWrite("ScreenCap refused: no device row %d\n", row);
@@ -215,6 +215,46 @@ int Tarvell_GetAndroidDevicesScreenCap(const char* outputPath, int row) {
         "-s " + serial + " pull /sdcard/screenshot.png \"" + outputPath + "\" ";
     RunAdb(pull.c_str());
     return 0;
+}
+
+} // namespace
+
+extern "C" {
+
+int Tarvell_FlushDevicesApp(void) {
+    return kitmedia::Guarded(0, [&] { return FlushDevicesAppImpl(); });
+}
+
+int Tarvell_GetAppCount(void) {
+    return kitmedia::Guarded(0, [&] { return GetAppCountImpl(); });
+}
+
+int Tarvell_GetAppInfo(AppInfo* info, int position) {
+    return kitmedia::Guarded(-1, [&] { return GetAppInfoImpl(info, position); });
+}
+
+int Tarvell_InstallAppToMemory(const char* packagePath, int mode) {
+    return kitmedia::Guarded(-1, [&] { return InstallAppToMemoryImpl(packagePath, mode); });
+}
+
+int Tarvell_UnInstallApp(const char* packageName, int mode) {
+    return kitmedia::Guarded(-1, [&] { return UnInstallAppImpl(packageName, mode); });
+}
+
+int Tarvell_ExportApp(const char* packageName, const char* outputPath) {
+    return kitmedia::Guarded(-1, [&] { return ExportAppImpl(packageName, outputPath); });
+}
+
+int Tarvell_GetAndroidDevicesInfo(DeviceInfoRecord* info) {
+    return kitmedia::Guarded(-1, [&] { return GetAndroidDevicesInfoImpl(info); });
+}
+
+int Tarvell_GetAndroidDevicesInfo2(DeviceInfoRecord* info) {
+    return kitmedia::Guarded(-1, [&] { return GetAndroidDevicesInfo2Impl(info); });
+}
+
+int Tarvell_GetAndroidDevicesScreenCap(const char* outputPath, int row) {
+    return kitmedia::Guarded(-1, [&] { return GetAndroidDevicesScreenCapImpl(outputPath, row); });
 }
 
 } // extern "C"

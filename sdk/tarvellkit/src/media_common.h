@@ -25,6 +25,16 @@ bool IsQuotableAdbText(const char* text);
 // command early) and quotable for adb.
 bool IsPlainCommandArgument(const char* text);
 
+// Runs an export's body; no exception crosses the C interface: running out
+// of memory gives the export's failure result.
+template <typename Body> int Guarded(int onFailure, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return onFailure;
+    }
+}
+
 // The uppercase hexadecimal of text's bytes, at most capacity digits.
 std::string HexText(const char* text, int capacity = 1024);
 

@@ -129,6 +129,29 @@ constexpr int kMaxReadRequest = 10240;
 // A streamed read reply shorter than this is an end, not data.
 constexpr int kMinChunkReply = 5;
 
+// An open file closed on every way out of a transfer.
+class OpenFile {
+public:
+    OpenFile(const char* path, const char* mode) : m_file(std::fopen(path, mode)) {}
+    ~OpenFile() {
+        if (m_file != nullptr) {
+            std::fclose(m_file);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    FILE* get() const { return m_file; }
+    // 0, or EOF when buffered data could not be written.
+    int Close() {
+        FILE* file = m_file;
+        m_file = nullptr;
+        return file != nullptr ? std::fclose(file) : 0;
+    }
+
+private:
+    FILE* m_file;
+};
+
 const char* Printable(const char* text) {
     return text != nullptr ? text : "(null)";
 }
@@ -249,7 +272,8 @@ int AddStreamed(const MediaKind& kind, TransferState& state, const char* pcPath,
     if (pcPath == nullptr || *pcPath == '\0' || !IsAcceptablePhoneName(phoneName)) {
         return -1;
     }
-    FILE* file = std::fopen(pcPath, "rb");
+    OpenFile input(pcPath, "rb");
+    FILE* file = input.get();
     if (file == nullptr) {
         return -1;
     }
@@ -258,7 +282,6 @@ int AddStreamed(const MediaKind& kind, TransferState& state, const char* pcPath,
         fileSize = ftello(file);
     }
     if (fileSize < 0 || fseeko(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
         return -1;
     }
     const int64_t divisor = fileSize > 0 ? fileSize : 1;
@@ -267,7 +290,6 @@ int AddStreamed(const MediaKind& kind, TransferState& state, const char* pcPath,
     unsigned char* chunk = TransferBufferData();
     const int chunkSize = TransferBufferSize();
     if (chunk == nullptr || chunkSize <= 0) {
-        std::fclose(file);
         return -1;
     }
 
@@ -295,7 +317,7 @@ int AddStreamed(const MediaKind& kind, TransferState& state, const char* pcPath,
             break;
         }
     }
-    std::fclose(file);
+    input.Close();
     IntReply(kind.close);
 
     if (failed) {
@@ -393,7 +415,8 @@ int ExportStreamed(const MediaKind& kind, TransferState& state, int id, const ch
     if (pcPath == nullptr || *pcPath == '\0') {
         return -1;
     }
-    FILE* file = std::fopen(pcPath, "w+b");
+    OpenFile output(pcPath, "w+b");
+    FILE* file = output.get();
     if (file == nullptr) {
         return -1;
     }
@@ -402,7 +425,6 @@ int ExportStreamed(const MediaKind& kind, TransferState& state, int id, const ch
     unsigned char* chunk = TransferBufferData();
     const int request = std::min(TransferBufferSize(), kMaxReadRequest);
     if (chunk == nullptr || request <= 0) {
-        std::fclose(file);
         return -1;
     }
 
@@ -433,7 +455,7 @@ int ExportStreamed(const MediaKind& kind, TransferState& state, int id, const ch
             break;
         }
     }
-    if (std::fclose(file) != 0) {
+    if (output.Close() != 0) {
         writeFailed = true;
     }
     state.progress.store(100, std::memory_order_relaxed);
@@ -464,43 +486,49 @@ std::string WithNumber(const char* prefix, int number) {
 extern "C" {
 
 int Tarvell_FlushDevicesPhotos(void) {
-    return IntReply(kPhoto.refresh);
+    return kitmedia::Guarded(0, [&] { return IntReply(kPhoto.refresh); });
 }
 
 int Tarvell_GetPhotoCount(void) {
-    return IntReply(kPhoto.count);
+    return kitmedia::Guarded(0, [&] { return IntReply(kPhoto.count); });
 }
 
 int Tarvell_GetPhotoInfo(PhotoInfo* info, int position) {
-    return GetInfo(info, WithNumber(kPhoto.infoPrefix, position), DecodePhotoInfo);
+    return kitmedia::Guarded(-1, [&] {
+        return GetInfo(info, WithNumber(kPhoto.infoPrefix, position), DecodePhotoInfo);
+    });
 }
 
 int Tarvell_GetPhotoThumb(unsigned char** thumbnail, int item) {
-    return GetThumb(thumbnail, WithNumber("getdcimthumb:", item));
+    return kitmedia::Guarded(
+        -1, [&] { return GetThumb(thumbnail, WithNumber("getdcimthumb:", item)); });
 }
 
 int Tarvell_DeletePhoto(int item) {
-    return IntReply(WithNumber(kPhoto.deletePrefix, item));
+    return kitmedia::Guarded(0, [&] { return IntReply(WithNumber(kPhoto.deletePrefix, item)); });
 }
 
 int Tarvell_ClearPhoto(void) {
-    return IntReply(kPhoto.clear);
+    return kitmedia::Guarded(0, [&] { return IntReply(kPhoto.clear); });
 }
 
 int Tarvell_addPhoto(const char* pcFilePath, const char* phoneFileName) {
-    return AddThroughAdb(kPhoto, pcFilePath, phoneFileName);
+    return kitmedia::Guarded(-1, [&] { return AddThroughAdb(kPhoto, pcFilePath, phoneFileName); });
 }
 
 int Tarvell_addPhoto2(const char* pcFilePath, const char* phoneFileName) {
-    return AddStreamed(kPhoto, g_photoState, pcFilePath, phoneFileName);
+    return kitmedia::Guarded(
+        -1, [&] { return AddStreamed(kPhoto, g_photoState, pcFilePath, phoneFileName); });
 }
 
 int Tarvell_ExportPhotofromDevice(int photoId, const char* pcFilePath, int64_t fileSize) {
-    return ExportThroughAdb(kPhoto, photoId, pcFilePath, fileSize);
+    return kitmedia::Guarded(
+        -1, [&] { return ExportThroughAdb(kPhoto, photoId, pcFilePath, fileSize); });
 }
 
 int Tarvell_ExportPhotofromDevice2(int photoId, const char* pcFilePath, int64_t fileSize) {
-    return ExportStreamed(kPhoto, g_photoState, photoId, pcFilePath, fileSize);
+    return kitmedia::Guarded(
+        -1, [&] { return ExportStreamed(kPhoto, g_photoState, photoId, pcFilePath, fileSize); });
 }
 
 int Tarvell_PhotoAbort(void) {
@@ -515,44 +543,51 @@ int Tarvell_GetPhotoProgress(void) {
 // ---------------------------------------------------------------- music
 
 int Tarvell_FlushDevicesMusic(void) {
-    return IntReply(kMusic.refresh);
+    return kitmedia::Guarded(0, [&] { return IntReply(kMusic.refresh); });
 }
 
 int Tarvell_GetMusicCount(void) {
-    return IntReply(kMusic.count);
+    return kitmedia::Guarded(0, [&] { return IntReply(kMusic.count); });
 }
 
 int Tarvell_GetMusicInfo(MusicInfo* info, int position) {
-    return GetInfo(info, WithNumber(kMusic.infoPrefix, position), DecodeMusicInfo);
+    return kitmedia::Guarded(-1, [&] {
+        return GetInfo(info, WithNumber(kMusic.infoPrefix, position), DecodeMusicInfo);
+    });
 }
 
 int Tarvell_GetMusicThumb(unsigned char** thumbnail, int item, int second) {
-    return GetThumb(thumbnail,
-                    "getmusicthumb:" + std::to_string(item) + ":" + std::to_string(second) + ";");
+    return kitmedia::Guarded(-1, [&] {
+        return GetThumb(thumbnail, "getmusicthumb:" + std::to_string(item) + ":" +
+                                       std::to_string(second) + ";");
+    });
 }
 
 int Tarvell_DeleteMusic(int item) {
-    return IntReply(WithNumber(kMusic.deletePrefix, item));
+    return kitmedia::Guarded(0, [&] { return IntReply(WithNumber(kMusic.deletePrefix, item)); });
 }
 
 int Tarvell_ClearMusic(void) {
-    return IntReply(kMusic.clear);
+    return kitmedia::Guarded(0, [&] { return IntReply(kMusic.clear); });
 }
 
 int Tarvell_AddMusicToDevice(const char* pcFilePath, const char* phoneFileName) {
-    return AddThroughAdb(kMusic, pcFilePath, phoneFileName);
+    return kitmedia::Guarded(-1, [&] { return AddThroughAdb(kMusic, pcFilePath, phoneFileName); });
 }
 
 int Tarvell_AddMusicToDevice2(const char* pcFilePath, const char* phoneFileName) {
-    return AddStreamed(kMusic, g_musicState, pcFilePath, phoneFileName);
+    return kitmedia::Guarded(
+        -1, [&] { return AddStreamed(kMusic, g_musicState, pcFilePath, phoneFileName); });
 }
 
 int Tarvell_ExportMusicfromDevice(int songId, const char* pcFilePath, int64_t fileSize) {
-    return ExportThroughAdb(kMusic, songId, pcFilePath, fileSize);
+    return kitmedia::Guarded(
+        -1, [&] { return ExportThroughAdb(kMusic, songId, pcFilePath, fileSize); });
 }
 
 int Tarvell_ExportMusicfromDevice2(int songId, const char* pcFilePath, int64_t fileSize) {
-    return ExportStreamed(kMusic, g_musicState, songId, pcFilePath, fileSize);
+    return kitmedia::Guarded(
+        -1, [&] { return ExportStreamed(kMusic, g_musicState, songId, pcFilePath, fileSize); });
 }
 
 int Tarvell_MusicAbort(void) {
@@ -567,39 +602,44 @@ int Tarvell_GetMusicProgress(void) {
 // ---------------------------------------------------------------- videos
 
 int Tarvell_FlushDevicesVideo(void) {
-    return IntReply(kVideo.refresh);
+    return kitmedia::Guarded(0, [&] { return IntReply(kVideo.refresh); });
 }
 
 int Tarvell_GetVideoCount(void) {
-    return IntReply(kVideo.count);
+    return kitmedia::Guarded(0, [&] { return IntReply(kVideo.count); });
 }
 
 int Tarvell_GetVideoInfo(VideoInfo* info, int position) {
-    return GetInfo(info, WithNumber(kVideo.infoPrefix, position), DecodeVideoInfo);
+    return kitmedia::Guarded(-1, [&] {
+        return GetInfo(info, WithNumber(kVideo.infoPrefix, position), DecodeVideoInfo);
+    });
 }
 
 int Tarvell_DeleteVideofromDevice(int item) {
-    return IntReply(WithNumber(kVideo.deletePrefix, item));
+    return kitmedia::Guarded(0, [&] { return IntReply(WithNumber(kVideo.deletePrefix, item)); });
 }
 
 int Tarvell_ClearVideofromDevice(void) {
-    return IntReply(kVideo.clear);
+    return kitmedia::Guarded(0, [&] { return IntReply(kVideo.clear); });
 }
 
 int Tarvell_AddVideoToDevice(const char* pcFilePath, const char* phoneFileName) {
-    return AddThroughAdb(kVideo, pcFilePath, phoneFileName);
+    return kitmedia::Guarded(-1, [&] { return AddThroughAdb(kVideo, pcFilePath, phoneFileName); });
 }
 
 int Tarvell_AddVideoToDevice2(const char* pcFilePath, const char* phoneFileName) {
-    return AddStreamed(kVideo, g_videoState, pcFilePath, phoneFileName);
+    return kitmedia::Guarded(
+        -1, [&] { return AddStreamed(kVideo, g_videoState, pcFilePath, phoneFileName); });
 }
 
 int Tarvell_ExportVideofromDevice(int videoId, const char* pcFilePath, int64_t fileSize) {
-    return ExportThroughAdb(kVideo, videoId, pcFilePath, fileSize);
+    return kitmedia::Guarded(
+        -1, [&] { return ExportThroughAdb(kVideo, videoId, pcFilePath, fileSize); });
 }
 
 int Tarvell_ExportVideofromDevice2(int videoId, const char* pcFilePath, int64_t fileSize) {
-    return ExportStreamed(kVideo, g_videoState, videoId, pcFilePath, fileSize);
+    return kitmedia::Guarded(
+        -1, [&] { return ExportStreamed(kVideo, g_videoState, videoId, pcFilePath, fileSize); });
 }
 
 int Tarvell_VideoAbort(void) {
