@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
 
 namespace {
@@ -136,13 +137,22 @@ int ConnectWithForward(TCPConnect* channel) {
     // A socket left from before would leak; the connection is made anew.
     platform::CloseSocket(channel->socket.exchange(-1));
 
-    // The forward commands address the adb server, not one phone.
     RunAdb("shell forward --remove-all");
     SleepMs(300);
-    char forward[64];
-    std::snprintf(forward, sizeof forward, "forward tcp:%u tcp:%u",
-                  static_cast<unsigned>(companion::kLocalPort),
-                  static_cast<unsigned>(companion::kPhonePort));
+    // The forward goes to the selected phone: without a serial adb refuses
+    // it whenever more than one phone is attached, and the companion on the
+    // phone the library works with would never be reached.
+    char forward[160];
+    const std::string serial = SelectedSerial();
+    if (!serial.empty() && IsSafeAdbText(serial.c_str())) {
+        std::snprintf(forward, sizeof forward, "-s %s forward tcp:%u tcp:%u", serial.c_str(),
+                      static_cast<unsigned>(companion::kLocalPort),
+                      static_cast<unsigned>(companion::kPhonePort));
+    } else {
+        std::snprintf(forward, sizeof forward, "forward tcp:%u tcp:%u",
+                      static_cast<unsigned>(companion::kLocalPort),
+                      static_cast<unsigned>(companion::kPhonePort));
+    }
     RunAdb(forward);
     SleepMs(300);
 

@@ -63,7 +63,7 @@ TEST_F(PreparationTest, ReinstallsStartsAndGreetsWithProgressAtEachStep) {
                         "RunAdb " + InstallArgs() + " @30",
                         "RunAdb " + kStart + " @50",
                         "RunAdb shell forward --remove-all @70",
-                        "RunAdb forward tcp:25803 tcp:20151 @70",
+                        "RunAdb -s SER1 forward tcp:25803 tcp:20151 @70",
                         "greeting @70",
                     }));
 }
