@@ -5,8 +5,8 @@
 // stall) and the payload rate.
 //
 //   channel_bench             against the simulated phone: run from a
-//                             program folder laid out for it (see
-//                             bench/channel/README.md); prepares the phone
+//                             program folder laid out for it, with
+//                             PHONESIM_HOME set (bench/channel/run.sh); prepares the phone
 //                             from a cold start first
 //   channel_bench --loopback  against a companion inside this process on an
 //                             ephemeral port, without adb: the channel alone
@@ -226,7 +226,7 @@ int RunPhone(int smallCount, int writeCount) {
 int main(int argc, char** argv) {
     bool loopback = false;
     int smallCount = 20000;
-    int writeCount = 2000;
+    int writeCount = 1000;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--loopback") {

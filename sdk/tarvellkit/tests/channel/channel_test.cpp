@@ -1,7 +1,7 @@
 // The command channel against a companion played by the test on the real
 // loopback port: framing, failures and their recovery, threads, time-outs.
 #include "scripted_companion.h"
-#include "test_support.h"
+#include "unit_fixture.h"
 
 #include "companion_protocol.h"
 #include "platform/socket.h"

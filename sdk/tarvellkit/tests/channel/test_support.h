@@ -1,11 +1,10 @@
-// What the channel tests share: the log reader and a fixture that starts
-// every test without a channel and with default peers.
+// What the channel tests share: the log reader and a fixture that starts and
+// ends every test without a shared channel and with the default time-out.
 #pragma once
 
 #include "TCPConnect.h"
 #include "channel_detail.h"
 #include "log.h"
-#include "peers.h"
 #include "platform/paths.h"
 
 #include <fstream>
@@ -49,18 +48,16 @@ private:
     size_t m_start;
 };
 
-class ChannelTest : public ::testing::Test {
+class ChannelFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         // Write the log's header now so that LogSince offsets stay stable.
         LogTracePoint("channel-test", 0);
-        peers::Reset();
         SetChannelIoTimeoutMs(0);
         DiscardSharedChannel();
     }
     void TearDown() override {
         DiscardSharedChannel();
         SetChannelIoTimeoutMs(0);
-        peers::Reset();
     }
 };
