@@ -9,8 +9,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <latch>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -322,6 +326,71 @@ TEST_F(ChannelTest, ForwardGoesToTheSelectedPhone) {
             << "serial " << c.serial;
         platform::CloseSocket(channel.socket.exchange(-1));
     }
+}
+
+TEST_F(ChannelTest, FailedCommandSendReconnectsAndRetries) {
+    ScriptedCompanion companion([&companion](Peer& peer) {
+        while (auto command = peer.ReadCommand()) {
+            peer.Answer("n" + std::to_string(peer.Index()));
+            if (peer.Index() == 0) {
+                companion.WaitReleased();
+                peer.Reset(); // the connection breaks between two exchanges
+                return;
+            }
+        }
+    });
+    char answer[8] = {};
+    ASSERT_EQ(SendCommand("a;", answer, sizeof answer, nullptr, 0), 2);
+    companion.Release();
+    // Wait until the reset has reached the channel's socket.
+    pollfd p{SharedChannel()->socket.load(), POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 10000), 1);
+
+    LogSince log;
+    EXPECT_EQ(SendCommand("b;", answer, sizeof answer, nullptr, 0), 2);
+    EXPECT_STREQ(answer, "n1");
+    EXPECT_EQ(log.Trace(88), 1);
+    EXPECT_EQ(log.Count("SendCommandToAndroidServices error:cmd=b;\n"), 1);
+}
+
+// True once the thread is asleep in the lock's 10 ms poll.
+bool SleepingInPoll(pid_t tid) {
+    std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/syscall");
+    long number = -1;
+    in >> number;
+    return number == SYS_clock_nanosleep || number == SYS_nanosleep;
+}
+
+TEST_F(ChannelTest, SocketGoneWhileWaitingForTheLockFailsAtOnce) {
+    ScriptedCompanion companion(EachCommand([](Peer& p, const std::string&) { p.Answer("x"); }));
+    char answer[8] = {};
+    ASSERT_EQ(SendCommand("a;", answer, sizeof answer, nullptr, 0), 1);
+    std::shared_ptr<TCPConnect> channel = SharedChannel();
+
+    // This thread plays another exchange that holds the lock and whose
+    // reconnect leaves the channel unconnected.
+    channel->lock.lock();
+    std::atomic<pid_t> waiterTid{0};
+    std::atomic<int> result{1};
+    std::thread waiter([&] {
+        waiterTid = static_cast<pid_t>(syscall(SYS_gettid));
+        char buffer[8];
+        result = SendCommand("b;", buffer, sizeof buffer, nullptr, 0);
+    });
+    for (int i = 0; i < 1000 && !(waiterTid && SleepingInPoll(waiterTid)); ++i) {
+        std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(SleepingInPoll(waiterTid)) << "the second sender never waited for the lock";
+    LogSince log;
+    platform::CloseSocket(channel->socket.exchange(-1));
+    channel->lock.unlock();
+    waiter.join();
+
+    EXPECT_EQ(result.load(), -1);
+    EXPECT_EQ(log.Trace(80), 1);
+    EXPECT_EQ(log.Count("SendCommandToAndroidServices error"), 0);
+    EXPECT_TRUE(peers::ArgsOf("RefreshAdbDevices").empty());
 }
 
 struct ReconnectCase {

@@ -85,6 +85,13 @@ void Peer::Answer(const std::string& body) {
     SendRaw(Int32Le(static_cast<int32_t>(body.size())) + body);
 }
 
+void Peer::Reset() {
+    // With a zero linger time the close that follows the script sends a reset.
+    linger hard{1, 0};
+    setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    m_reset = true;
+}
+
 void Peer::Close() {
     shutdown(m_fd, SHUT_RDWR);
 }
@@ -97,9 +104,19 @@ ScriptedCompanion::ScriptedCompanion(Script script) : m_script(std::move(script)
     address.sin_family = AF_INET;
     address.sin_port = htons(companion::kLocalPort);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-              listen(m_listenFd, 16) == 0;
-    EXPECT_TRUE(ok) << "port " << companion::kLocalPort << " is taken: " << std::strerror(errno);
+    // The port is fixed; a test of another build on this machine may hold it
+    // for a while (within one build, CTest's resource lock keeps tests apart).
+    bool bound = false;
+    for (int i = 0; i < 1200 && !bound; ++i) {
+        bound = bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (!bound && errno == EADDRINUSE) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        } else if (!bound) {
+            break;
+        }
+    }
+    bool ok = bound && listen(m_listenFd, 16) == 0;
+    EXPECT_TRUE(ok) << "port " << companion::kLocalPort << ": " << std::strerror(errno);
     m_acceptThread = std::thread([this] { AcceptLoop(); });
 }
 
@@ -118,9 +135,6 @@ ScriptedCompanion::~ScriptedCompanion() {
     close(m_listenFd);
     for (std::thread& t : m_connections) {
         t.join();
-    }
-    for (int fd : m_connectionFds) {
-        close(fd);
     }
 }
 
@@ -145,7 +159,12 @@ void ScriptedCompanion::AcceptLoop() {
         m_connections.emplace_back([this, fd, index] {
             Peer peer(fd, index);
             m_script(peer);
-            peer.Close();
+            if (!peer.WasReset()) {
+                peer.Close();
+            }
+            std::lock_guard lock(m_mutex);
+            close(fd);
+            std::erase(m_connectionFds, fd);
         });
         m_changed.notify_all();
     }

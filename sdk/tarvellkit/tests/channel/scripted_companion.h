@@ -32,11 +32,16 @@ public:
     void SendLength(int32_t length);
     void Answer(const std::string& body); // length and body in one piece
     void Close();                         // closes this end at once
+    // Breaks the connection with a TCP reset when the script returns, which
+    // it should do at once.
+    void Reset();
+    bool WasReset() const { return m_reset; }
 
 private:
     int m_fd;
     int m_index;
     std::string m_pending; // bytes read past the last command
+    bool m_reset = false;
 };
 
 class ScriptedCompanion {
@@ -65,7 +70,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::thread> m_connections;
-    std::vector<int> m_connectionFds;
+    std::vector<int> m_connectionFds; // open connections (closed by their threads)
     int m_accepted = 0;
     bool m_released = false;
     bool m_stopping = false;
