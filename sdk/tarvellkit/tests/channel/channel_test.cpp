@@ -289,45 +289,6 @@ TEST_F(ChannelTest, UnpluggedPhoneLeavesChannelUnconnectedUntilRebuilt) {
     EXPECT_EQ(ForwardRuns(), 1);
 }
 
-TEST_F(ChannelTest, DiscardClosesTheConnectionAndTheNextExchangeBuildsANewOne) {
-    ScriptedCompanion companion([](Peer& peer) {
-        while (auto command = peer.ReadCommand()) {
-            peer.Answer("n" + std::to_string(peer.Index()));
-        }
-    });
-    char answer[8] = {};
-    ASSERT_EQ(SendCommand("a;", answer, sizeof answer, nullptr, 0), 2);
-    EXPECT_STREQ(answer, "n0");
-    DiscardSharedChannel();
-    EXPECT_EQ(SharedChannel(), nullptr);
-    ASSERT_EQ(SendCommand("a;", answer, sizeof answer, nullptr, 0), 2);
-    EXPECT_STREQ(answer, "n1");
-    EXPECT_EQ(ForwardRuns(), 2);
-}
-
-TEST_F(ChannelTest, ForwardGoesToTheSelectedPhone) {
-    ScriptedCompanion companion(EachCommand([](Peer& p, const std::string&) { p.Answer("x"); }));
-    const struct {
-        std::string serial;
-        std::string forward;
-    } cases[] = {
-        {"SER1", "-s SER1 forward tcp:25803 tcp:20151"},
-        {"", "forward tcp:25803 tcp:20151"},      // no phone listed: adb picks the only one
-        {"SE\"R", "forward tcp:25803 tcp:20151"}, // would break the argument text
-    };
-    for (const auto& c : cases) {
-        peers::Reset();
-        peers::SetSerial(c.serial);
-        TCPConnect channel;
-        EXPECT_EQ(ConnectWithForward(&channel), 0);
-        EXPECT_EQ(channel.port, companion::kLocalPort);
-        EXPECT_EQ(peers::ArgsOf("RunAdb"),
-                  (std::vector<std::string>{"shell forward --remove-all", c.forward}))
-            << "serial " << c.serial;
-        platform::CloseSocket(channel.socket.exchange(-1));
-    }
-}
-
 TEST_F(ChannelTest, FailedCommandSendReconnectsAndRetries) {
     ScriptedCompanion companion([&companion](Peer& peer) {
         while (auto command = peer.ReadCommand()) {
