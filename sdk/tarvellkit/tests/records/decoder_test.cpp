@@ -45,6 +45,11 @@ struct WalkCase {
     std::string expected;
 };
 
+// Names the case in test output (the raw bytes would include padding).
+void PrintTo(const WalkCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WalkerTest : public ::testing::TestWithParam<WalkCase> {};
 
 TEST_P(WalkerTest, WalksEntries) {
@@ -148,6 +153,11 @@ struct SmsCase {
     std::optional<std::string> id = {}, address = {}, body = {}, type = {}, threadId = {},
                                personName = {};
 };
+
+// Names the case in test output (the raw bytes would include padding).
+void PrintTo(const SmsCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SmsDecodeTest : public ::testing::TestWithParam<SmsCase> {
 protected:

@@ -212,6 +212,11 @@ struct FailureCase {
     std::vector<std::string> commands;
 };
 
+// Names the case in test output (the raw bytes would include padding).
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class FlushFailureTest : public StoreTest, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(FlushFailureTest, KeepsWhatArrivedAndStops) {
