@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -52,25 +51,25 @@ size_t Lookup(const Index& index, const std::string& key) {
     return it == index.end() ? SIZE_MAX : it->second;
 }
 
-char* ComposeName(const ContactRecord& contact) {
+char* ComposeName(const ContactRecord& contact, TextAllocator allocate, void* context) {
     std::string name = contact.name != nullptr ? contact.name : " ";
     name += contact.lastName != nullptr ? contact.lastName : " ";
     if (name.size() > kMaxName) {
         name.resize(kMaxName);
     }
-    auto* copy = static_cast<char*>(std::malloc(name.size() + 1));
+    char* copy = allocate(name.size() + 1, context);
     if (copy != nullptr) {
         std::memcpy(copy, name.c_str(), name.size() + 1);
     }
     return copy;
 }
 
-char* CopyText(const char* text, bool* ok) {
+char* CopyText(const char* text, TextAllocator allocate, void* context, bool* ok) {
     if (text == nullptr) {
         return nullptr;
     }
     const size_t length = std::strlen(text);
-    auto* copy = static_cast<char*>(std::malloc(length + 1));
+    char* copy = allocate(length + 1, context);
     if (copy == nullptr) {
         *ok = false;
         return nullptr;
@@ -102,7 +101,8 @@ bool NumbersMatch(const char* a, const char* b) {
            std::memcmp(na, nb, shorter) == 0;
 }
 
-bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages) {
+bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages, TextAllocator allocate,
+                     void* context) {
     bool anyUnnamed = false;
     for (const SmsRecord* m = messages; m != nullptr; m = m->next) {
         if (m->personName == nullptr && m->address != nullptr) {
@@ -163,20 +163,18 @@ bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages) {
             continue;
         }
         const ContactRecord& contact = *order[best];
-        char* name = ComposeName(contact);
+        char* name = ComposeName(contact, allocate, context);
         if (name == nullptr) {
             ok = false;
             continue;
         }
         bool copied = true;
-        char* contactId = CopyText(contact.contactId, &copied);
+        char* contactId = CopyText(contact.contactId, allocate, context, &copied);
         if (!copied) {
-            std::free(name);
             ok = false;
             continue;
         }
         m->personName = name;
-        std::free(m->contactId);
         m->contactId = contactId;
         m->reserved2 = 0;
     }

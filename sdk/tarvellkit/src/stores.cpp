@@ -6,10 +6,10 @@
 #include "log.h"
 #include "receive_buffer.h"
 #include "record_text.h"
+#include "store_arena.h"
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -76,29 +76,8 @@ constexpr TagField<CallLogRecord> kCallLogTags[] = {
     {"DATE", &CallLogRecord::date, Special::None},
 };
 
-// Every string field of each record, for freeing.
-constexpr char* SmsRecord::*kSmsStrings[] = {
-    &SmsRecord::id,   &SmsRecord::personName, &SmsRecord::address,
-    &SmsRecord::body, &SmsRecord::date,       &SmsRecord::type,
-    &SmsRecord::read, &SmsRecord::threadId,   &SmsRecord::contactId,
-};
-
-constexpr char* ContactRecord::*kContactStrings[] = {
-    &ContactRecord::contactId,    &ContactRecord::name,        &ContactRecord::lastName,
-    &ContactRecord::nickName,     &ContactRecord::mobilePhone, &ContactRecord::homePhone,
-    &ContactRecord::workPhone,    &ContactRecord::homePage,    &ContactRecord::homeEmail,
-    &ContactRecord::birthday,     &ContactRecord::groupName,   &ContactRecord::note,
-    &ContactRecord::organization, &ContactRecord::department,  &ContactRecord::createDate,
-    &ContactRecord::reserved,     &ContactRecord::homeAddress, &ContactRecord::workAddress,
-    &ContactRecord::homeFax,      &ContactRecord::workFax,     &ContactRecord::workEmail,
-};
-
-constexpr char* CallLogRecord::*kCallLogStrings[] = {
-    &CallLogRecord::id,   &CallLogRecord::name,     &CallLogRecord::number,   &CallLogRecord::date,
-    &CallLogRecord::type, &CallLogRecord::duration, &CallLogRecord::reserved,
-};
-
 template <typename R> struct Store {
+    StoreArena arena; // the records and their strings
     std::atomic<R*> head{nullptr};
     R* tail = nullptr;
     std::atomic<int> count{0};
@@ -118,36 +97,11 @@ std::atomic<int> g_callTotal{0};
 std::atomic<int> g_callIndex{0};
 std::atomic<int> g_abort{0};
 
-template <typename R, size_t N> void FreeRecord(R* record, char* R::*const (&strings)[N]) {
-    if (record == nullptr) {
-        return;
-    }
-    for (auto field : strings) {
-        std::free(record->*field);
-    }
-    std::free(record);
-}
-
-void FreeOne(SmsRecord* r) {
-    FreeRecord(r, kSmsStrings);
-}
-void FreeOne(ContactRecord* r) {
-    FreeRecord(r, kContactStrings);
-}
-void FreeOne(CallLogRecord* r) {
-    FreeRecord(r, kCallLogStrings);
-}
-
 template <typename R> void ClearStore(Store<R>& store) {
-    R* record = store.head.load(std::memory_order_relaxed);
     store.head.store(nullptr, std::memory_order_relaxed);
     store.tail = nullptr;
     store.count.store(0, std::memory_order_relaxed);
-    while (record != nullptr) {
-        R* next = record->next;
-        FreeOne(record);
-        record = next;
-    }
+    store.arena.Clear();
 }
 
 template <typename R> void Append(Store<R>& store, R* record) {
@@ -179,7 +133,6 @@ Outcome Hand(SmsRecord* record, bool complete) {
                       std::strcmp(record->threadId, "-1") != 0 &&
                       std::strcmp(record->type, "3") != 0;
     if (!keep) {
-        FreeOne(record);
         return Outcome::Dropped;
     }
     record->reserved1 = 0;
@@ -189,7 +142,6 @@ Outcome Hand(SmsRecord* record, bool complete) {
 
 Outcome Hand(ContactRecord* record, bool complete) {
     if (!complete) {
-        FreeOne(record);
         return Outcome::CountedOnly;
     }
     record->reserved1 = 0;
@@ -199,7 +151,6 @@ Outcome Hand(ContactRecord* record, bool complete) {
 
 Outcome Hand(CallLogRecord* record, bool complete) {
     if (!complete) {
-        FreeOne(record);
         return Outcome::Dropped;
     }
     record->reserved1 = 0;
@@ -207,51 +158,72 @@ Outcome Hand(CallLogRecord* record, bool complete) {
     return Outcome::Stored;
 }
 
-// A new heap copy of one value, cut at 1023 bytes; a TYPE above 4 becomes "4".
-char* DecodeField(std::string_view hex, Special special) {
-    const int length = recordtext::DecodedLength(hex);
-    auto* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
-    if (text == nullptr) {
-        return nullptr;
-    }
-    recordtext::DecodeValue(hex, text);
-    if (special == Special::Type && recordtext::ReadInt(text) > 4) {
-        // A value above 4 holds at least one digit, so two bytes are there.
-        text[0] = '4';
-        text[1] = '\0';
-        if (char* shrunk = static_cast<char*>(std::realloc(text, 2))) {
-            text = shrunk;
+Store<SmsRecord>& StoreOf(SmsRecord*) {
+    return g_sms;
+}
+Store<ContactRecord>& StoreOf(ContactRecord*) {
+    return g_contacts;
+}
+Store<CallLogRecord>& StoreOf(CallLogRecord*) {
+    return g_calls;
+}
+
+// An exactly-sized copy of one value in the store's arena, cut at 1023
+// bytes; a TYPE above 4 becomes "4". Null when memory ran out.
+char* DecodeField(StoreArena& arena, std::string_view hex, Special special) {
+    if (special == Special::Type) {
+        char text[recordtext::kMaxValueBytes + 1];
+        const int length = recordtext::DecodeValue(hex, text);
+        if (recordtext::ReadInt(text) > 4) {
+            return arena.Copy("4", 1);
         }
+        return arena.Copy(text, static_cast<size_t>(length));
+    }
+    auto* text =
+        static_cast<char*>(arena.Allocate(static_cast<size_t>(recordtext::DecodedLength(hex)) + 1));
+    if (text != nullptr) {
+        recordtext::DecodeValue(hex, text);
     }
     return text;
 }
 
+// Records are built in place in the store's arena; a record that is not
+// kept gives its memory back.
 template <typename R, size_t N>
 int DecodeList(const char* text, size_t length, const TagField<R> (&tags)[N]) {
     if (text == nullptr) {
         return 0;
     }
+    StoreArena& arena = StoreOf(static_cast<R*>(nullptr)).arena;
     EntryWalker walker(text, length);
     Entry entry;
     int counted = 0;
-    auto* current = static_cast<R*>(std::calloc(1, sizeof(R)));
-    bool complete = current != nullptr;
+    StoreArena::Mark mark = arena.GetMark();
+    auto begin = [&](R** record) {
+        mark = arena.GetMark();
+        *record = static_cast<R*>(arena.Allocate(sizeof(R)));
+        if (*record != nullptr) {
+            std::memset(static_cast<void*>(*record), 0, sizeof(R));
+        }
+        return *record != nullptr;
+    };
+    R* current = nullptr;
+    bool complete = begin(&current);
     for (;;) {
         const Step step = walker.Next(&entry);
         if (step == Step::End) {
             break;
         }
         if (step == Step::RecordEnd) {
-            if (current == nullptr) {
-                current = static_cast<R*>(std::calloc(1, sizeof(R)));
-                complete = current != nullptr;
-                continue;
+            const Outcome outcome = current != nullptr ? Hand(current, complete)
+                                                       : Hand(static_cast<R*>(nullptr), false);
+            if (outcome != Outcome::Stored) {
+                arena.Rollback(mark);
             }
-            if (Hand(current, complete) != Outcome::Dropped) {
+            if (outcome != Outcome::Dropped) {
                 ++counted;
             }
-            current = static_cast<R*>(std::calloc(1, sizeof(R)));
-            complete = current != nullptr;
+            complete = begin(&current);
             continue;
         }
         if (current == nullptr) {
@@ -262,20 +234,17 @@ int DecodeList(const char* text, size_t length, const TagField<R> (&tags)[N]) {
                 continue;
             }
             if (tag.field != nullptr) {
-                char* value = DecodeField(entry.value, tag.special);
-                if (value == nullptr) {
+                // A repeated tag replaces the value (the old one stays in the arena).
+                current->*tag.field = DecodeField(arena, entry.value, tag.special);
+                if (current->*tag.field == nullptr) {
                     complete = false;
                 }
-                std::free(current->*tag.field);
-                current->*tag.field = value;
             }
             break;
         }
     }
     // A record not closed by '.' is dropped.
-    if (current != nullptr) {
-        FreeOne(current);
-    }
+    arena.Rollback(mark);
     return counted;
 }
 
@@ -413,8 +382,12 @@ TARVELL_API int Tarvell_FlushSMS(void) {
     ClearStore(g_sms);
     PagedFetch({"getsmsCount;", "getsmsPart10:%d;", g_smsTotal, g_smsIndex, false, DecodeSmsList,
                 LogSmsPage, true});
-    FillSenderNames(g_contacts.head.load(std::memory_order_relaxed),
-                    g_sms.head.load(std::memory_order_relaxed));
+    FillSenderNames(
+        g_contacts.head.load(std::memory_order_relaxed), g_sms.head.load(std::memory_order_relaxed),
+        [](size_t bytes, void* arena) {
+            return static_cast<char*>(static_cast<StoreArena*>(arena)->Allocate(bytes));
+        },
+        &g_sms.arena);
     g_sms.filled.store(true, std::memory_order_relaxed);
     return 0;
 }

@@ -48,9 +48,12 @@ bool NumbersMatch(const char* a, const char* b);
 // contact (mobile, work, home), sets personName to the first matching
 // contact's name + lastName (a missing part as one blank, at most 127
 // bytes), contactId to a copy of the contact's id, reserved2 to 0.
-// Contacts are tried in list order. False when memory ran out (the
-// messages already named keep their names).
-bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages);
+// Contacts are tried in list order. The new texts come from allocate
+// (bytes, context), which gives null when memory ran out. False when memory
+// ran out (the messages already named keep their names).
+using TextAllocator = char* (*)(size_t bytes, void* context);
+bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages, TextAllocator allocate,
+                     void* context);
 
 // ---- groupings (groupings.cpp) ----
 

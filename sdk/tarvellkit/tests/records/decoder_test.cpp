@@ -1,6 +1,8 @@
 // The entry walker and list decoding into the stores, over hand-written
 // reply texts.
+#include "convert.h"
 #include "record_text.h"
+#include "store_arena.h"
 #include "stores.h"
 #include "test_text.h"
 
@@ -117,6 +119,49 @@ TEST(DecodeValue, OddNonHexAndLongValuesStayInBounds) {
     std::vector<char> big(1024);
     EXPECT_EQ(recordtext::DecodeValue(longHex, big.data()), 1023);
     EXPECT_EQ(big[1023], '\0');
+}
+
+TEST(DecodeValue, AgreesWithHexDecodeOnEveryPairOfCharacters) {
+    for (int high = 0; high < 256; ++high) {
+        for (int low = 0; low < 256; ++low) {
+            const char pair[3] = {static_cast<char>(high), static_cast<char>(low), 'A'};
+            for (size_t length : {size_t(2), size_t(3)}) {
+                unsigned char expected[2] = {};
+                int capacity = 2;
+                HexDecode(pair, static_cast<int>(length), expected, &capacity);
+                char got[3] = {};
+                ASSERT_EQ(recordtext::DecodeValue(std::string_view(pair, length), got), capacity);
+                ASSERT_EQ(std::memcmp(got, expected, static_cast<size_t>(capacity)), 0)
+                    << high << " " << low << " " << length;
+            }
+        }
+    }
+}
+
+TEST(StoreArena, AlignsRollsBackAndHoldsLargePieces) {
+    StoreArena arena;
+    auto* a = static_cast<char*>(arena.Allocate(3));
+    ASSERT_NE(a, nullptr);
+    const StoreArena::Mark mark = arena.GetMark();
+    auto* b = static_cast<char*>(arena.Allocate(5));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(b) % alignof(void*), 0u);
+    EXPECT_GE(b - a, 3);
+    arena.Rollback(mark);
+    EXPECT_EQ(static_cast<char*>(arena.Allocate(5)), b);
+    // A piece larger than a block, and small pieces after it in the old block.
+    auto* big = static_cast<char*>(arena.Allocate(1 << 20));
+    ASSERT_NE(big, nullptr);
+    std::memset(big, 'x', 1 << 20);
+    auto* c = static_cast<char*>(arena.Allocate(8));
+    EXPECT_EQ(c, b + 8);
+    // Filling many blocks, then freeing them all.
+    for (int i = 0; i < 10000; ++i) {
+        char* copy = arena.Copy("hello", 5);
+        ASSERT_NE(copy, nullptr);
+        ASSERT_STREQ(copy, "hello");
+    }
+    arena.Clear();
+    EXPECT_NE(arena.Allocate(1), nullptr);
 }
 
 TEST(DecodeValue, IntoFieldCutsAtWidthMinusOne) {

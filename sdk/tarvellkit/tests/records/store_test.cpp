@@ -432,7 +432,9 @@ TEST(FillSenderNames, AgreesWithComparingEveryPair) {
                 }
             }
         }
-        ASSERT_TRUE(stores::FillSenderNames(&contacts[0], &messages[0]));
+        ASSERT_TRUE(stores::FillSenderNames(
+            &contacts[0], &messages[0],
+            [](size_t bytes, void*) { return static_cast<char*>(std::malloc(bytes)); }, nullptr));
         for (const std::string& id : expected) {
             (id.empty() ? unmatched : matched) += 1;
         }
