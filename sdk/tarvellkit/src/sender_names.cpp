@@ -12,10 +12,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace stores {
@@ -38,17 +38,104 @@ size_t Normalise(const char* number, char out[64]) {
     return length;
 }
 
-// Text -> position of the first contact (in store order) it belongs to.
-using Index = std::unordered_map<std::string, size_t>;
+// Text -> position of the first contact (in store order) it belongs to: an
+// open-addressing table over texts that outlive it (a few hundred thousand
+// short keys; one heap node per key would cost more than the matching).
+class TextIndex {
+public:
+    explicit TextIndex(size_t expected) {
+        size_t capacity = 16;
+        while (capacity < expected * 2) {
+            capacity *= 2;
+        }
+        m_slots.resize(capacity);
+        m_mask = capacity - 1;
+    }
 
-void Remember(Index& index, std::string_view key, size_t contact) {
-    // Contacts are added in store order, so the first position stays.
-    index.try_emplace(std::string(key), contact);
-}
+    // Keeps the first contact given for a text.
+    void Remember(std::string_view key, uint32_t contact) {
+        const uint64_t hash = Hash(key);
+        for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
+            Slot& slot = m_slots[i];
+            if (slot.text == nullptr) {
+                slot = {hash, key.data(), static_cast<uint32_t>(key.size()), contact};
+                return;
+            }
+            if (slot.hash == hash && Same(slot, key)) {
+                return;
+            }
+        }
+    }
 
-size_t Lookup(const Index& index, const std::string& key) {
-    auto it = index.find(key);
-    return it == index.end() ? SIZE_MAX : it->second;
+    // The contact of the text, or UINT32_MAX.
+    uint32_t Lookup(std::string_view key) const {
+        const uint64_t hash = Hash(key);
+        for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.text == nullptr) {
+                return UINT32_MAX;
+            }
+            if (slot.hash == hash && Same(slot, key)) {
+                return slot.contact;
+            }
+        }
+    }
+
+private:
+    struct Slot {
+        uint64_t hash = 0;
+        const char* text = nullptr; // null: empty slot
+        uint32_t length = 0;
+        uint32_t contact = 0;
+    };
+
+    static bool Same(const Slot& slot, std::string_view key) {
+        return slot.length == key.size() && std::memcmp(slot.text, key.data(), key.size()) == 0;
+    }
+
+    static uint64_t Mix(uint64_t h, uint64_t word) {
+        h = (h ^ word) * 0xFF51AFD7ED558CCDULL;
+        return h ^ (h >> 32);
+    }
+
+    static uint64_t Hash(std::string_view key) {
+        uint64_t h = 0x9E3779B97F4A7C15ULL ^ key.size();
+        size_t i = 0;
+        for (; i + 8 <= key.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, key.data() + i, 8);
+            h = Mix(h, word);
+        }
+        if (i < key.size()) {
+            uint64_t word = 0;
+            std::memcpy(&word, key.data() + i, key.size() - i);
+            h = Mix(h, word);
+        }
+        h ^= h >> 29;
+        h *= 0xC4CEB9FE1A85EC53ULL;
+        return h ^ (h >> 32);
+    }
+
+    std::vector<Slot> m_slots;
+    size_t m_mask = 0;
+};
+
+// The first contact with a phone matching address, or UINT32_MAX.
+uint32_t BestContact(const char* address, const TextIndex& whole, const TextIndex& parts) {
+    char normalised[64];
+    const size_t length = Normalise(address, normalised);
+    if (length == 0) {
+        return UINT32_MAX;
+    }
+    const std::string_view text(normalised, length);
+    // A phone as long as the address or longer has it as its start or end.
+    uint32_t best = parts.Lookup(text);
+    // A shorter phone is a start or an end of the address.
+    for (size_t cut = 1; cut <= kMaxLengthGap && cut < length; ++cut) {
+        best = std::min(
+            {best, whole.Lookup(text.substr(0, length - cut)), whole.Lookup(text.substr(cut))});
+    }
+    return best;
 }
 
 char* ComposeName(const ContactRecord& contact, TextAllocator allocate, void* context) {
@@ -114,52 +201,62 @@ bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages, TextAll
         return true;
     }
 
-    // whole: each phone itself; parts: each phone and its starts and ends
-    // that are up to 4 characters shorter.
+    // The normalised phones, kept in one buffer the index keys point into.
+    struct Phone {
+        size_t offset;
+        size_t length;
+        uint32_t contact;
+    };
     std::vector<const ContactRecord*> order;
-    Index whole;
-    Index parts;
+    std::vector<Phone> phones;
+    std::string texts;
     for (const ContactRecord* c = contacts; c != nullptr; c = c->next) {
-        const size_t position = order.size();
+        const auto position = static_cast<uint32_t>(order.size());
         order.push_back(c);
         for (const char* phone : {c->mobilePhone, c->workPhone, c->homePhone}) {
             char normalised[64];
             const size_t length = Normalise(phone, normalised);
-            if (length == 0) {
-                continue;
-            }
-            const std::string_view text(normalised, length);
-            Remember(whole, text, position);
-            for (size_t cut = 0; cut <= kMaxLengthGap && cut < length; ++cut) {
-                Remember(parts, text.substr(0, length - cut), position);
-                Remember(parts, text.substr(cut), position);
+            if (length > 0) {
+                phones.push_back({texts.size(), length, position});
+                texts.append(normalised, length);
             }
         }
     }
 
+    // whole: each phone itself; parts: each phone and its starts and ends
+    // that are up to 4 characters shorter.
+    TextIndex whole(phones.size());
+    TextIndex parts(phones.size() * (2 * kMaxLengthGap + 1));
+    for (const Phone& phone : phones) {
+        const std::string_view text(texts.data() + phone.offset, phone.length);
+        whole.Remember(text, phone.contact);
+        for (size_t cut = 0; cut <= kMaxLengthGap && cut < phone.length; ++cut) {
+            parts.Remember(text.substr(0, phone.length - cut), phone.contact);
+            parts.Remember(text.substr(cut), phone.contact);
+        }
+    }
+
+    // Messages of one conversation share their address: each address text
+    // is looked up once.
+    size_t unnamed = 0;
+    for (const SmsRecord* m = messages; m != nullptr; m = m->next) {
+        unnamed += m->personName == nullptr && m->address != nullptr ? 1 : 0;
+    }
+    constexpr uint32_t kNoMatch = UINT32_MAX - 1;
+    TextIndex seen(unnamed);
+
     bool ok = true;
-    std::string key;
     for (SmsRecord* m = messages; m != nullptr; m = m->next) {
         if (m->personName != nullptr || m->address == nullptr) {
             continue;
         }
-        char normalised[64];
-        const size_t length = Normalise(m->address, normalised);
-        if (length == 0) {
-            continue;
+        const std::string_view raw(m->address);
+        uint32_t best = seen.Lookup(raw);
+        if (best == UINT32_MAX) {
+            best = BestContact(m->address, whole, parts);
+            seen.Remember(raw, best == UINT32_MAX ? kNoMatch : best);
         }
-        // A phone as long as the address or longer has it as its start or end.
-        key.assign(normalised, length);
-        size_t best = Lookup(parts, key);
-        // A shorter phone is a start or an end of the address.
-        for (size_t cut = 1; cut <= kMaxLengthGap && cut < length; ++cut) {
-            key.assign(normalised, length - cut);
-            const size_t start = Lookup(whole, key);
-            key.assign(normalised + cut, length - cut);
-            const size_t end = Lookup(whole, key);
-            best = std::min({best, start, end});
-        }
-        if (best == SIZE_MAX) {
+        if (best >= kNoMatch) {
             continue;
         }
         const ContactRecord& contact = *order[best];
