@@ -231,23 +231,25 @@ using namespace stores;
 extern "C" {
 
 TARVELL_API int Tarvell_GetSMSTempGroup(SmsTempGroup** first) {
+    if (first == nullptr) {
+        return -1;
+    }
     std::lock_guard lock(StoreMutex());
     FreeSmsGroups(g_smsGroups);
     g_smsGroups = BuildSmsGroups(SmsHead());
-    if (first != nullptr) {
-        *first = g_smsGroups;
-    }
-    return first != nullptr ? 0 : -1;
+    *first = g_smsGroups;
+    return 0;
 }
 
 TARVELL_API int Tarvell_GetCallLogTempGroup(CallLogTempGroup** first) {
+    if (first == nullptr) {
+        return -1;
+    }
     std::lock_guard lock(StoreMutex());
     FreeCallLogGroups(g_callGroups);
     g_callGroups = BuildCallLogGroups(CallLogHead());
-    if (first != nullptr) {
-        *first = g_callGroups;
-    }
-    return first != nullptr ? 0 : -1;
+    *first = g_callGroups;
+    return 0;
 }
 
 } // extern "C"
