@@ -92,51 +92,66 @@ SmsTempGroup* BuildSmsGroups(SmsRecord* messages) {
     std::vector<Conversation> groups;
     KeyIndex byThread;
     KeyIndex byAddress;
+    // Pieces allocated but not yet linked into a group, freed on failure.
+    TempGroupMember* pendingMember = nullptr;
+    SmsTempGroup* pendingGroup = nullptr;
     bool ok = true;
-    for (SmsRecord* message = messages; message != nullptr && ok; message = message->next) {
-        auto* member = static_cast<TempGroupMember*>(std::calloc(1, sizeof(TempGroupMember)));
-        if (member == nullptr) {
-            ok = false;
-            break;
-        }
-        member->record = message;
-        const int64_t time = MessageTime(*message);
-        auto threadOf = [](const SmsRecord& r) { return r.threadId; };
-        auto addressOf = [](const SmsRecord& r) { return r.address; };
-        const int64_t match = std::max(Newest(byThread, message->threadId, groups, threadOf),
-                                       Newest(byAddress, message->address, groups, addressOf));
-        if (match >= 0) {
-            Conversation& c = groups[static_cast<size_t>(match)];
-            member->next = c.group->firstMember;
-            c.group->firstMember = member;
-            c.group->newestTime = std::max(c.group->newestTime, time);
-            const SmsRecord* before = c.first;
-            c.first = message;
-            const auto position = static_cast<uint32_t>(match);
-            if (message->threadId != nullptr &&
-                (before->threadId == nullptr || std::strcmp(before->threadId, message->threadId))) {
-                Push(byThread, message->threadId, position);
+    try {
+        for (SmsRecord* message = messages; message != nullptr; message = message->next) {
+            pendingMember = static_cast<TempGroupMember*>(std::calloc(1, sizeof(TempGroupMember)));
+            if (pendingMember == nullptr) {
+                ok = false;
+                break;
             }
-            if (message->address != nullptr &&
-                (before->address == nullptr || std::strcmp(before->address, message->address))) {
-                Push(byAddress, message->address, position);
+            TempGroupMember* member = pendingMember;
+            member->record = message;
+            const int64_t time = MessageTime(*message);
+            auto threadOf = [](const SmsRecord& r) { return r.threadId; };
+            auto addressOf = [](const SmsRecord& r) { return r.address; };
+            const int64_t match = std::max(Newest(byThread, message->threadId, groups, threadOf),
+                                           Newest(byAddress, message->address, groups, addressOf));
+            if (match >= 0) {
+                Conversation& c = groups[static_cast<size_t>(match)];
+                member->next = c.group->firstMember;
+                c.group->firstMember = member;
+                pendingMember = nullptr;
+                c.group->newestTime = std::max(c.group->newestTime, time);
+                const SmsRecord* before = c.first;
+                c.first = message;
+                const auto position = static_cast<uint32_t>(match);
+                if (message->threadId != nullptr &&
+                    (before->threadId == nullptr ||
+                     std::strcmp(before->threadId, message->threadId) != 0)) {
+                    Push(byThread, message->threadId, position);
+                }
+                if (message->address != nullptr &&
+                    (before->address == nullptr ||
+                     std::strcmp(before->address, message->address) != 0)) {
+                    Push(byAddress, message->address, position);
+                }
+                continue;
             }
-            continue;
+            pendingGroup = static_cast<SmsTempGroup*>(std::calloc(1, sizeof(SmsTempGroup)));
+            if (pendingGroup == nullptr) {
+                ok = false;
+                break;
+            }
+            SmsTempGroup* group = pendingGroup;
+            group->firstMember = member;
+            group->foundingMember = member;
+            group->newestTime = time;
+            const auto position = static_cast<uint32_t>(groups.size());
+            groups.push_back({group, message});
+            pendingMember = nullptr;
+            pendingGroup = nullptr;
+            Push(byThread, message->threadId, position);
+            Push(byAddress, message->address, position);
         }
-        auto* group = static_cast<SmsTempGroup*>(std::calloc(1, sizeof(SmsTempGroup)));
-        if (group == nullptr) {
-            std::free(member);
-            ok = false;
-            break;
-        }
-        group->firstMember = member;
-        group->foundingMember = member;
-        group->newestTime = time;
-        const auto position = static_cast<uint32_t>(groups.size());
-        groups.push_back({group, message});
-        Push(byThread, message->threadId, position);
-        Push(byAddress, message->address, position);
+    } catch (...) {
+        ok = false;
     }
+    std::free(pendingMember);
+    std::free(pendingGroup);
 
     // The list holds the newest-created group first.
     SmsTempGroup* head = nullptr;
@@ -157,7 +172,12 @@ SmsTempGroup* BuildSmsGroups(SmsRecord* messages) {
         TempGroupMember* first;
     };
     std::vector<Slot> slots;
-    slots.reserve(groups.size());
+    try {
+        slots.reserve(groups.size());
+    } catch (...) {
+        FreeSmsGroups(head);
+        return nullptr;
+    }
     for (SmsTempGroup* g = head; g != nullptr; g = g->next) {
         slots.push_back({g->newestTime, g->firstMember});
     }
@@ -218,7 +238,12 @@ CallLogTempGroup* BuildCallLogGroups(CallLogRecord* calls) {
         group->next = head;
         head = group;
         if (call->number != nullptr) {
-            byNumber.emplace(std::string_view(call->number), group);
+            try {
+                byNumber.emplace(std::string_view(call->number), group);
+            } catch (...) {
+                FreeCallLogGroups(head);
+                return nullptr;
+            }
         }
     }
     return head;
@@ -234,22 +259,28 @@ TARVELL_API int Tarvell_GetSMSTempGroup(SmsTempGroup** first) {
     if (first == nullptr) {
         return -1;
     }
-    std::lock_guard lock(StoreMutex());
-    FreeSmsGroups(g_smsGroups);
-    g_smsGroups = BuildSmsGroups(SmsHead());
-    *first = g_smsGroups;
-    return 0;
+    return Guarded(-1, [first] {
+        std::lock_guard lock(StoreMutex());
+        FreeSmsGroups(g_smsGroups);
+        g_smsGroups = nullptr;
+        g_smsGroups = BuildSmsGroups(SmsHead());
+        *first = g_smsGroups;
+        return 0;
+    });
 }
 
 TARVELL_API int Tarvell_GetCallLogTempGroup(CallLogTempGroup** first) {
     if (first == nullptr) {
         return -1;
     }
-    std::lock_guard lock(StoreMutex());
-    FreeCallLogGroups(g_callGroups);
-    g_callGroups = BuildCallLogGroups(CallLogHead());
-    *first = g_callGroups;
-    return 0;
+    return Guarded(-1, [first] {
+        std::lock_guard lock(StoreMutex());
+        FreeCallLogGroups(g_callGroups);
+        g_callGroups = nullptr;
+        g_callGroups = BuildCallLogGroups(CallLogHead());
+        *first = g_callGroups;
+        return 0;
+    });
 }
 
 } // extern "C"

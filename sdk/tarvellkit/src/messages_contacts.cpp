@@ -13,6 +13,7 @@
 #include "convert.h"
 #include "device_table.h"
 #include "log.h"
+#include "stores.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -37,9 +38,9 @@ bool IsEmpty(const char* text) {
 
 // One exchange whose reply is a little-endian integer of sizeof(T) bytes;
 // 0 when no reply arrived.
-template <typename T> T SendForInteger(const std::string& command) {
+template <typename T> T SendForInteger(const char* command) {
     unsigned char reply[sizeof(T)] = {};
-    if (SendCommand(command.c_str(), reply, static_cast<int>(sizeof reply), nullptr, 0) <= 0) {
+    if (SendCommand(command, reply, static_cast<int>(sizeof reply), nullptr, 0) <= 0) {
         return 0;
     }
     uint64_t value = 0;
@@ -202,10 +203,12 @@ extern "C" {
 
 TARVELL_API int Tarvell_SendSMS(const SmsRecord* sms) {
     LogCallFunction("Tarvell_SendSMS");
-    if (sms == nullptr) {
-        return -1;
-    }
-    return SendSimple(SmsCommand(*sms).c_str());
+    return stores::Guarded(-1, [&]() -> int {
+        if (sms == nullptr) {
+            return -1;
+        }
+        return SendSimple(SmsCommand(*sms).c_str());
+    });
 }
 
 TARVELL_API int Tarvell_ClearSMS(void) {
@@ -215,92 +218,107 @@ TARVELL_API int Tarvell_ClearSMS(void) {
 
 TARVELL_API int Tarvell_SetDefaultMessage(int deviceIndex) {
     LogCallFunction("Tarvell_SetDefaultMessage");
-    return SendWhenAt44(deviceIndex, "SetDefaultMessage;");
+    return stores::Guarded(
+        -1, [&]() -> int { return SendWhenAt44(deviceIndex, "SetDefaultMessage;"); });
 }
 
 TARVELL_API int Tarvell_ReSetDefaultMessage(int deviceIndex) {
     LogCallFunction("Tarvell_ReSetDefaultMessage");
-    return SendWhenAt44(deviceIndex, "ReSetDefaultMessage;");
+    return stores::Guarded(
+        -1, [&]() -> int { return SendWhenAt44(deviceIndex, "ReSetDefaultMessage;"); });
 }
 
 TARVELL_API int Tarvell_CheckDefaultMessangeOK(int deviceIndex) {
     LogCallFunction("Tarvell_CheckDefaultMessangeOK");
-    std::string release;
-    if (!ReleaseOf(deviceIndex, &release)) {
-        return -1;
-    }
-    if (!IsRelease44OrLater(release.c_str())) {
-        return 0;
-    }
-    char reply[1024] = {};
-    const int length =
-        SendCommand("GetDefaultMessage_pkgName;", reply, sizeof reply - 1, nullptr, 0);
-    if (length <= 0) {
-        return -1;
-    }
-    reply[length] = '\0';
-    return std::strcmp(reply, kCompanionPackage) == 0 ? 0 : -1;
+    return stores::Guarded(-1, [&]() -> int {
+        std::string release;
+        if (!ReleaseOf(deviceIndex, &release)) {
+            return -1;
+        }
+        if (!IsRelease44OrLater(release.c_str())) {
+            return 0;
+        }
+        char reply[1024] = {};
+        const int length =
+            SendCommand("GetDefaultMessage_pkgName;", reply, sizeof reply - 1, nullptr, 0);
+        if (length <= 0) {
+            return -1;
+        }
+        reply[length] = '\0';
+        return std::strcmp(reply, kCompanionPackage) == 0 ? 0 : -1;
+    });
 }
 
 TARVELL_API int Tarvell_CheckAndroidVersionAt44(int deviceIndex) {
-    std::string release;
-    if (!ReleaseOf(deviceIndex, &release)) {
-        return 0;
-    }
-    return IsRelease44OrLater(release.c_str()) ? 1 : 0;
+    return stores::Guarded(0, [&]() -> int {
+        std::string release;
+        if (!ReleaseOf(deviceIndex, &release)) {
+            return 0;
+        }
+        return IsRelease44OrLater(release.c_str()) ? 1 : 0;
+    });
 }
 
 TARVELL_API int64_t Tarvell_AddPerson(const char* name, const char* phone) {
     LogCallFunction("Tarvell_AddPerson");
-    return SendForInteger<int64_t>(AddPersonCommand(name, phone));
+    try {
+        return SendForInteger<int64_t>(AddPersonCommand(name, phone).c_str());
+    } catch (...) {
+        return 0;
+    }
 }
 
 TARVELL_API int Tarvell_updatePerson(const char* contactId, unsigned int fieldCode,
                                      const char* value) {
-    std::string command;
-    if (!UpdatePersonCommand(contactId, fieldCode, value, &command)) {
-        return -1;
-    }
-    return SendSimple(command.c_str());
+    return stores::Guarded(-1, [&]() -> int {
+        std::string command;
+        if (!UpdatePersonCommand(contactId, fieldCode, value, &command)) {
+            return -1;
+        }
+        return SendSimple(command.c_str());
+    });
 }
 
 TARVELL_API int Tarvell_AddPerson2(const ContactRecord* contact) {
-    if (contact == nullptr) {
-        return -1;
-    }
-    std::string name;
-    if (!IsEmptyContactField(contact->name)) {
-        name += contact->name;
-    }
-    if (!IsEmptyContactField(contact->lastName)) {
-        name += contact->lastName;
-    }
-    if (name.size() > 511) {
-        name.resize(511);
-    }
-    const char* mobile = IsEmptyContactField(contact->mobilePhone) ? nullptr : contact->mobilePhone;
-    const int64_t id = Tarvell_AddPerson(name.c_str(), mobile);
-    if (id <= 0) {
-        return -1;
-    }
-    char idText[32];
-    std::snprintf(idText, sizeof idText, "%" PRId64, id);
-    const struct {
-        unsigned int code;
-        const char* value;
-    } updates[] = {
-        {3, contact->nickName},      {4, contact->mobilePhone}, {5, contact->homePhone},
-        {6, contact->workPhone},     {7, contact->homePage},    {8, contact->homeEmail},
-        {9, contact->birthday},      {10, contact->groupName},  {11, contact->note},
-        {12, contact->organization}, {13, contact->department}, {16, contact->homeAddress},
-        {17, contact->workAddress},  {18, contact->homeFax},    {19, contact->workFax},
-        {20, contact->workEmail},
-    };
-    for (const auto& update : updates) {
-        // Fields that the update would refuse are skipped; replies are not examined.
-        Tarvell_updatePerson(idText, update.code, update.value);
-    }
-    return 0;
+    return stores::Guarded(-1, [&]() -> int {
+        if (contact == nullptr) {
+            return -1;
+        }
+        std::string name;
+        if (!IsEmptyContactField(contact->name)) {
+            name += contact->name;
+        }
+        if (!IsEmptyContactField(contact->lastName)) {
+            name += contact->lastName;
+        }
+        if (name.size() > 511) {
+            name.resize(511);
+        }
+        const char* mobile =
+            IsEmptyContactField(contact->mobilePhone) ? nullptr : contact->mobilePhone;
+        const int64_t id = Tarvell_AddPerson(name.c_str(), mobile);
+        if (id <= 0) {
+            return -1;
+        }
+        char idText[32];
+        std::snprintf(idText, sizeof idText, "%" PRId64, id);
+        const struct {
+            unsigned int code;
+            const char* value;
+        } updates[] = {
+            {3, contact->nickName},      {4, contact->mobilePhone}, {5, contact->homePhone},
+            {6, contact->workPhone},     {7, contact->homePage},    {8, contact->homeEmail},
+            {9, contact->birthday},      {10, contact->groupName},  {11, contact->note},
+            {12, contact->organization}, {13, contact->department}, {16, contact->homeAddress},
+            {17, contact->workAddress},  {18, contact->homeFax},    {19, contact->workFax},
+            {20, contact->workEmail},
+        };
+        for (const auto& update : updates) {
+            // Fields that the update would refuse are skipped; replies are not examined.
+            Tarvell_updatePerson(idText, update.code, update.value);
+        }
+        return 0;
+    });
 }
 
 TARVELL_API int Tarvell_ClearPerson(void) {
@@ -309,10 +327,12 @@ TARVELL_API int Tarvell_ClearPerson(void) {
 
 TARVELL_API int Tarvell_AddCallHistory(const CallLogRecord* call) {
     LogCallFunction("Tarvell_AddCallHistory");
-    if (call == nullptr) {
-        return -1;
-    }
-    return SendSimple(CallLogCommand(*call).c_str());
+    return stores::Guarded(-1, [&]() -> int {
+        if (call == nullptr) {
+            return -1;
+        }
+        return SendSimple(CallLogCommand(*call).c_str());
+    });
 }
 
 TARVELL_API int Tarvell_ClearCallHistory(void) {

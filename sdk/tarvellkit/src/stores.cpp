@@ -312,7 +312,12 @@ void LogContactPage(int, int offset, int, int handled) {
 }
 
 template <typename R> int ReadStore(Store<R>& store, R** first, const char* exportName) {
-    std::lock_guard lock(StoreMutex());
+    std::unique_lock lock(StoreMutex(), std::defer_lock);
+    try {
+        lock.lock();
+    } catch (...) {
+        return -1;
+    }
     if (!store.filled.load(std::memory_order_relaxed)) {
         return -2;
     }
@@ -378,38 +383,46 @@ extern "C" {
 
 TARVELL_API int Tarvell_FlushSMS(void) {
     LogCallFunction("Tarvell_FlushSMS");
-    std::lock_guard lock(StoreMutex());
-    ClearStore(g_sms);
-    PagedFetch({"getsmsCount;", "getsmsPart10:%d;", g_smsTotal, g_smsIndex, false, DecodeSmsList,
-                LogSmsPage, true});
-    FillSenderNames(
-        g_contacts.head.load(std::memory_order_relaxed), g_sms.head.load(std::memory_order_relaxed),
-        [](size_t bytes, void* arena) {
-            return static_cast<char*>(static_cast<StoreArena*>(arena)->Allocate(bytes));
-        },
-        &g_sms.arena);
-    g_sms.filled.store(true, std::memory_order_relaxed);
-    return 0;
+    return Guarded(0, [] {
+        std::lock_guard lock(StoreMutex());
+        ClearStore(g_sms);
+        PagedFetch({"getsmsCount;", "getsmsPart10:%d;", g_smsTotal, g_smsIndex, false,
+                    DecodeSmsList, LogSmsPage, true});
+        // Running out of memory here leaves the messages without names.
+        g_sms.filled.store(true, std::memory_order_relaxed);
+        FillSenderNames(
+            g_contacts.head.load(std::memory_order_relaxed),
+            g_sms.head.load(std::memory_order_relaxed),
+            [](size_t bytes, void* arena) {
+                return static_cast<char*>(static_cast<StoreArena*>(arena)->Allocate(bytes));
+            },
+            &g_sms.arena);
+        return 0;
+    });
 }
 
 TARVELL_API int Tarvell_FlushPerson(void) {
     LogCallFunction("Tarvell_FlushPerson");
-    std::lock_guard lock(StoreMutex());
-    ClearStore(g_contacts);
-    PagedFetch({"getcontactCount;", "getcontactpart10:%d;", g_contactTotal, g_contactIndex, true,
-                DecodeContactList, LogContactPage, false});
-    g_contacts.filled.store(true, std::memory_order_relaxed);
-    return 0;
+    return Guarded(0, [] {
+        std::lock_guard lock(StoreMutex());
+        ClearStore(g_contacts);
+        PagedFetch({"getcontactCount;", "getcontactpart10:%d;", g_contactTotal, g_contactIndex,
+                    true, DecodeContactList, LogContactPage, false});
+        g_contacts.filled.store(true, std::memory_order_relaxed);
+        return 0;
+    });
 }
 
 TARVELL_API int Tarvell_FlushCallHistory(void) {
     LogCallFunction("Tarvell_FlushCallHistory");
-    std::lock_guard lock(StoreMutex());
-    ClearStore(g_calls);
-    PagedFetch({"getcalllogcount;", "getcalllogpart10:%d;", g_callTotal, g_callIndex, true,
-                DecodeCallLogList, nullptr, false});
-    g_calls.filled.store(true, std::memory_order_relaxed);
-    return 0;
+    return Guarded(0, [] {
+        std::lock_guard lock(StoreMutex());
+        ClearStore(g_calls);
+        PagedFetch({"getcalllogcount;", "getcalllogpart10:%d;", g_callTotal, g_callIndex, true,
+                    DecodeCallLogList, nullptr, false});
+        g_calls.filled.store(true, std::memory_order_relaxed);
+        return 0;
+    });
 }
 
 TARVELL_API int Tarvell_GetSMS(SmsRecord** first) {

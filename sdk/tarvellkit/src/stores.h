@@ -11,6 +11,16 @@
 
 namespace stores {
 
+// No exception crosses the C interface: running out of memory (or a lock
+// that cannot be taken) inside an export gives its failure result.
+template <typename Body> int Guarded(int onFailure, Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return onFailure;
+    }
+}
+
 // Serialises flushes (which share the receive buffer and rebuild the
 // stores), store reads and grouping builds.
 std::mutex& StoreMutex();
