@@ -54,7 +54,8 @@ void OpenLogOnce() {
         mkdir(folder.c_str(), 0755);
         std::string path = folder + "/tarvell.log";
         unlink(path.c_str());
-        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+        int fd = open(path.c_str(),
+                      O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (fd < 0) {
             return;
         }

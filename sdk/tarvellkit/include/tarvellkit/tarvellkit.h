@@ -286,9 +286,118 @@ TARVELL_STATIC_ASSERT(offsetof(DeviceInfoRecord, sdAvail) == 428, "DeviceInfoRec
  * Lifecycle
  * ====================================================================== */
 
+/*
+ * Tarvell_Init: prepares the library for use. Call it once at program start,
+ * before the first phone operation; calling it again is harmless.
+ *
+ * It sets up the private temporary folder (<tmp>/Temp_tarvell-<uid>/, mode
+ * 0700; a link or another user's folder in its place is refused, and later
+ * operations that need temporary files then fail on their own), starts the
+ * USB watcher thread once (it refreshes the USB phone list when a volume
+ * comes or goes, and lives until the process ends) and allocates the
+ * transfer buffer once. It starts no adb, touches no phone and writes no log.
+ *
+ * Returns 0, always. Any thread; usually the GUI thread at start.
+ */
+TARVELL_API int Tarvell_Init(void);
+
+/*
+ * Tarvell_UnInit: removes the companion service from the phone as the
+ * program ends. Starts, without waiting for them, "adb uninstall
+ * com.velmora.tarvell" and, when a phone is selected, "adb -s <serial>
+ * uninstall com.android.datarecovery". It returns once both are started (or
+ * could not be); it waits only while another adb run of the library is
+ * being waited for. Nothing else is released: the watcher thread, the stores
+ * and the log stay until the process ends.
+ *
+ * Returns 0, always (also without a phone or without adb). Any thread;
+ * call it last.
+ */
+TARVELL_API int Tarvell_UnInit(void);
+
 /* ======================================================================
  * Phone detection
  * ====================================================================== */
+
+/*
+ * Two levels. The USB level (Tarvell_CheckConnectDeviceToPC_Count) looks for
+ * USB devices of known phone makers without adb. The adb level
+ * (Tarvell_CheckDeviceDetected) restarts the adb server, lists the phones adb
+ * sees and reads the first one's properties; the whole library then works
+ * with that first listed phone.
+ *
+ * adb is the program "adb" in the folder of the running executable, else the
+ * first "adb" on PATH. It runs without a shell, in its own process group,
+ * with no descriptors of the caller's process.
+ *
+ * The USB list and the adb device table are guarded by locks; these exports
+ * may be called from any thread, also at the same time. The adb work of all
+ * threads runs one adb at a time.
+ */
+
+/*
+ * Tarvell_CheckConnectDeviceToPC_Count: rescans USB for phones of known
+ * makers (an adb-capable interface of a phone is noted as well). Also marks
+ * the adb listing as stale, so that the next Tarvell_CheckDeviceDetected does
+ * its full adb work again. Quick: no adb is started.
+ *
+ * Returns 1 when at least one phone was found, else 0.
+ */
+TARVELL_API int Tarvell_CheckConnectDeviceToPC_Count(void);
+
+/*
+ * Tarvell_CheckDeviceDetected: makes sure adb sees a usable phone.
+ *
+ * When a listing was made since the last Tarvell_CheckConnectDeviceToPC_Count
+ * (by this export or by a reconnect of the command channel), returns 0 at
+ * once without starting adb, whatever the state of that listing. Otherwise
+ * it ends every adb process of this user, restarts the adb server, waits 2 s,
+ * lists the phones ("adb devices") and, for a ready first phone, reads its
+ * properties (Android release, model, manufacturer, PDA). Takes about 2 s
+ * with a responsive adb; each adb step has its own time-out (20 s for the
+ * server restart, 4 s for each listing or property), so a hanging adb makes
+ * it return after about a minute at most.
+ *
+ * deviceIndex is not used: the first listed phone is always taken.
+ *
+ * Returns  0 the first listed phone is ready for adb;
+ *         -1 adb lists no phone (no phone, USB debugging off, adb missing,
+ *            or an unusable listing: longer than 2048 bytes, or a serial
+ *            holding a double quote);
+ *         -2 the first listed phone is not in state "device" (for example
+ *            "unauthorized": the user has not yet allowed this computer).
+ */
+TARVELL_API int Tarvell_CheckDeviceDetected(int deviceIndex);
+
+/*
+ * Tarvell_CheckEnableUSBDebug: tells whether USB debugging is still to be
+ * switched on, from the USB list as the last scan left it (it does not scan).
+ *
+ * Returns 0 when no USB phone is known or the first one shows its adb
+ * interface; otherwise the result of Tarvell_CheckDeviceDetected (0, -1, -2).
+ */
+TARVELL_API int Tarvell_CheckEnableUSBDebug(void);
+
+/*
+ * Tarvell_CheckOpenDebugType: tells which way of switching on USB debugging
+ * the first USB phone of the last scan needs (it does not scan).
+ *
+ * Returns 2 when that phone is one of the debug-type models (vendor:product
+ * 04E8:6866, 04E8:6860, 04E8:685D), else 1 (also with no phone).
+ */
+TARVELL_API int Tarvell_CheckOpenDebugType(void);
+
+/*
+ * Tarvell_installAndroidDrivertoPC: rescans USB and, when a phone is there
+ * but adb does not list it after two tries 2 s apart, runs the program
+ * "AdbDriverInstaller" of the program folder if there is one (waiting at most
+ * 4 s for it), then asks adb once more. On Linux a phone needs a udev rule,
+ * not a driver; see the README.
+ *
+ * Returns -1 when no USB phone is found, else the result of the last
+ * Tarvell_CheckDeviceDetected (0, -1, -2). Blocks for several seconds.
+ */
+TARVELL_API int Tarvell_installAndroidDrivertoPC(void);
 
 /* ======================================================================
  * Companion preparation

@@ -1,0 +1,187 @@
+#include "device_table.h"
+
+#include "adb_output.h"
+#include "command_line.h"
+#include "runner.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr char kHeading[] = "List of devices attached";
+constexpr size_t kHeadingLength = sizeof kHeading - 1;
+constexpr int kMinLineLength = 5;
+// Ten phones need well under a kilobyte; anything this long is not a listing.
+constexpr size_t kDevicesOutputLimit = 64 * 1024;
+// getprop values of 64 bytes and more are not taken.
+constexpr size_t kPropertyLimit = 63;
+
+std::mutex g_mutex;
+AdbDeviceEntry g_rows[kDeviceTableRows];
+int g_rowCount = 0;
+
+template <size_t N> void CopyCut(char (&field)[N], const char* text, size_t length) {
+    const size_t n = length < N - 1 ? length : N - 1;
+    std::memcpy(field, text, n);
+    field[n] = '\0';
+}
+
+void ClearLocked() {
+    std::memset(g_rows, 0, sizeof g_rows);
+    g_rowCount = 0;
+}
+
+// The listing starts after the heading line. adb prints the heading with or
+// without a blank after it; older adb versions print their daemon start
+// banner ("* daemon not running; starting now ...") on standard output
+// before it, so the heading is looked for at the start of every line.
+const char* FindListing(const char* text) {
+    const char* line = text;
+    while (std::strncmp(line, kHeading, kHeadingLength) != 0) {
+        line = std::strchr(line, '\n');
+        if (line == nullptr) {
+            return nullptr;
+        }
+        ++line;
+    }
+    const char* end = std::strchr(line, '\n');
+    return end != nullptr ? end + 1 : nullptr;
+}
+
+void ParseLocked(const char* text) {
+    ClearLocked();
+    if (text == nullptr) {
+        return;
+    }
+    const char* line = FindListing(text);
+    if (line == nullptr) {
+        return;
+    }
+    // Only complete lines: text after the last line feed may be cut.
+    while (g_rowCount < kDeviceTableRows) {
+        const char* end = std::strchr(line, '\n');
+        if (end == nullptr) {
+            break;
+        }
+        size_t length = static_cast<size_t>(end - line);
+        if (length > 0 && line[length - 1] == '\r') {
+            --length; // "\r\n" line ends: the state must still read "device"
+        }
+        if (length >= kMinLineLength) {
+            const auto* tab = static_cast<const char*>(std::memchr(line, '\t', length));
+            // A row without a serial could not be addressed with "-s".
+            if (tab != nullptr && tab != line) {
+                AdbDeviceEntry& row = g_rows[g_rowCount];
+                const size_t serialLength = static_cast<size_t>(tab - line);
+                CopyCut(row.serial, line, serialLength);
+                CopyCut(row.state, tab + 1, length - serialLength - 1);
+                ++g_rowCount;
+            }
+        }
+        line = end + 1;
+    }
+}
+
+int Row0ReadyLocked() {
+    return g_rowCount > 0 && std::strcmp(g_rows[0].state, "device") == 0 ? 0 : -1;
+}
+
+} // namespace
+
+void ParseAdbDevices(const char* text) {
+    std::lock_guard lock(g_mutex);
+    ParseLocked(text);
+}
+
+int RefreshAdbDevices(int restart) {
+    if (restart == 1) {
+        EndEveryAdb();
+        RunAdbTimed("kill-server");
+        RunAdbTimed("start-server");
+        // The fresh server needs a moment to find the phones.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    }
+    std::string output;
+    const AdbOutputStatus status = ReadAdbOutput("devices", kDevicesOutputLimit, &output);
+    std::lock_guard lock(g_mutex);
+    if (status != AdbOutputStatus::Ok) {
+        ClearLocked();
+        return -1;
+    }
+    ParseLocked(output.c_str());
+    return Row0ReadyLocked();
+}
+
+int DeviceTableRowCount() {
+    std::lock_guard lock(g_mutex);
+    return g_rowCount;
+}
+
+void DeviceTableSetRowCount(int count) {
+    std::lock_guard lock(g_mutex);
+    g_rowCount = count < 0 ? 0 : (count > kDeviceTableRows ? kDeviceTableRows : count);
+}
+
+bool DeviceTableRow(int index, AdbDeviceEntry* out) {
+    if (out == nullptr) {
+        return false;
+    }
+    std::lock_guard lock(g_mutex);
+    if (index < 0 || index >= g_rowCount) {
+        *out = AdbDeviceEntry{};
+        return false;
+    }
+    *out = g_rows[index];
+    return true;
+}
+
+std::string SelectedSerial() {
+    std::lock_guard lock(g_mutex);
+    return g_rowCount > 0 ? std::string(g_rows[0].serial) : std::string();
+}
+
+namespace {
+
+// One getprop value as adb printed it, line end included; "" when the
+// output is missing or 64 bytes and longer.
+std::string ReadProperty(const std::string& serial, const char* property) {
+    // Quoted, so that a serial with blanks or backslashes stays one argument.
+    const std::string args =
+        " -s " + QuoteCommandLineArgument(serial) + " shell  getprop  " + property;
+    std::string value;
+    if (ReadAdbOutput(args.c_str(), kPropertyLimit, &value) != AdbOutputStatus::Ok) {
+        value.clear();
+    }
+    return value;
+}
+
+} // namespace
+
+int ReadDeviceProperties() {
+    const std::string serial = SelectedSerial();
+    // A serial that cannot be embedded safely (or fit) starts nothing.
+    if (serial.empty() || !IsSafeAdbText(serial.c_str()) || serial.size() > 63) {
+        return -1;
+    }
+    const std::string release = ReadProperty(serial, "ro.build.version.release");
+    const std::string model = ReadProperty(serial, "ro.product.model");
+    const std::string manufacturer = ReadProperty(serial, "ro.product.manufacturer");
+    const std::string pda = ReadProperty(serial, "ro.build.PDA");
+
+    std::lock_guard lock(g_mutex);
+    // The table may have been rebuilt meanwhile: only the same phone is filled.
+    if (g_rowCount == 0 || serial != g_rows[0].serial) {
+        return -1;
+    }
+    AdbDeviceEntry& row = g_rows[0];
+    CopyCut(row.releaseRead, release.data(), release.size());
+    std::memcpy(row.release, row.releaseRead, sizeof row.release);
+    CopyCut(row.model, model.data(), model.size());
+    CopyCut(row.manufacturer, manufacturer.data(), manufacturer.size());
+    CopyCut(row.pda, pda.data(), pda.size());
+    return 0;
+}
