@@ -24,6 +24,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+# Node.js and npm drive the viewer's browser tests; any Node.js 18 or later will
+# do, so Debian's packages are only added when no node/npm is on PATH.
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 if ((${#missing[@]})); then
   echo "== Installing Debian packages: ${missing[*]}"
   sudo_cmd=()

@@ -1,0 +1,111 @@
+#include "progress.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace tarvell {
+
+namespace {
+
+int64_t Ratio(int64_t part, int64_t whole) {
+    if (whole <= 0) {
+        whole = 10000;
+    }
+    return part * 100 / whole;
+}
+
+} // namespace
+
+const char* ProgressKindName(ContentKind kind) {
+    static constexpr const char* kNames[kContentKindCount] = {
+        "Contacts", "Text Messages", "Call Logs", "Photos", "Videos", "Musics", "Apps"};
+    return (kind >= 0 && kind < kContentKindCount) ? kNames[kind] : "";
+}
+
+const char* ProgressStatusText(RowStatus status) {
+    switch (status) {
+    case RowStatus::Waiting:
+        return "Waiting";
+    case RowStatus::Success:
+        return "Success";
+    case RowStatus::Empty:
+        break;
+    }
+    return "";
+}
+
+ProgressView ComputeProgress(const ProgressInput& in) {
+    ProgressView view;
+    std::copy(std::begin(in.done), std::end(in.done), std::begin(view.done));
+    std::copy(std::begin(in.total), std::end(in.total), std::begin(view.total));
+
+    // Rows and statuses: a row's text uses the counts as they were at the
+    // start of this poll; a finished kind's done count is then set to its
+    // total, which the next poll shows.
+    int row = 0;
+    for (int k = 0; k < kContentKindCount; ++k) {
+        if (!in.selected[k]) {
+            continue;
+        }
+        ProgressRow& r = view.rows[row++];
+        r.kind = ContentKind(k);
+        r.name = QString::fromLatin1(ProgressKindName(ContentKind(k)));
+        if (in.total[k] >= 0) {
+            r.name += QStringLiteral("(%1 of %2)")
+                          .arg(std::min(in.done[k], in.total[k]))
+                          .arg(in.total[k]);
+        }
+        if (in.currentStep < k + 1) {
+            r.status = RowStatus::Waiting;
+        } else {
+            r.status = RowStatus::Success;
+            view.done[k] = view.total[k];
+        }
+    }
+
+    view.percent = in.percent;
+    if (view.percent < 30) {
+        ++view.percent;
+    }
+    view.percent = std::min(view.percent, 99);
+
+    int64_t bar = view.percent;
+    const int step = in.currentStep;
+    if (step >= 0 && step < 6) {
+        switch (step) {
+        case Musics:
+            bar = Ratio(in.musicBytesDone + (in.restoreMode ? 256 : in.currentFileSize),
+                        in.musicBytesTotal);
+            break;
+        case Videos:
+            bar = Ratio(in.videoBytesDone + (in.restoreMode ? 256 : in.currentFileSize),
+                        in.videoBytesTotal);
+            break;
+        case Photos:
+            bar = Ratio(view.done[Photos], view.total[Photos]);
+            break;
+        default: // Contacts, SMS, CallHistory
+            if (in.restoreMode) {
+                bar = Ratio(view.done[step], view.total[step]);
+            } else {
+                const int count = in.flushCount <= 0 ? 1 : in.flushCount;
+                view.done[step] = std::max(view.done[step], in.flushIndex);
+                view.total[step] = std::max(view.total[step], count);
+                bar = Ratio(view.done[step], count);
+            }
+            break;
+        }
+    }
+    view.barValue = int(std::clamp<int64_t>(bar, 0, 100));
+    return view;
+}
+
+int64_t CurrentFileSize(const QString& path) {
+    if (path.isEmpty()) {
+        return 0;
+    }
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : 0;
+}
+
+} // namespace tarvell
