@@ -118,6 +118,9 @@ public:
     // Fetches every page of one store; the bytes received, or -1.
     int64_t FetchAll(const char* countCommand, const char* pageFormat) {
         const int32_t total = Count(countCommand);
+        if (total <= 0) {
+            return -1;
+        }
         int64_t bytes = 0;
         for (int offset = 0; offset < total; offset += 5) {
             char command[64];
@@ -176,15 +179,26 @@ int main(int argc, char** argv) {
     std::vector<double> channel;
     int counts[3] = {};
     int64_t rawBytes = 0;
-    // One untimed pass first, so that both sides meet a warmed-up phone.
+    // One untimed pass first, so that both sides meet a warmed-up phone. A
+    // round in which either side did not get every record is repeated (at
+    // most a few times): it measured a phone that was not answering.
+    int retries = 0;
     for (int round = -1; round < rounds; ++round) {
         // The raw client gets the forwarded port to itself.
         DiscardSharedChannel();
         {
             RawClient client;
             if (!client.Connect()) {
-                std::fprintf(stderr, "flush_bench: cannot connect to port %d\n", kPort);
-                return 1;
+                // The forward is gone (an adb server restarted): the library's
+                // channel sets it up again.
+                if (++retries > 5) {
+                    std::fprintf(stderr, "flush_bench: cannot connect to port %d\n", kPort);
+                    return 1;
+                }
+                int32_t battery = 0;
+                SendCommand("getBattery;", &battery, sizeof battery, nullptr, 0);
+                --round;
+                continue;
             }
             const auto start = Clock::now();
             const double cpu = CpuSeconds();
@@ -196,8 +210,16 @@ int main(int argc, char** argv) {
                 rawCpu.push_back(CpuSeconds() - cpu);
             }
             if (a < 0 || b < 0 || c < 0) {
-                std::fprintf(stderr, "flush_bench: the raw client's fetch failed\n");
-                return 1;
+                if (round >= 0) {
+                    raw.pop_back();
+                    rawCpu.pop_back();
+                }
+                if (++retries > 5) {
+                    std::fprintf(stderr, "flush_bench: the raw client's fetch failed\n");
+                    return 1;
+                }
+                --round;
+                continue;
             }
             rawBytes = a + b + c;
         }
@@ -227,6 +249,20 @@ int main(int argc, char** argv) {
         counts[0] = Tarvell_GetPerson(&contacts);
         counts[1] = Tarvell_GetSMS(&sms);
         counts[2] = Tarvell_GetCallHistory(&calls);
+        if (counts[0] != Tarvell_FlushContact_Count() || counts[0] <= 0 ||
+            counts[2] != Tarvell_FlushCallLog_Count() || counts[1] <= 0) {
+            raw.pop_back();
+            rawCpu.pop_back();
+            channel.pop_back();
+            library.pop_back();
+            libraryCpu.pop_back();
+            if (++retries > 5) {
+                std::fprintf(stderr, "flush_bench: the library's flush did not get every record\n");
+                return 1;
+            }
+            --round;
+            continue;
+        }
         std::printf("round %d: library %.3f s (cpu %.3f s), raw client %.3f s (cpu %.3f s), "
                     "channel alone %.3f s\n",
                     round + 1, library.back(), libraryCpu.back(), raw.back(), rawCpu.back(),
