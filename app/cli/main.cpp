@@ -74,7 +74,8 @@ constexpr char kBackupHelp[] =
     "  --out DIR     output folder (default: the folder used last, else\n"
     "                ~/Documents/Tarvell); it is remembered for the next backup\n"
     "\n"
-    "Ctrl-C cancels; a cancelled backup keeps what it wrote but is not listed.\n"
+    "Ctrl-C cancels (a second Ctrl-C ends at once); a cancelled backup keeps what\n"
+    "it wrote but is not listed.\n"
     "Exit codes: 0 success, 1 some items failed, 2 usage error, 3 no phone or\n"
     "phone not ready, 4 cancelled.\n";
 
@@ -102,7 +103,14 @@ constexpr char kListHelp[] = "Usage: tarvell-cli list\n"
 
 volatile std::sig_atomic_t g_Interrupted = 0;
 
-void OnInterrupt(int) {
+// The first Ctrl-C asks the job to cancel; a second one ends the program at
+// once.
+void OnInterrupt(int signal) {
+    if (g_Interrupted) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
     g_Interrupted = 1;
 }
 
@@ -190,6 +198,24 @@ std::array<bool, kContentKindCount> DefaultKinds() {
     kinds.fill(true);
     kinds[Apps] = false;
     return kinds;
+}
+
+// Takes the value of the --kinds at args[i] (i moves past it). Nothing on
+// success, else the usage exit code after the message.
+std::optional<int> TakeKinds(const QStringList& args, int& i,
+                             std::array<bool, kContentKindCount>& kinds) {
+    if (i + 1 >= args.size()) {
+        return Usage(QStringLiteral("--kinds needs a value"));
+    }
+    QString bad;
+    const auto parsed = ParseKinds(args[++i], &bad);
+    if (!parsed) {
+        return Usage(QStringLiteral("unknown kind '%1' (kinds: contacts, sms, calls, photos, "
+                                    "videos, music, apps, all)")
+                         .arg(bad));
+    }
+    kinds = *parsed;
+    return std::nullopt;
 }
 
 bool WantsHelp(const QStringList& args) {
@@ -385,8 +411,13 @@ int CmdDevices(const QStringList& args) {
     Tarvell_GetAndroidDevicesInfo2(&info);
     const auto cut = [](const char* text, size_t size) {
         QByteArray bytes(text, int(qstrnlen(text, size)));
-        const qsizetype end = bytes.indexOf('\r') >= 0 ? bytes.indexOf('\r') : bytes.indexOf('\n');
-        return QString::fromUtf8(end >= 0 ? bytes.left(end) : bytes);
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' || bytes[i] == '\n') {
+                bytes.truncate(i);
+                break;
+            }
+        }
+        return QString::fromUtf8(bytes);
     };
     Out(QStringLiteral("Phone:        %1\n").arg(DeviceLabel(info)));
     Out(QStringLiteral("Serial:       %1\n").arg(cut(info.serial, sizeof info.serial)));
@@ -405,24 +436,15 @@ int CmdBackup(const QStringList& args, bool terminal) {
     QString out;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if ((a == QLatin1String("--kinds") || a == QLatin1String("--out")) &&
-            i + 1 >= args.size()) {
-            return Usage(QStringLiteral("%1 needs a value").arg(a));
-        }
         if (a == QLatin1String("--kinds")) {
-            QString bad;
-            const auto parsed = ParseKinds(args[++i], &bad);
-            if (!parsed) {
-                return Usage(QStringLiteral("unknown kind '%1' (kinds: contacts, sms, calls, "
-                                            "photos, videos, music, apps, all)")
-                                 .arg(bad));
+            if (const auto usage = TakeKinds(args, i, kinds)) {
+                return *usage;
             }
-            kinds = *parsed;
         } else if (a == QLatin1String("--out")) {
-            out = args[++i];
-            if (out.isEmpty()) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
                 return Usage(QStringLiteral("--out needs a folder"));
             }
+            out = args[++i];
         } else {
             return Usage(QStringLiteral("unknown argument '%1' for backup").arg(a));
         }
@@ -482,17 +504,9 @@ int CmdRestore(const QStringList& args, bool terminal) {
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--kinds")) {
-            if (i + 1 >= args.size()) {
-                return Usage(QStringLiteral("--kinds needs a value"));
+            if (const auto usage = TakeKinds(args, i, kinds)) {
+                return *usage;
             }
-            QString bad;
-            const auto parsed = ParseKinds(args[++i], &bad);
-            if (!parsed) {
-                return Usage(QStringLiteral("unknown kind '%1' (kinds: contacts, sms, calls, "
-                                            "photos, videos, music, apps, all)")
-                                 .arg(bad));
-            }
-            kinds = *parsed;
         } else if (a == QLatin1String("--clear")) {
             clear = true;
         } else if (a.startsWith(QLatin1String("--"))) {
