@@ -361,10 +361,13 @@ int RunJob(GetBackupDataThread& job, bool terminal) {
     QObject::connect(&job, &GetBackupDataThread::changeSMSHide, [&] { countdownShown = false; });
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (g_Interrupted && !cancelled) {
-            cancelled = true;
+        // Also repeated when the job cleared the flag as it started.
+        if (g_Interrupted && !job.m_Abort) {
             CancelJob(job);
-            Out(QStringLiteral("Cancelling...\n"));
+            if (!cancelled) {
+                Out(QStringLiteral("Cancelling...\n"));
+            }
+            cancelled = true;
         }
         printer.show(PollProgress(job), job.m_SmsCountdown, countdownShown);
     });
