@@ -630,9 +630,8 @@ int main(int argc, char** argv) {
     } else {
         result = CmdRestore(args, terminal);
     }
-    if (command != QLatin1String("devices")) {
-        // As the desktop program does when it closes: the companion leaves the phone.
-        Tarvell_UnInit();
-    }
+    // The companion stays on the phone: Tarvell_UnInit removes it with adb
+    // commands it does not wait for, which would still be running (and
+    // removing the companion) when a script starts the next command.
     return result;
 }

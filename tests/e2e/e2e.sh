@@ -26,6 +26,12 @@ gen() { "$PHONESIM" gen --preset "$1" --seed "$2" "$3" >/dev/null || fail "phone
 fault() { "$PHONESIM" fault "$1" "$2" "$3" >/dev/null || fail "phonesim fault $*"; }
 # Lines of the phone's dump of one item type (contact, sms, call, photo, music, video, app).
 count_items() { "$PHONESIM" dump "$1" | grep -c "^$2 "; }
+# True when the phone's default messaging app is the user's own again (after
+# the server wrote what it holds in memory).
+messaging_app_handed_back() {
+  "$PHONESIM" sync "$1" >/dev/null 2>&1 || true
+  grep -q '"default_sms_app":[[:space:]]*"com.android.messaging"' "$1/phone.json"
+}
 
 # Runs tarvell-cli on phone $1 with the remaining arguments; output in $WORK/cli.out,
 # exit code in $RC.
@@ -88,7 +94,7 @@ round_trip)
   "$PHONESIM" diff "$WORK/phone" "$WORK/target" >"$WORK/diff.out"
   unexpected=$(grep -v '^changed app "[^"]*": permissions: "[^"]*" -> (missing)$' "$WORK/diff.out")
   expect_eq "$unexpected" "" "phonesim diff"
-  grep -q '"default_sms_app":[[:space:]]*"com.android.messaging"' "$WORK/target/phone.json" ||
+  messaging_app_handed_back "$WORK/target" ||
     fail "the messaging app was not handed back"
   ;;
 
@@ -148,7 +154,7 @@ countdown_late)
   grep -Eq '^Please click "Yes" on your destination phone, or the program will skip copying SMS in (60|59) seconds\.$' \
     "$WORK/cli.out" || fail "countdown text not shown"
   expect_eq "$(count_items "$WORK/target" sms)" "$(count_items "$WORK/phone" sms)" "messages restored"
-  grep -q '"default_sms_app":[[:space:]]*"com.android.messaging"' "$WORK/target/phone.json" ||
+  messaging_app_handed_back "$WORK/target" ||
     fail "the messaging app was not handed back"
   ;;
 
@@ -164,7 +170,7 @@ countdown_never)
   grep -q "could not be copied" "$WORK/cli.out" || fail "skipped messages not reported"
   expect_eq "$(count_items "$WORK/target" sms)" 0 "no message restored"
   expect_eq "$(count_items "$WORK/target" contact)" "$(count_items "$WORK/phone" contact)" "contacts restored"
-  grep -q '"default_sms_app":[[:space:]]*"com.android.messaging"' "$WORK/target/phone.json" ||
+  messaging_app_handed_back "$WORK/target" ||
     fail "the request was not withdrawn"
   ;;
 
