@@ -319,6 +319,19 @@ exit_codes)
   grep -q "^Model: *Simulated tiny" "$WORK/cli.out" || fail "device facts: $(cat "$WORK/cli.out")"
   ;;
 
+# The viewer's browser tests over a backup that tarvell-cli wrote from a
+# generated phone (every kind), instead of the tests' own fixture.
+viewer_on_engine_backup)
+  [[ -n "${VIEWER_DIR:-}" && -d "$VIEWER_DIR/node_modules/playwright-core" ]] ||
+    fail "the viewer tests are not set up (VIEWER_DIR, npm install in tests/viewer)"
+  gen small 1 "$WORK/phone"
+  cli "$WORK/phone" backup --kinds all --out "$OUT"
+  expect_eq "$RC" 0 "backup exit code"
+  B=$(backup_folder)
+  (cd "$VIEWER_DIR" && TARVELL_VIEWER_BACKUP="$B" node --test viewer.test.mjs) >"$WORK/viewer.out" 2>&1 ||
+    fail "viewer tests over the engine's backup: $(tail -n 30 "$WORK/viewer.out")"
+  ;;
+
 *)
   fail "unknown case"
   ;;
