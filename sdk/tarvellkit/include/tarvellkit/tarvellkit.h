@@ -403,6 +403,56 @@ TARVELL_API int Tarvell_installAndroidDrivertoPC(void);
  * Companion preparation
  * ====================================================================== */
 
+/*
+ * Prepares the phone of row 0 of the adb device table for work: stops the
+ * companion service (package "com.velmora.tarvell"), removes it, installs it
+ * from "tarvell.apk" in the program folder, starts its activity, and greets
+ * it over the command channel ("hello-android;", answered by exactly
+ * "HI-PC"). Every call is a full reinstall; the companion stays installed
+ * and running afterwards until Tarvell_UnInit or the next preparation.
+ *
+ * deviceIndex is not used: the library always works with row 0, so call
+ * Tarvell_CheckDeviceDetected first.
+ *
+ * Returns 0 when the companion is installed, started and answers; -1 when a
+ * step fails. The adb steps are judged only by the adb process (a failed
+ * install is not read from adb's output); the greeting is the proof that the
+ * companion runs. The progress (Tarvell_GetReadyTodoProgress) tells where it
+ * stopped:
+ *   20  stopping failed (adb could not start or ran past 20 s), or no phone
+ *       is selected
+ *   30  removal failed (as above)
+ *   50  the install or start command could not be started
+ *   70  the companion did not answer "HI-PC" within the channel's three
+ *       attempts (for example the package file is missing)
+ *
+ * The call discards the command channel and the first exchange builds a new
+ * one (new port forward, new connection). Threads: call it from one thread,
+ * and never while another thread may be inside a library call that talks to
+ * the phone: an exchange that is running when the channel is discarded is
+ * finished first, and later exchanges of other threads on the old channel
+ * fail with -1.
+ *
+ * Time-out: every receive on the channel waits at most 120 s for the
+ * companion (a slow but legitimate answer, such as a list rebuild on a phone
+ * with a very large store, fits well within it; each arriving piece of data
+ * restarts the wait). A companion that stops answering on an open
+ * connection therefore fails one attempt after 120 s, and a command that
+ * meets such a companion on all three attempts returns -1 after about six
+ * minutes plus the reconnects between attempts, instead of blocking its
+ * caller, and every other caller waiting for the channel, forever.
+ */
+TARVELL_API int Tarvell_ReadyTodoing(int deviceIndex);
+
+/*
+ * The progress of the current or last preparation in percent: 0 before any
+ * preparation; 10 while stopping; 20 after stopping; 30 after removal; 50
+ * after installation and while starting; 70 after starting and while
+ * greeting; 100 when ready. A failed preparation leaves the value where it
+ * stood; the next one starts again at 10. Any thread may call it at any time.
+ */
+TARVELL_API int Tarvell_GetReadyTodoProgress(void);
+
 /* ======================================================================
  * Record stores: messages, contacts, call log
  * ====================================================================== */
