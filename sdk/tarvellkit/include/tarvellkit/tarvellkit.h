@@ -457,9 +457,178 @@ TARVELL_API int Tarvell_GetReadyTodoProgress(void);
  * Record stores: messages, contacts, call log
  * ====================================================================== */
 
+/*
+ * The library keeps three stores: the messages, the contacts and the call
+ * log of the phone, each a linked list of records (SmsRecord, ContactRecord,
+ * CallLogRecord, linked through next). A flush export empties its store and
+ * refills it from the companion service, five records per page; a reader
+ * export hands out the first record.
+ *
+ * Ownership: the records and their strings belong to the library. They stay
+ * valid until the next flush of the same store, which frees them; the caller
+ * never frees or changes them. A string field is NULL when the phone did not
+ * send it and "" when it sent an empty value. Text is passed on as the bytes
+ * the phone sent (at most 1023 bytes per field).
+ *
+ * Threads: one flush runs at a time (a second caller waits); a reader waits
+ * while a flush runs. The progress and abort exports may be called from any
+ * thread while a flush runs on another, and never wait.
+ */
+
+/* Empties the message store and fetches every message of the phone
+ * ("getsmsCount;", then "getsmsPart10:<offset>;" per page). Messages of
+ * thread "-1", of TYPE "3", or without a thread id or TYPE are not kept; a
+ * TYPE above 4 is stored as "4". Then every message without a sender name
+ * whose address matches a phone number of a contact in the contact store
+ * gets that contact's name and contact id (flush the contacts first).
+ * Marks the store as filled. Returns 0, also when the phone had no messages
+ * or a page failed (the store then holds what arrived) or the flush was
+ * aborted. */
+TARVELL_API int Tarvell_FlushSMS(void);
+
+/* Empties and refills the contact store ("getcontactCount;",
+ * "getcontactpart10:<offset>;"). Contacts are stored in the reverse of the
+ * order the phone sent them. lastName, groupName, createDate and reserved
+ * stay NULL. Marks the store as filled; returns 0. */
+TARVELL_API int Tarvell_FlushPerson(void);
+
+/* Empties and refills the call-log store ("getcalllogcount;",
+ * "getcalllogpart10:<offset>;"), in the phone's order; a TYPE above 4 is
+ * stored as "4". Marks the store as filled; returns 0. */
+TARVELL_API int Tarvell_FlushCallHistory(void);
+
+/* Reader of a store: -2 when the store was never flushed (*first is left
+ * untouched); -1 when first is NULL; else sets *first to the first record
+ * (NULL when the store is empty) and returns the number of records. */
+TARVELL_API int Tarvell_GetSMS(SmsRecord** first);
+TARVELL_API int Tarvell_GetPerson(ContactRecord** first);
+TARVELL_API int Tarvell_GetCallHistory(CallLogRecord** first);
+
+/* Flush progress: the total the phone reported for the flush in progress or
+ * the last one (0 before it is known), and the offset of the page being
+ * fetched. */
+TARVELL_API int Tarvell_FlushSMS_Count(void);
+TARVELL_API int Tarvell_FlushCallLog_Count(void);
+TARVELL_API int Tarvell_FlushContact_Count(void);
+TARVELL_API int Tarvell_FlushSMS_Index(void);
+TARVELL_API int Tarvell_FlushCallLog_Index(void);
+TARVELL_API int Tarvell_FlushContact_Index(void);
+
+/* Sets the flush-abort flag shared by the three flushes: a running flush
+ * stops after the page it is fetching, and every later flush fetches only
+ * its first page, until Tarvell_ResetFlushDBStatus clears the flag. Both
+ * return 0. */
+TARVELL_API int Tarvell_AbortFlushDB(void);
+TARVELL_API int Tarvell_ResetFlushDBStatus(void);
+
+/* Groups the message store into conversations and sets *first to the first
+ * group (NULL when the store is empty or memory ran out). A message joins
+ * the most recently created conversation whose first member has the same
+ * threadId or, failing that, the same address; it becomes that
+ * conversation's first member. Conversations are sorted newest first by
+ * newestTime (equal times keep their order). Walk a conversation from
+ * firstMember; each member's record points into the message store.
+ * Returns 0, or -1 when first is NULL.
+ * The grouping belongs to the library: it stays valid until the next call
+ * of this export; its records until the next Tarvell_FlushSMS. */
+TARVELL_API int Tarvell_GetSMSTempGroup(SmsTempGroup** first);
+
+/* Groups the call-log store by number (exact text; an entry without a
+ * number is a group of its own) and sets *first to the first group; within
+ * a group the entries keep store order, from firstMember to lastMember.
+ * Groups are not sorted. Returns 0, or -1 when first is NULL. Ownership as
+ * for Tarvell_GetSMSTempGroup (valid until the next call; records until the
+ * next Tarvell_FlushCallHistory). */
+TARVELL_API int Tarvell_GetCallLogTempGroup(CallLogTempGroup** first);
+
 /* ======================================================================
  * Writing messages, contacts and call log
  * ====================================================================== */
+
+/*
+ * Each export sends one command (Tarvell_AddPerson2 a series) to the
+ * companion service and returns its reply, a 32-bit integer passed on
+ * unchanged, or 0 when no reply arrived. Record text fields go out as hex of
+ * their bytes; an over-long field is cut at a character boundary (address,
+ * date, read and type at 512 bytes, a message body at 1024 bytes). Records
+ * passed in stay the caller's; only the fields named are read.
+ * Threads: any thread; each command is one exchange on the shared channel.
+ */
+
+/* Writes one message: address, body, date (the record's text), read and
+ * type. Returns the reply; -1 when sms is NULL. */
+TARVELL_API int Tarvell_SendSMS(const SmsRecord* sms);
+
+/* Deletes every message on the phone. Returns the reply. */
+TARVELL_API int Tarvell_ClearSMS(void);
+
+/* deviceIndex: a row of the adb device table (0 is the attached phone).
+ * On Android 4.4 and later these ask the companion to become the default
+ * messaging app (the phone asks its user) and to hand the role back; they
+ * return the reply. On older phones they send nothing and return 0. -1 when
+ * the row does not exist. */
+TARVELL_API int Tarvell_SetDefaultMessage(int deviceIndex);
+TARVELL_API int Tarvell_ReSetDefaultMessage(int deviceIndex);
+
+/* 0 when the companion is the default messaging app, or the phone runs a
+ * release older than 4.4 (nothing is sent); -1 otherwise, also when no
+ * reply arrived or the row does not exist. */
+TARVELL_API int Tarvell_CheckDefaultMessangeOK(int deviceIndex);
+
+/* 1 when the phone of the row runs Android 4.4 or later (major * 10 + minor
+ * of its release text above 43), else 0 (also for a row that does not
+ * exist). Sends nothing. */
+TARVELL_API int Tarvell_CheckAndroidVersionAt44(int deviceIndex);
+
+/* Creates a contact with a display name and a phone number (either may be
+ * NULL or empty). Returns the new contact's id, 0 when no reply arrived. */
+TARVELL_API int64_t Tarvell_AddPerson(const char* name, const char* phone);
+
+/* Sets one field of a contact. fieldCode: 1 FIRSTNAME, 2 LASTNAME,
+ * 3 NICKNAME, 4 MOBILE, 5 HOMENUMBER, 6 WORKNUMBER, 7 HOMEPAGE, 8 HOMEEMAIL,
+ * 9 BIRTHDAY, 10 GROUP, 11 NOTE, 12 ORGANZATION, 13 DEPARTMENT,
+ * 16 HOMEADDRESS, 17 WORKADDRESS, 18 HOMEFAX, 19 WORKFAX, 20 WORKEMAIL (the
+ * position of the matching ContactRecord field). Returns the reply; -1
+ * without sending when the id or value is missing or empty, the value is the
+ * single character '"', the code has no key, or the id holds ':', ';' or
+ * '"'. */
+TARVELL_API int Tarvell_updatePerson(const char* contactId, unsigned int fieldCode,
+                                     const char* value);
+
+/* Creates a whole contact: Tarvell_AddPerson with name followed by lastName
+ * (at most 511 bytes) and mobilePhone, then one Tarvell_updatePerson per
+ * non-empty field (codes 3 to 13 and 16 to 20; createDate and reserved are
+ * not sent). A field holding only '"' counts as empty. Returns 0 once the
+ * contact was created (the updates' replies are not examined), -1 when
+ * contact is NULL or no positive id came back. Not atomic: other commands
+ * may run between its exchanges. */
+TARVELL_API int Tarvell_AddPerson2(const ContactRecord* contact);
+
+/* Deletes every contact on the phone. Returns the reply. */
+TARVELL_API int Tarvell_ClearPerson(void);
+
+/* Writes one call-log entry: number, date (sent as seconds since 1970,
+ * read as local time), type and duration. Returns the reply; -1 when call
+ * is NULL. */
+TARVELL_API int Tarvell_AddCallHistory(const CallLogRecord* call);
+
+/* Deletes the whole call log on the phone. Returns the reply. */
+TARVELL_API int Tarvell_ClearCallHistory(void);
+
+/* Operations the companion does not offer. They send nothing, ignore their
+ * arguments and return 0 (the Move* exports return -1). */
+TARVELL_API int Tarvell_UpdateSMS(const SmsRecord* sms);
+TARVELL_API int Tarvell_DeleteSMS(const char* id);
+TARVELL_API int Tarvell_DeletePerson(const char* contactId);
+TARVELL_API int Tarvell_GetOnePersonInfo(const char* contactId, ContactRecord* contact);
+TARVELL_API int Tarvell_GetPersonImage(const char* contactId, const char* outPath);
+TARVELL_API int Tarvell_UpdatePersonImage(const char* contactId, const char* imagePath);
+TARVELL_API int Tarvell_DeletePersonImage(const char* contactId);
+TARVELL_API int Tarvell_UpdateCallHistory(const CallLogRecord* call);
+TARVELL_API int Tarvell_DeleteCallHistory(const char* id);
+TARVELL_API int Tarvell_ClearAllApp(void);
+TARVELL_API int Tarvell_MoveAppToMemory(const char* packageName);
+TARVELL_API int Tarvell_MoveAppToSdCard(const char* packageName);
 
 /* ======================================================================
  * Photos, music and videos
