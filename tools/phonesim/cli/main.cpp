@@ -1,0 +1,197 @@
+// phonesim: makes, inspects, compares and breaks simulated phones.
+#include "canon.h"
+#include "control.h"
+#include "generate.h"
+#include "phone.h"
+#include "util.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace phonesim;
+
+namespace {
+
+const char kUsage[] = "usage:\n"
+                      "  phonesim gen --preset empty|tiny|small|large --seed N DIR\n"
+                      "  phonesim dump [--strict] DIR\n"
+                      "  phonesim diff [--strict] A B\n"
+                      "  phonesim unplug DIR | plug DIR\n"
+                      "  phonesim fault DIR KEY VALUE\n"
+                      "  phonesim sync DIR\n"
+                      "  phonesim umockdev DIR\n";
+
+int Usage() {
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+std::string Real(const std::string& p) {
+    char buf[PATH_MAX];
+    return ::realpath(p.c_str(), buf) ? std::string(buf) : p;
+}
+
+// Asks a running server of the phone to write what it holds in memory.
+void Sync(const std::string& dir) {
+    ControlRequest(Real(dir), "sync");
+}
+
+int Gen(const std::vector<std::string>& a) {
+    std::string preset, dir;
+    std::optional<int64_t> seed = 1;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "--preset" && i + 1 < a.size())
+            preset = a[++i];
+        else if (a[i] == "--seed" && i + 1 < a.size())
+            seed = ParseInt(a[++i]);
+        else if (dir.empty() && a[i][0] != '-')
+            dir = a[i];
+        else
+            return Usage();
+    }
+    if (preset.empty() || dir.empty() || !seed || *seed < 0)
+        return Usage();
+    std::string err;
+    if (!GeneratePhone(preset, static_cast<uint64_t>(*seed), dir, &err)) {
+        std::fprintf(stderr, "phonesim: %s\n", err.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int Contents(const std::string& dir, bool strict, std::vector<CanonItem>* out) {
+    if (!IsFile(dir + "/phone.json")) {
+        std::fprintf(stderr, "phonesim: %s is not a phone (no phone.json)\n", dir.c_str());
+        return 2;
+    }
+    Sync(dir);
+    std::string err;
+    CanonOptions opt;
+    opt.strict = strict;
+    auto c = CanonicalContents(dir, opt, &err);
+    if (!c) {
+        std::fprintf(stderr, "phonesim: %s\n", err.c_str());
+        return 2;
+    }
+    *out = std::move(*c);
+    return 0;
+}
+
+int Config(const std::string& dir, const std::function<bool(PhoneConfig&, std::string*)>& change,
+           const char* notify) {
+    std::string err;
+    {
+        FolderLock lock(dir);
+        auto cfg = LoadConfig(dir, &err);
+        if (!cfg || !change(*cfg, &err)) {
+            std::fprintf(stderr, "phonesim: %s\n", err.c_str());
+            return 2;
+        }
+        if (!SaveConfig(dir, *cfg)) {
+            std::fprintf(stderr, "phonesim: cannot write %s/phone.json\n", dir.c_str());
+            return 1;
+        }
+    }
+    if (notify)
+        ControlRequest(Real(dir), notify);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> a(argv + 1, argv + argc);
+    if (a.empty())
+        return Usage();
+    const std::string cmd = a[0];
+    a.erase(a.begin());
+    bool strict = !a.empty() && a[0] == "--strict";
+    if (strict)
+        a.erase(a.begin());
+
+    if (cmd == "gen")
+        return Gen(a);
+    if (cmd == "dump" && a.size() == 1) {
+        std::vector<CanonItem> items;
+        if (int rc = Contents(a[0], strict, &items))
+            return rc;
+        for (const CanonItem& it : items)
+            std::printf("%s\n", it.Line().c_str());
+        return 0;
+    }
+    if (cmd == "diff" && a.size() == 2) {
+        std::vector<CanonItem> x, y;
+        if (int rc = Contents(a[0], strict, &x))
+            return rc;
+        if (int rc = Contents(a[1], strict, &y))
+            return rc;
+        auto report = DiffContents(x, y);
+        for (const auto& line : report)
+            std::printf("%s\n", line.c_str());
+        return report.empty() ? 0 : 1;
+    }
+    if ((cmd == "unplug" || cmd == "plug") && a.size() == 1) {
+        bool plug = cmd == "plug";
+        return Config(
+            a[0],
+            [plug](PhoneConfig& c, std::string*) {
+                c.plugged = plug;
+                if (!plug)
+                    c.running.clear(); // the phone's apps lose the computer
+                return true;
+            },
+            plug ? nullptr : "unplug");
+    }
+    if (cmd == "fault" && a.size() == 3) {
+        const std::string key = a[1], value = a[2];
+        return Config(
+            a[0],
+            [&](PhoneConfig& c, std::string* err) {
+                if (key == "state") {
+                    if (value != "device" && value != "unauthorized" && value != "offline") {
+                        *err = "state must be device, unauthorized or offline";
+                        return false;
+                    }
+                    c.state = value;
+                    return true;
+                }
+                if (key == "release") {
+                    c.release = value;
+                    return true;
+                }
+                if (key == "battery") {
+                    auto v = ParseInt(value);
+                    if (!v || *v < 0 || *v > 100) {
+                        *err = "battery must be 0 to 100";
+                        return false;
+                    }
+                    c.battery = static_cast<int>(*v);
+                    return true;
+                }
+                return c.faults.Set(key, value, err);
+            },
+            nullptr);
+    }
+    if (cmd == "sync" && a.size() == 1) {
+        auto r = ControlRequest(Real(a[0]), "sync");
+        if (r && r->rfind("OKAY", 0) != 0) {
+            std::fprintf(stderr, "phonesim: %s", r->c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (cmd == "umockdev" && a.size() == 1) {
+        auto cfg = LoadConfig(a[0]);
+        if (!cfg) {
+            std::fprintf(stderr, "phonesim: %s is not a phone\n", a[0].c_str());
+            return 2;
+        }
+        std::fputs(UmockdevDescription(cfg->serial, cfg->model).c_str(), stdout);
+        return 0;
+    }
+    return Usage();
+}

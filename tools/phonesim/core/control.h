@@ -1,0 +1,20 @@
+// The control channel of the adb server stand-in: an abstract Unix socket
+// named after the user and the phone folder. One request line, then a reply
+// whose first line is "OKAY[ text]" or "FAIL text", then any content lines.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace phonesim {
+
+// The socket name (without the leading NUL) for a phone folder.
+std::string ControlName(const std::string& home);
+// Listening socket, or -1 (errno EADDRINUSE when a server runs already).
+int ListenControl(const std::string& home);
+// True when a server listens (a connect, no request).
+bool ControlListening(const std::string& home);
+// Sends one request; the whole reply, or nothing when no server answers.
+std::optional<std::string> ControlRequest(const std::string& home, const std::string& line);
+
+} // namespace phonesim

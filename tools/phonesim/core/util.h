@@ -1,0 +1,50 @@
+// Small helpers shared by the simulated phone's programs: hex text, files,
+// the phone folder lock and time texts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace phonesim {
+
+// Upper-case hexadecimal of every byte, two digits per byte.
+std::string HexEncode(std::string_view bytes);
+// Decodes hex text two digits at a time (either case). Returns nothing when
+// the text has an odd length or a character that is not a hex digit.
+std::optional<std::string> HexDecode(std::string_view hex);
+
+// Reads a whole file; nothing when it cannot be opened.
+std::optional<std::string> ReadFile(const std::string& path);
+// Writes a file through a temporary name and rename, so readers never see a
+// half-written file. Returns false on any failure (the old file stays).
+bool WriteFileAtomic(const std::string& path, std::string_view data);
+bool MakeDirs(const std::string& path);
+bool IsDir(const std::string& path);
+bool IsFile(const std::string& path);
+
+// Whole-folder lock (flock on DIR/.phonesim.lock) held for one
+// read-modify-write of the phone's files by any of the programs.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& dir);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// Local time "YYYY-MM-DD HH:MM:SS" of seconds since 1970, and back.
+std::string LocalDateText(int64_t seconds);
+std::optional<int64_t> ParseLocalDateText(std::string_view text);
+
+// Strict decimal reading of a whole text (optional leading '-').
+std::optional<int64_t> ParseInt(std::string_view text);
+
+uint64_t Fnv1a64(std::string_view data, uint64_t seed = 1469598103934665603ULL);
+
+} // namespace phonesim

@@ -1,0 +1,310 @@
+// The stand-in adb and its server, driven with the library's argument texts
+// (as argv, after the library split them): listing, properties, package
+// steps, forwards, copies, the server's life, and the adb-level faults.
+// Uses the fixed port 25803: CTest runs it under RESOURCE_LOCK adb_port.
+#include "control.h"
+#include "phone.h"
+#include "support.h"
+#include "util.h"
+
+#include <climits>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace phonesim;
+using pstest::RawClient;
+using pstest::RunResult;
+
+namespace {
+
+std::string ProgramFolder() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string p(buf, n > 0 ? static_cast<size_t>(n) : 0);
+    return p.substr(0, p.rfind('/'));
+}
+
+class Adb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char real[PATH_MAX];
+        ASSERT_TRUE(::realpath(dir_.path().c_str(), real));
+        phone_ = std::string(real) + "/phone";
+        auto r = pstest::Run({PHONESIM_EXE_PATH, "gen", "--preset", "tiny", "--seed", "5", phone_});
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        serial_ = LoadConfig(phone_)->serial;
+    }
+    void TearDown() override { Run({"kill-server"}); }
+
+    RunResult Run(const std::vector<std::string>& args, int limit_ms = 20000) {
+        std::vector<std::string> argv = {ProgramFolder() + "/adb"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return pstest::Run(argv, {"PHONESIM_HOME=" + phone_}, limit_ms);
+    }
+    void Phonesim(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {PHONESIM_EXE_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+        auto r = pstest::Run(argv);
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+    }
+    void Fault(const std::string& k, const std::string& v) { Phonesim({"fault", phone_, k, v}); }
+    // The library's preparation: stop, remove, install, start, forward.
+    // Tests forward a port the server picks, so that they do not depend on
+    // 25803 being free on a shared machine; one test uses the fixed text.
+    void Prepare(const std::string& local = "tcp:0") {
+        const std::string pkg = kCompanionPackage;
+        EXPECT_EQ(Run({"-s", serial_, "shell", "am", "force-stop", pkg}).exit_code, 0);
+        Run({"-s", serial_, "uninstall", pkg});
+        auto inst = Run({"-s", serial_, "install", ProgramFolder() + "/tarvell.apk"});
+        ASSERT_EQ(inst.exit_code, 0) << inst.err;
+        auto start =
+            Run({"-s", serial_, "shell", "am", "start", "-n", pkg + "/" + kCompanionActivity});
+        ASSERT_EQ(start.exit_code, 0);
+        EXPECT_EQ(start.out.find("Error"), std::string::npos) << start.out;
+        Run({"shell", "forward", "--remove-all"});
+        auto fwd = Run({"forward", local, "tcp:20151"});
+        ASSERT_EQ(fwd.exit_code, 0) << fwd.err;
+        port_ = local == "tcp:0" ? std::atoi(fwd.out.c_str()) : std::atoi(local.c_str() + 4);
+        ASSERT_GT(port_, 0);
+    }
+    bool ServerRuns() { return ControlRequest(phone_, "ping").has_value(); }
+
+    pstest::TempDir dir_;
+    std::string phone_, serial_;
+    int port_ = 0;
+};
+
+TEST_F(Adb, DevicesListsThePhoneInEveryState) {
+    for (const char* state : {"device", "unauthorized", "offline"}) {
+        Fault("state", state);
+        auto r = Run({"devices"});
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(r.out, "List of devices attached \n" + serial_ + "\t" + state + "\n\n");
+    }
+    Fault("state", "device");
+    Fault("extra_phones", "2");
+    auto r = Run({"devices"});
+    EXPECT_EQ(r.out, "List of devices attached \n" + serial_ + "\tdevice\n" + serial_ +
+                         "-2\tdevice\n" + serial_ + "-3\tdevice\n\n");
+    Phonesim({"unplug", phone_});
+    EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n\n");
+}
+
+TEST_F(Adb, GetpropPrintsTheValueAndALineEnd) {
+    PhoneConfig cfg = LoadConfig(phone_).value();
+    struct {
+        const char* prop;
+        std::string value;
+    } props[] = {{"ro.build.version.release", cfg.release},
+                 {"ro.product.model", cfg.model},
+                 {"ro.product.manufacturer", cfg.manufacturer},
+                 {"ro.build.PDA", cfg.pda},
+                 {"ro.no.such.property", ""}};
+    for (const auto& p : props) {
+        // " -s %s shell  getprop  %s" split into argv.
+        auto r = Run({"-s", serial_, "shell", "getprop", p.prop});
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(r.out, p.value + "\n") << p.prop;
+    }
+}
+
+TEST_F(Adb, CommandsToAPhoneThatIsNotReadyFailLikeAdb) {
+    struct {
+        const char* state;
+        const char* message;
+    } cases[] = {{"unauthorized", "device unauthorized"}, {"offline", "device offline"}};
+    for (const auto& c : cases) {
+        Fault("state", c.state);
+        auto r = Run({"-s", serial_, "shell", "getprop", "ro.product.model"});
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    Fault("state", "device");
+    auto r = Run({"-s", "NOSUCHSERIAL", "shell", "getprop", "ro.product.model"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find("device 'NOSUCHSERIAL' not found"), std::string::npos);
+}
+
+TEST_F(Adb, PreparedPhoneGreetsThroughTheLibrarysForward) {
+    Prepare("tcp:25803");
+    auto client = RawClient::Connect(25803);
+    ASSERT_TRUE(client);
+    EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
+    EXPECT_GT(client->AskInt("getcontactCount;"), 0);
+    // Stopping the companion ends its connections.
+    EXPECT_EQ(Run({"-s", serial_, "shell", "am", "force-stop", kCompanionPackage}).exit_code, 0);
+    EXPECT_TRUE(client->Closed());
+    // Nothing listens now: adb accepts and closes.
+    auto again = RawClient::Connect(port_);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->Closed());
+}
+
+TEST_F(Adb, RemoveAllIsAnUnknownShellCommandAndRemovesNothing) {
+    Prepare();
+    auto r = Run({"shell", "forward", "--remove-all"});
+    EXPECT_NE(r.exit_code, 0);
+    EXPECT_NE(r.err.find("forward: inaccessible or not found"), std::string::npos) << r.err;
+    auto client = RawClient::Connect(port_);
+    ASSERT_TRUE(client) << "the forward is still there";
+    EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
+}
+
+TEST_F(Adb, InstallModesAndTheirFailures) {
+    const std::string apk = phone_ + "/data/app/" + "net.demo.notes-1.apk";
+    const std::string copy = dir_.path() + "/app copy.apk";
+    ASSERT_TRUE(WriteFileAtomic(copy, ReadFile(apk).value()));
+    const std::vector<std::vector<std::string>> modes = {{"-l"}, {"-r"}, {"-s"}, {}, {"-r", "-s"}};
+    for (const auto& flags : modes) {
+        ASSERT_EQ(Run({"-s", serial_, "uninstall", "net.demo.notes"}).exit_code, 0);
+        std::vector<std::string> args = {"-s", serial_, "install"};
+        args.insert(args.end(), flags.begin(), flags.end());
+        args.push_back(copy);
+        auto r = Run(args);
+        EXPECT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_NE(r.out.find("Success"), std::string::npos);
+        EXPECT_TRUE(LoadConfig(phone_)->HasPackage("net.demo.notes"));
+    }
+    auto twice = Run({"-s", serial_, "install", copy});
+    EXPECT_EQ(twice.exit_code, 1);
+    EXPECT_NE(twice.err.find("INSTALL_FAILED_ALREADY_EXISTS"), std::string::npos);
+    auto missing = Run({"-s", serial_, "install", dir_.path() + "/none.apk"});
+    EXPECT_EQ(missing.exit_code, 1);
+    EXPECT_NE(missing.err.find("failed to stat"), std::string::npos);
+    ASSERT_TRUE(WriteFileAtomic(dir_.path() + "/junk.apk", "not a package"));
+    auto junk = Run({"-s", serial_, "install", dir_.path() + "/junk.apk"});
+    EXPECT_EQ(junk.exit_code, 1);
+    auto gone = Run({"-s", serial_, "uninstall", "no.such.package"});
+    EXPECT_EQ(gone.exit_code, 1);
+    EXPECT_NE(gone.out.find("Failure"), std::string::npos);
+    EXPECT_EQ(Run({"-s", serial_, "uninstall", "-k", "net.demo.notes"}).exit_code, 0);
+    EXPECT_FALSE(IsFile(apk));
+}
+
+TEST_F(Adb, PushPullAndScreencapMoveRealFiles) {
+    const std::string local = dir_.path() + "/my photo 'x'.jpg";
+    std::string data(300000, 'p');
+    ASSERT_TRUE(WriteFileAtomic(local, data));
+    auto push = Run({"push", local, "/sdcard/Images/my photo 'x'.jpg"});
+    EXPECT_EQ(push.exit_code, 0) << push.err;
+    EXPECT_EQ(ReadFile(phone_ + "/sdcard/Images/my photo 'x'.jpg"), data);
+    const std::string back = dir_.path() + "/back.jpg";
+    auto pull = Run({"pull", "/storage/emulated/0/Images/my photo 'x'.jpg", back});
+    EXPECT_EQ(pull.exit_code, 0) << pull.err;
+    EXPECT_EQ(ReadFile(back), data);
+    // The library's app export: "-s %s pull /data/app/%s-1.apk %s".
+    auto apk =
+        Run({"-s", serial_, "pull", "/data/app/org.sample.weather-1.apk", dir_.path() + "/w.apk"});
+    EXPECT_EQ(apk.exit_code, 0) << apk.err;
+    EXPECT_TRUE(ParsePackageFile(ReadFile(dir_.path() + "/w.apk").value_or("")));
+    auto missing = Run({"pull", "/sdcard/none.jpg", dir_.path() + "/none.jpg"});
+    EXPECT_EQ(missing.exit_code, 1);
+    EXPECT_NE(missing.err.find("failed to stat remote object"), std::string::npos);
+    EXPECT_FALSE(IsFile(dir_.path() + "/none.jpg"));
+    auto outside = Run({"push", local, "/system/evil.jpg"});
+    EXPECT_EQ(outside.exit_code, 1);
+    auto climb = Run({"pull", "/sdcard/../phone.json", dir_.path() + "/p.json"});
+    EXPECT_EQ(climb.exit_code, 1);
+    // Screenshot: written on the phone, then pulled.
+    EXPECT_EQ(Run({"-s", serial_, "shell", "/system/bin/screencap", "-p", "/sdcard/screenshot.png"})
+                  .exit_code,
+              0);
+    auto shot = Run({"-s", serial_, "pull", "/sdcard/screenshot.png", dir_.path() + "/shot.png"});
+    EXPECT_EQ(shot.exit_code, 0);
+    EXPECT_EQ(ReadFile(dir_.path() + "/shot.png").value_or("").rfind("\x89PNG\r\n\x1A\n", 0), 0u);
+}
+
+TEST_F(Adb, ForwardNeedsASerialWhenSeveralPhonesAreListed) {
+    Prepare();
+    Fault("extra_phones", "1");
+    auto r = Run({"forward", "tcp:0", "tcp:20151"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find("more than one device"), std::string::npos) << r.err;
+    auto ok = Run({"-s", serial_, "forward", "tcp:0", "tcp:20151"});
+    EXPECT_EQ(ok.exit_code, 0) << ok.err;
+}
+
+TEST_F(Adb, ForwardWithoutCompanionAcceptsAndCloses) {
+    auto fwd = Run({"forward", "tcp:0", "tcp:20151"});
+    ASSERT_EQ(fwd.exit_code, 0);
+    auto client = RawClient::Connect(std::atoi(fwd.out.c_str()));
+    ASSERT_TRUE(client);
+    EXPECT_TRUE(client->Closed());
+}
+
+TEST_F(Adb, ServerStartsOnDemandEndsOnKillAndKeepsThePhoneState) {
+    EXPECT_FALSE(ServerRuns());
+    auto first = Run({"devices"}, 5000);
+    EXPECT_FALSE(first.timed_out) << "the server must not hold the caller's output open";
+    EXPECT_NE(first.err.find("daemon started successfully"), std::string::npos);
+    EXPECT_TRUE(ServerRuns());
+    Prepare();
+    EXPECT_EQ(Run({"kill-server"}).exit_code, 0);
+    EXPECT_FALSE(ServerRuns());
+    EXPECT_FALSE(RawClient::Connect(port_)) << "forwards end with the server";
+    // The next command starts a new server; the companion is still there.
+    auto fwd = Run({"forward", "tcp:0", "tcp:20151"});
+    ASSERT_EQ(fwd.exit_code, 0);
+    auto client = RawClient::Connect(std::atoi(fwd.out.c_str()));
+    ASSERT_TRUE(client);
+    EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
+}
+
+TEST_F(Adb, EndingEveryAdbProcessEndsTheServer) {
+    ASSERT_EQ(Run({"start-server"}).exit_code, 0);
+    auto ping = ControlRequest(phone_, "ping");
+    ASSERT_TRUE(ping);
+    pid_t pid = static_cast<pid_t>(std::stoll(ping->substr(5)));
+    // What the library's clean-up looks at: the executable's name.
+    char exe[PATH_MAX] = {};
+    ASSERT_GT(::readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), exe, sizeof exe - 1),
+              0);
+    EXPECT_EQ(std::string(exe).substr(std::string(exe).rfind('/') + 1), "adb");
+    EXPECT_EQ(ReadFile("/proc/" + std::to_string(pid) + "/comm"), "adb\n");
+    ASSERT_EQ(::kill(pid, SIGKILL), 0);
+    for (int i = 0; i < 400 && ServerRuns(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(ServerRuns());
+    auto r = Run({"devices"});
+    EXPECT_NE(r.err.find("daemon not running"), std::string::npos);
+    EXPECT_TRUE(ServerRuns());
+}
+
+TEST_F(Adb, UnplugDropsConnectionsAndTheListing) {
+    Prepare();
+    auto client = RawClient::Connect(port_);
+    ASSERT_TRUE(client);
+    EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
+    Phonesim({"unplug", phone_});
+    EXPECT_TRUE(client->Closed());
+    EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n\n");
+    auto r = Run({"-s", serial_, "shell", "getprop", "ro.product.model"});
+    EXPECT_EQ(r.exit_code, 1);
+    auto none = Run({"forward", "tcp:0", "tcp:20151"});
+    EXPECT_EQ(none.exit_code, 1);
+    EXPECT_NE(none.err.find("no devices"), std::string::npos);
+    Phonesim({"plug", phone_});
+    EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n" + serial_ + "\tdevice\n\n");
+}
+
+TEST_F(Adb, ServerLeavesWhenItsPhoneFolderIsRemoved) {
+    ASSERT_EQ(Run({"start-server"}).exit_code, 0);
+    ASSERT_TRUE(ServerRuns());
+    const std::string moved = dir_.path() + "/moved";
+    ASSERT_EQ(::rename(phone_.c_str(), moved.c_str()), 0);
+    for (int i = 0; i < 400 && ServerRuns(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(ServerRuns());
+    ASSERT_EQ(::rename(moved.c_str(), phone_.c_str()), 0);
+}
+
+TEST_F(Adb, HangingCommand_RealTimeout) {
+    Fault("adb_hang", "install");
+    auto r = Run({"-s", serial_, "install", ProgramFolder() + "/tarvell.apk"}, 700);
+    EXPECT_TRUE(r.timed_out);
+    EXPECT_EQ(Run({"devices"}, 5000).exit_code, 0) << "other commands still work";
+}
+
+} // namespace

@@ -1,0 +1,249 @@
+// Pure logic: the emulator's record text and frames against the shared
+// vectors, hex, phone paths, package stand-ins, fault settings, date texts.
+#include "framing.h"
+#include "media.h"
+#include "phone.h"
+#include "records.h"
+#include "util.h"
+#include "vectors.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using namespace phonesim;
+
+namespace {
+
+std::optional<RecordKind> KindOf(const std::string& k) {
+    if (k == "sms")
+        return RecordKind::Sms;
+    if (k == "contact")
+        return RecordKind::Contact;
+    if (k == "calllog")
+        return RecordKind::CallLog;
+    if (k == "app")
+        return RecordKind::App;
+    return std::nullopt;
+}
+
+Record FromFields(const testvectors::Fields& f, RecordKind kind) {
+    Record r;
+    for (const auto& [tag, value] : f.items) {
+        std::string key = tag;
+        for (char& c : key)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (kind != RecordKind::App && tag == RecordTags(kind)[0])
+            r.id = std::stoll(value);
+        else
+            r.Set(key, value);
+    }
+    return r;
+}
+
+std::optional<MediaKind> MediaOf(const std::string& k) {
+    if (k == "photo")
+        return MediaKind::Photo;
+    if (k == "music")
+        return MediaKind::Music;
+    if (k == "video")
+        return MediaKind::Video;
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST(RecordVectors, EmulatorWritesEveryVectorOfItsOwnExactly) {
+    auto cases = testvectors::Load(VECTORS_DIR "/records.txt");
+    int checked = 0;
+    for (const auto& c : cases) {
+        if (c.Get("origin") != "both")
+            continue;
+        SCOPED_TRACE(c.name);
+        const std::string kind = c.Get("kind");
+        std::string text;
+        if (auto rk = KindOf(kind)) {
+            bool list = c.Get("text").back() == '.';
+            for (const auto& f : c.records)
+                AppendRecord(text, *rk, FromFields(f, *rk), list);
+        } else if (auto mk = MediaOf(kind)) {
+            ASSERT_EQ(c.records.size(), 1u);
+            const auto& f = c.records[0];
+            MediaItem m;
+            m.kind = *mk;
+            m.id = std::stoll(*f.Get("ID"));
+            m.title = *f.Get("TILTE");
+            if (f.Get("ALBUM")) {
+                m.album = *f.Get("ALBUM");
+                m.artist = *f.Get("ARTIST");
+                m.album_id = std::stoll(*f.Get("ALBUMID"));
+            }
+            if (f.Get("DISPLAYNAME"))
+                m.display_name = *f.Get("DISPLAYNAME");
+            if (f.Get("DURATION"))
+                m.duration = std::stoll(*f.Get("DURATION"));
+            m.created = std::stoll(*f.Get("CREATETIME"));
+            text = MediaRecord(m, *f.Get("PATH"), std::stoll(*f.Get("SIZE")),
+                               std::stoll(*f.Get("MODIFTIME")));
+        } else if (kind == "storage") {
+            PhoneConfig cfg;
+            for (const auto& [k, v] : c.records[0].items)
+                cfg.storage.emplace_back(k, std::stoll(v));
+            text = StorageReply(cfg);
+        } else {
+            FAIL() << "unknown kind " << kind;
+        }
+        EXPECT_EQ(text, c.Get("text"));
+        ++checked;
+    }
+    EXPECT_GE(checked, 10);
+}
+
+TEST(RecordVectors, ValuesAreUpperCaseHexAndNeverHoldSeparators) {
+    for (const auto& c : testvectors::Load(VECTORS_DIR "/records.txt")) {
+        if (c.Get("origin") != "both" || c.Get("kind") == "storage")
+            continue;
+        const std::string text = c.Get("text");
+        size_t pos = 0;
+        while (pos < text.size()) {
+            if (text[pos] == '.') {
+                ++pos;
+                continue;
+            }
+            size_t colon = text.find(':', pos), semi = text.find(';', pos);
+            ASSERT_NE(colon, std::string::npos) << c.name;
+            ASSERT_LT(colon, semi) << c.name;
+            std::string value = text.substr(colon + 1, semi - colon - 1);
+            EXPECT_EQ(value.find_first_not_of("0123456789ABCDEF"), std::string::npos) << c.name;
+            pos = semi + 1;
+        }
+    }
+}
+
+TEST(FramingVectors, FramesMatchTheVectors) {
+    auto cases = testvectors::Load(VECTORS_DIR "/framing.txt");
+    ASSERT_GE(cases.size(), 6u);
+    for (const auto& c : cases) {
+        if (c.Get("origin") != "both")
+            continue;
+        SCOPED_TRACE(c.name);
+        std::string body = testvectors::Unhex(c.Get("body"));
+        EXPECT_EQ(HexEncode(Frame(body)), c.Get("frame"));
+        const std::string kind = c.Get("kind");
+        if (kind == "int") {
+            EXPECT_EQ(IntBody(static_cast<int32_t>(std::stoll(c.Get("value")))), body);
+        } else if (kind == "int64") {
+            EXPECT_EQ(Int64Body(std::stoll(c.Get("value"))), body);
+        } else if (kind == "text") {
+            EXPECT_EQ(c.Get("text"), body);
+        }
+    }
+}
+
+TEST(Hex, RoundTripsEveryByteAndRefusesBadText) {
+    std::string all;
+    for (int i = 0; i < 256; ++i)
+        all += static_cast<char>(i);
+    EXPECT_EQ(HexDecode(HexEncode(all)), all);
+    EXPECT_EQ(HexEncode("Hi"), "4869");
+    EXPECT_EQ(HexDecode("4a6F"), std::string("Jo"));
+    for (const char* bad : {"4", "ZZ", "48 9", "-1"})
+        EXPECT_FALSE(HexDecode(bad).has_value()) << bad;
+}
+
+TEST(PhonePaths, MapIntoThePhoneFolderAndNeverOutOfIt) {
+    PhoneConfig cfg;
+    struct Case {
+        const char* phone;
+        const char* expect; // nullptr: refused
+    } cases[] = {
+        {"/sdcard/DCIM/x.jpg", "/P/sdcard/DCIM/x.jpg"},
+        {"/storage/emulated/0/Music/a b.mp3", "/P/sdcard/Music/a b.mp3"},
+        {"/sdcard", "/P/sdcard"},
+        {"/sdcard//Images/./y.png", "/P/sdcard/Images/y.png"},
+        {"/data/app/org.x-1.apk", "/P/data/app/org.x-1.apk"},
+        {"/mnt/sdcard/z", "/P/sdcard/z"},
+        {"/sdcard/../phone.json", nullptr},
+        {"/sdcard/a/../../etc", nullptr},
+        {"/etc/passwd", nullptr},
+        {"/sdcardX/y", nullptr},
+        {"relative/path", nullptr},
+    };
+    for (const auto& c : cases) {
+        auto got = MapPhonePath("/P", cfg, c.phone);
+        if (c.expect) {
+            EXPECT_EQ(got.value_or("(refused)"), c.expect) << c.phone;
+        } else {
+            EXPECT_FALSE(got.has_value()) << c.phone << " -> " << got.value_or("");
+        }
+    }
+}
+
+TEST(PackageFiles, StandInsRoundTripAndOtherFilesAreRefused) {
+    PackageFile p{"org.sample.notes", "Notes ☀", "1.2", "12"};
+    auto back = ParsePackageFile(PackageFileText(p) + "# filler\n");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->package, p.package);
+    EXPECT_EQ(back->label, p.label);
+    EXPECT_EQ(back->version_code, "12");
+    for (const char* bad : {"", "PK\x03\x04 a real zip", "PHONESIM-PACKAGE 1\nlabel=x\n",
+                            "PHONESIM-PACKAGE 1\npackage=a/../b\n"})
+        EXPECT_FALSE(ParsePackageFile(bad)) << bad;
+}
+
+TEST(FaultSettings, KeysParseAndUnknownOnesAreRefused) {
+    Faults f;
+    std::string err;
+    EXPECT_TRUE(f.Set("companion_delay_ms", "250", &err));
+    EXPECT_EQ(f.companion_delay_ms, 250);
+    EXPECT_TRUE(f.Set("default_sms_accept_after", "never", &err));
+    EXPECT_EQ(f.default_sms_accept_after, -1);
+    EXPECT_TRUE(f.Set("companion_greeting", "", &err));
+    EXPECT_EQ(f.companion_greeting, std::string());
+    EXPECT_TRUE(f.Set("companion_greeting", "off", &err));
+    EXPECT_FALSE(f.companion_greeting);
+    EXPECT_FALSE(f.Set("companion_delay_ms", "soon", &err));
+    EXPECT_FALSE(f.Set("no_such_fault", "1", &err));
+    EXPECT_NE(err.find("no_such_fault"), std::string::npos);
+}
+
+TEST(DateTexts, LocalTextAndSecondsRoundTrip) {
+    for (const char* t : {"2016-01-01 08:00:00", "2020-02-29 12:34:56", "2023-12-31 21:59:59"}) {
+        auto secs = ParseLocalDateText(t);
+        ASSERT_TRUE(secs) << t;
+        EXPECT_EQ(LocalDateText(*secs), t);
+    }
+    for (const char* bad : {"", "2020-01-01", "2020/01/01 00:00:00", "2020-01-01 aa:00:00"})
+        EXPECT_FALSE(ParseLocalDateText(bad)) << bad;
+}
+
+TEST(ReleaseCheck, PhonesFrom44OnNeedTheDefaultMessagingApp) {
+    struct {
+        const char* release;
+        bool at_least;
+    } cases[] = {{"4.4.2", true},  {"4.4", true},  {"5.0", true}, {"6", true},
+                 {"4.3.1", false}, {"4.3", false}, {"", false},   {"11", true}};
+    for (const auto& c : cases) {
+        PhoneConfig cfg;
+        cfg.release = c.release;
+        EXPECT_EQ(cfg.ReleaseAtLeast44(), c.at_least) << c.release;
+    }
+}
+
+TEST(RecordFiles, JsonKeepsBytesEmptyAndMissingFields) {
+    RecordFile f;
+    Record r;
+    r.Set("body", std::string("a\"b\\c\nd\te\x01 😀"));
+    r.Set("note", "");
+    f.Add(r);
+    f.Add(Record{});
+    std::string err;
+    auto back = ParseRecordFile(RecordFileToJson(f), &err);
+    ASSERT_TRUE(back) << err;
+    ASSERT_EQ(back->items.size(), 2u);
+    EXPECT_EQ(*back->items[0].Get("body"), *r.Get("body"));
+    ASSERT_TRUE(back->items[0].Get("note"));
+    EXPECT_EQ(*back->items[0].Get("note"), "");
+    EXPECT_FALSE(back->items[1].Get("note"));
+    EXPECT_EQ(back->next_id, 3);
+    EXPECT_FALSE(ParseRecordFile("[1,2", &err));
+}
