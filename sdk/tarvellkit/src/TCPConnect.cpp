@@ -1,0 +1,289 @@
+// The command channel: one TCP connection to the companion service through
+// the adb-forwarded local port, one whole exchange (command, payload, answer)
+// at a time, with recovery (new forward, adb listing, USB rescan, adb
+// restart) and up to three attempts per command.
+//
+// Wire format: the request is the command text without terminator, then the
+// payload bytes if any; the answer is a 32-bit little-endian signed length and
+// that many body bytes (none when the length is 0 or less).
+#include "TCPConnect.h"
+
+#include "CheckUSBDevice.h"
+#include "channel_detail.h"
+#include "companion_protocol.h"
+#include "device_table.h"
+#include "log.h"
+#include "platform/socket.h"
+#include "runner.h"
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr char kModule[] = "TCPConnect";
+constexpr int kMaxAttempt = 2;
+constexpr int kBodyReceiveFailures = 4;
+
+// Trace numbers of the channel's failure points.
+constexpr int kTraceSocketGone = 80;
+constexpr int kTraceSendFailed = 88;
+constexpr int kTraceNoLength = 101;
+constexpr int kTraceTooLong = 110;
+constexpr int kTraceBodyEmpty = 123;
+
+std::atomic<int> g_ioTimeoutMs{kChannelIoTimeoutMs};
+
+// The shared channel. g_sharedMutex guards the pointer itself (held briefly);
+// g_createMutex makes creation and discarding happen once at a time, so two
+// threads that find the channel absent together build only one.
+std::mutex g_sharedMutex;
+std::mutex g_createMutex;
+std::shared_ptr<TCPConnect> g_shared;
+
+void SleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Enters the exchange lock, polling every 10 ms while another thread holds it.
+void EnterExchange(TCPConnect* channel) {
+    while (!channel->lock.try_lock()) {
+        SleepMs(10);
+    }
+}
+
+void CloseChannelSocket(TCPConnect* channel) {
+    int fd = channel->socket.exchange(-1);
+    platform::CloseSocket(fd);
+    platform::NetworkCleanup();
+}
+
+// Receives the 4-byte answer length. False when the connection ends, fails
+// or stays silent before all four bytes are in.
+bool ReceiveLength(int fd, int32_t* length) {
+    unsigned char raw[4];
+    size_t have = 0;
+    while (have < sizeof raw) {
+        platform::ReceiveResult r = platform::ReceiveSome(fd, raw + have, sizeof raw - have);
+        if (r.status != platform::ReceiveStatus::Data) {
+            return false;
+        }
+        have += r.bytes;
+    }
+    uint32_t value = static_cast<uint32_t>(raw[0]) | (static_cast<uint32_t>(raw[1]) << 8) |
+                     (static_cast<uint32_t>(raw[2]) << 16) | (static_cast<uint32_t>(raw[3]) << 24);
+    *length = static_cast<int32_t>(value);
+    return true;
+}
+
+// Receives exactly length body bytes into answer. A receive that gives
+// nothing is retried after 1 s, up to four failures in a row; a receive that
+// timed out has already waited the full bound and ends the attempt.
+bool ReceiveBody(int fd, unsigned char* answer, int32_t length) {
+    size_t have = 0;
+    const size_t want = static_cast<size_t>(length);
+    int failures = 0;
+    while (have < want) {
+        platform::ReceiveResult r = platform::ReceiveSome(fd, answer + have, want - have);
+        if (r.status == platform::ReceiveStatus::Data) {
+            have += r.bytes;
+            failures = 0;
+            continue;
+        }
+        if (r.status == platform::ReceiveStatus::TimedOut) {
+            LogTracePoint(kModule, kTraceBodyEmpty);
+            return false;
+        }
+        SleepMs(1000);
+        LogTracePoint(kModule, kTraceBodyEmpty);
+        if (++failures >= kBodyReceiveFailures) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void SetChannelIoTimeoutMs(int timeoutMs) {
+    g_ioTimeoutMs.store(timeoutMs > 0 ? timeoutMs : kChannelIoTimeoutMs);
+}
+
+std::shared_ptr<TCPConnect> SharedChannel() {
+    std::lock_guard guard(g_sharedMutex);
+    return g_shared;
+}
+
+int OpenSocket(TCPConnect* channel) {
+    if (!platform::NetworkStartup()) {
+        return -1;
+    }
+    int fd = platform::ConnectLoopback(channel->port, g_ioTimeoutMs.load());
+    if (fd < 0) {
+        channel->socket.store(-1);
+        platform::NetworkCleanup();
+        return -1;
+    }
+    channel->socket.store(fd);
+    return 0;
+}
+
+int ConnectWithForward(TCPConnect* channel) {
+    channel->port = companion::kLocalPort;
+    // A socket left from before would leak; the connection is made anew.
+    platform::CloseSocket(channel->socket.exchange(-1));
+
+    RunAdb("shell forward --remove-all");
+    SleepMs(300);
+    // The forward goes to the selected phone: without a serial adb refuses
+    // it whenever more than one phone is attached, and the companion on the
+    // phone the library works with would never be reached.
+    char forward[160];
+    const std::string serial = SelectedSerial();
+    if (!serial.empty() && IsSafeAdbText(serial.c_str())) {
+        std::snprintf(forward, sizeof forward, "-s %s forward tcp:%u tcp:%u", serial.c_str(),
+                      static_cast<unsigned>(companion::kLocalPort),
+                      static_cast<unsigned>(companion::kPhonePort));
+    } else {
+        std::snprintf(forward, sizeof forward, "forward tcp:%u tcp:%u",
+                      static_cast<unsigned>(companion::kLocalPort),
+                      static_cast<unsigned>(companion::kPhonePort));
+    }
+    RunAdb(forward);
+    SleepMs(300);
+
+    if (OpenSocket(channel) != 0) {
+        CloseChannelSocket(channel);
+        return -1;
+    }
+    return 0;
+}
+
+void Reconnect(TCPConnect* channel) {
+    CloseChannelSocket(channel);
+
+    bool listed = false;
+    for (int i = 0; i < 2 && !listed; ++i) {
+        listed = RefreshAdbDevices(0) == 0;
+    }
+    if (!listed) {
+        // adb lists no ready phone: is one still on USB at all?
+        if (RescanUsbDevices() <= 0) {
+            return; // unplugged: the channel stays unconnected
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (RefreshAdbDevices(1) == 0) {
+                break;
+            }
+        }
+    }
+    ConnectWithForward(channel);
+}
+
+int SendCommandToAndroidServices(TCPConnect* channel, const char* command, void* answer,
+                                 int answerSize, const void* payload, int payloadLength,
+                                 int attempt) {
+    if (command == nullptr) {
+        return -1;
+    }
+    if (*command == '\0') {
+        return 0;
+    }
+    if (channel == nullptr || attempt > kMaxAttempt || channel->socket.load() < 0) {
+        return -1;
+    }
+
+    // What the caller's buffer can take: nothing at all without a buffer.
+    unsigned char* buffer = static_cast<unsigned char*>(answer);
+    const int32_t capacity = (buffer != nullptr && answerSize > 0) ? answerSize : 0;
+
+    EnterExchange(channel);
+    std::unique_lock exchange(channel->lock, std::adopt_lock);
+
+    const int fd = channel->socket.load();
+    if (fd < 0) {
+        exchange.unlock();
+        LogTracePoint(kModule, kTraceSocketGone);
+        return -1;
+    }
+
+    bool ok = platform::SendAll(fd, command, std::strlen(command));
+    if (!ok) {
+        LogTracePoint(kModule, kTraceSendFailed);
+    } else {
+        if (payload != nullptr && payloadLength > 0) {
+            // A failed payload send shows up as a missing answer below.
+            platform::SendAll(fd, payload, static_cast<size_t>(payloadLength));
+        }
+        int32_t length = 0;
+        if (!ReceiveLength(fd, &length)) {
+            SleepMs(100);
+            LogTracePoint(kModule, kTraceNoLength);
+            ok = false;
+        } else if (length > capacity) {
+            // Take what fits; the rest goes with the connection.
+            if (capacity > 0) {
+                platform::ReceiveSome(fd, buffer, static_cast<size_t>(capacity));
+            }
+            LogTracePoint(kModule, kTraceTooLong);
+            ok = false;
+        } else if (length <= 0) {
+            if (capacity > 0) {
+                std::memset(buffer, 0, static_cast<size_t>(capacity < 4 ? capacity : 4));
+            }
+            return 0;
+        } else if (ReceiveBody(fd, buffer, length)) {
+            return length;
+        } else {
+            ok = false;
+        }
+    }
+
+    LogWrite("SendCommandToAndroidServices error:cmd=%s\n", command);
+    Reconnect(channel);
+    exchange.unlock();
+    return SendCommandToAndroidServices(channel, command, answer, answerSize, payload,
+                                        payloadLength, attempt + 1);
+}
+
+int SendCommand(const char* command, void* answer, int answerSize, const void* payload,
+                int payloadLength) {
+    std::shared_ptr<TCPConnect> channel = SharedChannel();
+    if (!channel) {
+        std::lock_guard create(g_createMutex);
+        channel = SharedChannel();
+        if (!channel) {
+            auto fresh = std::make_shared<TCPConnect>();
+            fresh->port = companion::kLocalPort;
+            // Connected before it is published, so that a second thread never
+            // sees it half made. A failed connect leaves it unconnected.
+            ConnectWithForward(fresh.get());
+            std::lock_guard guard(g_sharedMutex);
+            g_shared = fresh;
+            channel = fresh;
+        }
+    }
+    return SendCommandToAndroidServices(channel.get(), command, answer, answerSize, payload,
+                                        payloadLength, 0);
+}
+
+void DiscardSharedChannel() {
+    std::lock_guard create(g_createMutex);
+    std::shared_ptr<TCPConnect> old;
+    {
+        std::lock_guard guard(g_sharedMutex);
+        old.swap(g_shared);
+    }
+    if (!old) {
+        return;
+    }
+    // A thread still inside an exchange finishes it first; one that arrives
+    // later finds the socket gone.
+    EnterExchange(old.get());
+    CloseChannelSocket(old.get());
+    old->lock.unlock();
+}
