@@ -1,0 +1,55 @@
+// What a front end does around a job, shared by the desktop program and
+// tarvell-cli: naming and creating the backup folder, filling the job fields,
+// one progress poll, and cancelling.
+#pragma once
+
+#include "jobthread.h"
+#include "progress.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace tarvell {
+
+// The attached phone's label (model, else manufacturer, else serial), read
+// from the library's device facts.
+QString AttachedDeviceLabel();
+
+// A new backup folder inside outputFolder: "<label>-MM-dd-yyyy-HH-mm-ss" and
+// its catalogue label "dd.MM.yyyy hh:mm:ss.zzz-<label>".
+struct NewBackup {
+    QString folder;
+    QString catalogLabel;
+};
+// Creates the folder. Nothing (and *error says why) when the output folder
+// cannot be created, the new folder exists already or cannot be created, or
+// its path does not fit the library's path arguments.
+std::optional<NewBackup> CreateBackupFolder(const QString& outputFolder, const QString& deviceLabel,
+                                            const QDateTime& now, QString* error);
+
+// Fills the job fields of a new job. The thread must not be running.
+void PrepareBackupJob(GetBackupDataThread& job, const bool selected[kContentKindCount],
+                      const NewBackup& backup);
+void PrepareRestoreJob(GetBackupDataThread& job, const bool selected[kContentKindCount],
+                       const QStringList& folders, bool clearBeforeCopy);
+
+// One poll of the progress display: reads the job's fields (and, during the
+// backup of contacts, messages and call log, the library's flush counters),
+// computes the view and writes the display's values back to the job. A count
+// the job changed since it was read keeps the job's value.
+ProgressView PollProgress(GetBackupDataThread& job);
+
+// Cancel: sets the abort flag and asks the library to end its long
+// operations early. Any thread.
+void CancelJob(GetBackupDataThread& job);
+
+// Asks a running job to stop and waits until it has (200 ms steps).
+void StopRunningJob(GetBackupDataThread& job);
+
+// The completion text of a finished job: "Backup completed." / "Restore
+// Completed." and, when items failed, a second sentence naming how many
+// items of which kinds did not arrive.
+QString FailedItemsSentence(const GetBackupDataThread& job);
+
+} // namespace tarvell
