@@ -112,10 +112,12 @@ void DevicesConnectWidget::m_ReadyScanThread_Finished() {
         return;
     }
     tarvell::UiLog("Preparing the phone failed (%d).\n", result);
+    // Cleared before the dialog opens: its modal loop runs the next scans,
+    // and one that succeeds must not be undone when this call goes on.
+    m_DeviceReady = false;
     if (!m_IsHome && (!m_AuthorizationClosed || m_TicksSinceClosed > kClosedTicks)) {
         emit deviceUsbDebugNotOpen();
     }
-    m_DeviceReady = false;
 }
 
 void DevicesConnectWidget::BackHome_Button_slots() {
