@@ -158,8 +158,8 @@ void BackupProgressWidget::refresh() {
 }
 
 void BackupProgressWidget::showSmsPrompt() {
+    // Starts at 60; the next poll shows the job's own count.
     m_CompleteDialog->setMessage(CompleteDialog::SmsCountdown);
-    m_CompleteDialog->updateCountdown(m_Job.m_SmsCountdown);
     CentreOnMainWindow(m_CompleteDialog, kCompleteDialogWidth, kCompleteDialogHeight);
     m_CompleteDialog->layout(m_CompleteDialog->x(), m_CompleteDialog->y(), kCompleteDialogWidth,
                              kCompleteDialogHeight);

@@ -18,6 +18,8 @@
 
 #include <QCheckBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 
 namespace {
@@ -286,9 +288,18 @@ void SelectContentMGRWidget::backupStartButton_slots() {
         selected[k] = m_KindCheck[k]->isChecked();
     }
     if (m_Mode == 0) {
+        // A backup started again within the same second (say right after a
+        // cancel) takes the next free second rather than the cancelled
+        // backup's folder.
+        QDateTime when = QDateTime::currentDateTime();
+        for (int i = 0; i < 5 && QFileInfo::exists(tarvell::BackupFolderPath(
+                                     QDir(outputFolder).absolutePath(),
+                                     tarvell::BackupFolderName(m_DeviceLabel, when)));
+             ++i) {
+            when = when.addSecs(1);
+        }
         QString error;
-        const auto backup = tarvell::CreateBackupFolder(outputFolder, m_DeviceLabel,
-                                                        QDateTime::currentDateTime(), &error);
+        const auto backup = tarvell::CreateBackupFolder(outputFolder, m_DeviceLabel, when, &error);
         if (!backup) {
             tarvell::UiLog("No backup started: %s.\n", qUtf8Printable(error));
             showError(tr("The backup folder could not be created in %1. Please choose another "

@@ -6,28 +6,25 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 // Polls `ready` every 10 ms and runs `action` once when it holds. Gives up
-// after timeoutMs (the action then never runs; *timedOut is set).
-inline void RunWhen(std::function<bool()> ready, std::function<void()> action,
-                    int timeoutMs = 20000, bool* timedOut = nullptr) {
-    auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
+// after timeoutMs. The polling ends with `context` (a local of the test
+// function), so a condition that never held does not outlive the test.
+inline void RunWhen(QObject* context, std::function<bool()> ready, std::function<void()> action,
+                    int timeoutMs = 20000) {
+    auto* timer = new QTimer(context);
+    auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [=]() {
+    QObject::connect(timer, &QTimer::timeout, timer, [=]() {
         if (ready()) {
             timer->stop();
             timer->deleteLater();
-            delete clock;
             action();
         } else if (clock->elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();
-            delete clock;
-            if (timedOut) {
-                *timedOut = true;
-            }
         }
     });
     timer->start();

@@ -201,6 +201,7 @@ void ScreensTest::messageKinds() {
 }
 
 void ScreensTest::countdownTextOnlyForTheCountdown() {
+    QObject guard; // ends the polling of RunWhen with this test
     CompleteDialog dialog;
     dialog.setMessage(1);
     dialog.updateCountdown(5);
@@ -212,7 +213,8 @@ void ScreensTest::countdownTextOnlyForTheCountdown() {
     QCOMPARE(dialog.textLabel()->geometry(), QRect(QPoint(138, 54), QPoint(437, 193)));
     // The countdown never takes a preset answer: it waits for the job.
     CompleteDialog::setNextAnswer(1);
-    RunWhen([&] { return dialog.isVisible(); }, [&] { dialog.hide(); });
+    RunWhen(
+        &guard, [&] { return dialog.isVisible(); }, [&] { dialog.hide(); });
     dialog.run();
     QCOMPARE(dialog.m_Accepted, 0);
     CompleteDialog::setNextAnswer(-1);
@@ -531,6 +533,7 @@ void ScreensTest::unplugShowsTheConnectionScreen() {
 }
 
 void ScreensTest::closedAuthorisationStaysAwayTenTicks_realTimeout() {
+    QObject guard; // ends the polling of RunWhen with this test
     g_count = 1;
     g_check = -2; // listed, not authorised
     TarvellMainWidget w;
@@ -552,23 +555,26 @@ void ScreensTest::closedAuthorisationStaysAwayTenTicks_realTimeout() {
     int ticksAtReturn = -1;
     bool closedByPhone = false;
     // First showing: the user closes it.
-    RunWhen([&] { return dialog->isVisible(); },
-            [&] {
-                backDisabledWhileOpen = !content->backButton()->buttonEnabled() &&
-                                        !connect->backButton()->buttonEnabled();
-                QTest::mouseClick(dialog->closeButton(), Qt::LeftButton);
-                ticksSinceClosed = 0;
-                // It comes back while the phone still refuses...
-                RunWhen([&] { return dialog->isVisible(); },
-                        [&] {
-                            ticksAtReturn = ticksSinceClosed;
-                            // ...and goes by itself when the user allows
-                            // debugging on the phone.
-                            g_check = 0;
-                            RunWhen([&] { return !dialog->isVisible(); },
-                                    [&] { closedByPhone = true; });
-                        });
-            });
+    RunWhen(
+        &guard, [&] { return dialog->isVisible(); },
+        [&] {
+            backDisabledWhileOpen =
+                !content->backButton()->buttonEnabled() && !connect->backButton()->buttonEnabled();
+            QTest::mouseClick(dialog->closeButton(), Qt::LeftButton);
+            ticksSinceClosed = 0;
+            // It comes back while the phone still refuses...
+            RunWhen(
+                &guard, [&] { return dialog->isVisible(); },
+                [&] {
+                    ticksAtReturn = ticksSinceClosed;
+                    // ...and goes by itself when the user allows
+                    // debugging on the phone.
+                    g_check = 0;
+                    RunWhen(
+                        &guard, [&] { return !dialog->isVisible(); },
+                        [&] { closedByPhone = true; });
+                });
+        });
     QTRY_VERIFY_WITH_TIMEOUT(closedByPhone, 30000);
     QVERIFY(backDisabledWhileOpen);
     QVERIFY2(ticksAtReturn > 10, qPrintable(QString::number(ticksAtReturn)));
