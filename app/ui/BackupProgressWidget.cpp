@@ -111,10 +111,10 @@ void BackupProgressWidget::layout(int x, int y, int width, int height) {
     const QSize pic = sprites::kProgressPicture.size();
     m_PictureLabel->setGeometry(40, 70, pic.width(), pic.height());
     m_MessageLabel->setGeometry(40, 235, 340, 70);
-    m_RowsPanel->setGeometry(420, 47, width - 460, 240);
+    m_RowsPanel->setGeometry(400, 47, width - 440, 240);
     for (int r = 0; r < 7; ++r) {
-        m_RowNames[r]->setGeometry(0, 30 + 25 * r, m_RowsPanel->width() - 100, 22);
-        m_RowStatus[r]->setGeometry(m_RowsPanel->width() - 100, 30 + 25 * r, 100, 22);
+        m_RowNames[r]->setGeometry(0, 30 + 25 * r, m_RowsPanel->width() - 84, 22);
+        m_RowStatus[r]->setGeometry(m_RowsPanel->width() - 84, 30 + 25 * r, 84, 22);
     }
     m_ProgressBar->setGeometry(40, 335, width - 80, 14);
     m_CancelButton->setButtonGeometry((width - 126) / 2, height - 70 + (70 - 34) / 2, 126, 34);
