@@ -74,7 +74,8 @@ constexpr char kBackupHelp[] =
     "  --out DIR     output folder (default: the folder used last, else\n"
     "                ~/Documents/Tarvell); it is remembered for the next backup\n"
     "\n"
-    "Ctrl-C cancels; a cancelled backup keeps what it wrote but is not listed.\n"
+    "Ctrl-C cancels (a second Ctrl-C ends at once); a cancelled backup keeps what\n"
+    "it wrote but is not listed.\n"
     "Exit codes: 0 success, 1 some items failed, 2 usage error, 3 no phone or\n"
     "phone not ready, 4 cancelled.\n";
 
@@ -102,7 +103,14 @@ constexpr char kListHelp[] = "Usage: tarvell-cli list\n"
 
 volatile std::sig_atomic_t g_Interrupted = 0;
 
-void OnInterrupt(int) {
+// The first Ctrl-C asks the job to cancel; a second one ends the program at
+// once.
+void OnInterrupt(int signal) {
+    if (g_Interrupted) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
     g_Interrupted = 1;
 }
 
@@ -190,6 +198,24 @@ std::array<bool, kContentKindCount> DefaultKinds() {
     kinds.fill(true);
     kinds[Apps] = false;
     return kinds;
+}
+
+// Takes the value of the --kinds at args[i] (i moves past it). Nothing on
+// success, else the usage exit code after the message.
+std::optional<int> TakeKinds(const QStringList& args, int& i,
+                             std::array<bool, kContentKindCount>& kinds) {
+    if (i + 1 >= args.size()) {
+        return Usage(QStringLiteral("--kinds needs a value"));
+    }
+    QString bad;
+    const auto parsed = ParseKinds(args[++i], &bad);
+    if (!parsed) {
+        return Usage(QStringLiteral("unknown kind '%1' (kinds: contacts, sms, calls, photos, "
+                                    "videos, music, apps, all)")
+                         .arg(bad));
+    }
+    kinds = *parsed;
+    return std::nullopt;
 }
 
 bool WantsHelp(const QStringList& args) {
@@ -335,10 +361,13 @@ int RunJob(GetBackupDataThread& job, bool terminal) {
     QObject::connect(&job, &GetBackupDataThread::changeSMSHide, [&] { countdownShown = false; });
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (g_Interrupted && !cancelled) {
-            cancelled = true;
+        // Also repeated when the job cleared the flag as it started.
+        if (g_Interrupted && !job.m_Abort) {
             CancelJob(job);
-            Out(QStringLiteral("Cancelling...\n"));
+            if (!cancelled) {
+                Out(QStringLiteral("Cancelling...\n"));
+            }
+            cancelled = true;
         }
         printer.show(PollProgress(job), job.m_SmsCountdown, countdownShown);
     });
@@ -355,6 +384,17 @@ int RunJob(GetBackupDataThread& job, bool terminal) {
     PollProgress(job);
     printer.show(PollProgress(job), 0, false, true);
     return job.failedItems() > 0 ? kFailedItems : kSuccess;
+}
+
+// True when folder holds the .js file of at least one kind (a backup made
+// without the viewer still restores).
+bool HoldsBackupData(const QString& folder) {
+    for (int k = 0; k < kContentKindCount; ++k) {
+        if (QFileInfo(JsPathOf(folder, ContentKind(k))).isFile()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // ---- Commands ---------------------------------------------------------------------------
@@ -374,8 +414,13 @@ int CmdDevices(const QStringList& args) {
     Tarvell_GetAndroidDevicesInfo2(&info);
     const auto cut = [](const char* text, size_t size) {
         QByteArray bytes(text, int(qstrnlen(text, size)));
-        const qsizetype end = bytes.indexOf('\r') >= 0 ? bytes.indexOf('\r') : bytes.indexOf('\n');
-        return QString::fromUtf8(end >= 0 ? bytes.left(end) : bytes);
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' || bytes[i] == '\n') {
+                bytes.truncate(i);
+                break;
+            }
+        }
+        return QString::fromUtf8(bytes);
     };
     Out(QStringLiteral("Phone:        %1\n").arg(DeviceLabel(info)));
     Out(QStringLiteral("Serial:       %1\n").arg(cut(info.serial, sizeof info.serial)));
@@ -394,24 +439,15 @@ int CmdBackup(const QStringList& args, bool terminal) {
     QString out;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if ((a == QLatin1String("--kinds") || a == QLatin1String("--out")) &&
-            i + 1 >= args.size()) {
-            return Usage(QStringLiteral("%1 needs a value").arg(a));
-        }
         if (a == QLatin1String("--kinds")) {
-            QString bad;
-            const auto parsed = ParseKinds(args[++i], &bad);
-            if (!parsed) {
-                return Usage(QStringLiteral("unknown kind '%1' (kinds: contacts, sms, calls, "
-                                            "photos, videos, music, apps, all)")
-                                 .arg(bad));
+            if (const auto usage = TakeKinds(args, i, kinds)) {
+                return *usage;
             }
-            kinds = *parsed;
         } else if (a == QLatin1String("--out")) {
-            out = args[++i];
-            if (out.isEmpty()) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
                 return Usage(QStringLiteral("--out needs a folder"));
             }
+            out = args[++i];
         } else {
             return Usage(QStringLiteral("unknown argument '%1' for backup").arg(a));
         }
@@ -471,26 +507,18 @@ int CmdRestore(const QStringList& args, bool terminal) {
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--kinds")) {
-            if (i + 1 >= args.size()) {
-                return Usage(QStringLiteral("--kinds needs a value"));
+            if (const auto usage = TakeKinds(args, i, kinds)) {
+                return *usage;
             }
-            QString bad;
-            const auto parsed = ParseKinds(args[++i], &bad);
-            if (!parsed) {
-                return Usage(QStringLiteral("unknown kind '%1' (kinds: contacts, sms, calls, "
-                                            "photos, videos, music, apps, all)")
-                                 .arg(bad));
-            }
-            kinds = *parsed;
         } else if (a == QLatin1String("--clear")) {
             clear = true;
         } else if (a.startsWith(QLatin1String("--"))) {
             return Usage(QStringLiteral("unknown option '%1' for restore").arg(a));
         } else {
             const QString folder = QDir::cleanPath(QDir(a).absolutePath());
-            if (!IsBackupFolder(folder)) {
-                return Usage(QStringLiteral("'%1' is not a backup folder (it needs index.html "
-                                            "and at least one Datajs file)")
+            if (!HoldsBackupData(folder)) {
+                return Usage(QStringLiteral("'%1' is not a backup folder (no Datajs/*.js file "
+                                            "of any kind in it)")
                                  .arg(a));
             }
             folders << folder;
@@ -602,9 +630,8 @@ int main(int argc, char** argv) {
     } else {
         result = CmdRestore(args, terminal);
     }
-    if (command != QLatin1String("devices")) {
-        // As the desktop program does when it closes: the companion leaves the phone.
-        Tarvell_UnInit();
-    }
+    // The companion stays on the phone: Tarvell_UnInit removes it with adb
+    // commands it does not wait for, which would still be running (and
+    // removing the companion) when a script starts the next command.
     return result;
 }

@@ -47,9 +47,9 @@ void CancelJob(GetBackupDataThread& job);
 // Asks a running job to stop and waits until it has (200 ms steps).
 void StopRunningJob(GetBackupDataThread& job);
 
-// The completion text of a finished job: "Backup completed." / "Restore
-// Completed." and, when items failed, a second sentence naming how many
-// items of which kinds did not arrive.
+// The second sentence of the completion text when items failed ("3 items
+// could not be copied (2 Photos, 1 Musics); see tarvellui.log."), empty when
+// none did.
 QString FailedItemsSentence(const GetBackupDataThread& job);
 
 } // namespace tarvell

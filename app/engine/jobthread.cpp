@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <algorithm>
 #include <cstring>
 
@@ -69,6 +71,61 @@ int CountGroupedEntries(const cJSON* root) {
         return true;
     });
     return count;
+}
+
+// Copies a media file of the phone to destination: through adb first, then,
+// when that did not bring the whole file (adb cannot pass every name the
+// phone may hold, such as one with a double quote), streamed over the
+// command channel. True when the file arrived whole.
+bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int64_t size,
+                   const AbortFlag& abort) {
+    const QByteArray path = destination.toUtf8();
+    using Export = int (*)(int, const char*, int64_t);
+    Export adb = &Tarvell_ExportPhotofromDevice;
+    Export streamed = &Tarvell_ExportPhotofromDevice2;
+    if (kind == Videos) {
+        adb = &Tarvell_ExportVideofromDevice;
+        streamed = &Tarvell_ExportVideofromDevice2;
+    } else if (kind == Musics) {
+        adb = &Tarvell_ExportMusicfromDevice;
+        streamed = &Tarvell_ExportMusicfromDevice2;
+    }
+    adb(id, path.constData(), size);
+    if (CopiedFileIsWhole(destination, size) || abort) {
+        return CopiedFileIsWhole(destination, size);
+    }
+    streamed(id, path.constData(), size);
+    return CopiedFileIsWhole(destination, size);
+}
+
+// Logs a copy that arrived but not whole (a missing file has its own line).
+void LogIncompleteCopy(int32_t id, const QString& destination, int64_t size) {
+    if (QFileInfo::exists(destination)) {
+        UiLog("error: incomplete copy titeminfo.ID = %d, %s (%lld of %lld bytes)\n", id,
+              destination.toUtf8().constData(),
+              static_cast<long long>(QFileInfo(destination).size()), static_cast<long long>(size));
+    }
+}
+
+// Pushes a file to the phone: through adb first, streamed when adb refused
+// it. The library's result (negative: failed).
+int PushToPhone(ContentKind kind, const QByteArray& local, const QByteArray& name,
+                const AbortFlag& abort) {
+    using Push = int (*)(const char*, const char*);
+    Push adb = &Tarvell_addPhoto;
+    Push streamed = &Tarvell_addPhoto2;
+    if (kind == Videos) {
+        adb = &Tarvell_AddVideoToDevice;
+        streamed = &Tarvell_AddVideoToDevice2;
+    } else if (kind == Musics) {
+        adb = &Tarvell_AddMusicToDevice;
+        streamed = &Tarvell_AddMusicToDevice2;
+    }
+    const int result = adb(local.constData(), name.constData());
+    if (result >= 0 || abort) {
+        return result;
+    }
+    return streamed(local.constData(), name.constData());
 }
 
 } // namespace
@@ -290,6 +347,10 @@ void GetBackupDataThread::CollectPhotos(const QString& backup) {
     EnsureSubfolder(backup, QStringLiteral("Photos"));
     EnsureSubfolder(backup, QStringLiteral("Photos/Gallery"));
     EnsureSubfolder(backup, QLatin1String(kThumbFolder));
+    const QString defaultImage = DefaultImagePath();
+    QThreadPool thumbnails;
+    thumbnails.setMaxThreadCount(std::max(QThread::idealThreadCount(), 1));
+    QSemaphore pending(16);
     const int count = std::max(Tarvell_GetPhotoCount(), 0);
     m_TotalCount[Photos] = count;
     m_DoneCount[Photos] = 0;
@@ -307,17 +368,23 @@ void GetBackupDataThread::CollectPhotos(const QString& backup) {
             countFailed(Photos);
             continue;
         }
-        Tarvell_ExportPhotofromDevice(info.id, destination.toUtf8().constData(), info.size);
-        if (!QFileInfo::exists(destination)) {
-            UiLog("error: ExportPhotofromDevice titeminfo.ID = %d, %s \n", info.id,
-                  destination.toUtf8().constData());
-        }
-        if (!CopiedFileIsWhole(destination, info.size)) {
+        if (!CopyFromPhone(Photos, info.id, destination, info.size, m_Abort)) {
+            LogIncompleteCopy(info.id, destination, info.size);
+            if (!QFileInfo::exists(destination)) {
+                UiLog("error: ExportPhotofromDevice titeminfo.ID = %d, %s \n", info.id,
+                      destination.toUtf8().constData());
+            }
             countFailed(Photos);
         }
-        MakeThumbnail(destination, backup + u'/' + QLatin1String(kThumbFolder) + u'/' + name,
-                      DefaultImagePath());
+        // Thumbnails are made beside the copying, a few photos behind it.
+        const QString thumb = backup + u'/' + QLatin1String(kThumbFolder) + u'/' + name;
+        pending.acquire();
+        thumbnails.start([destination, thumb, defaultImage, &pending] {
+            MakeThumbnail(destination, thumb, defaultImage);
+            pending.release();
+        });
     }
+    thumbnails.waitForDone();
     writer.commit();
     CopyViewerPage(backup, QStringLiteral("Photos"));
 }
@@ -353,8 +420,7 @@ void GetBackupDataThread::CollectVideos(const QString& backup) {
         const QString destination = backup + QStringLiteral("/Videos/") + name;
         if (FitsLibraryPath(destination)) {
             setCurrentFile(destination);
-            Tarvell_ExportVideofromDevice(info.id, destination.toUtf8().constData(), info.size);
-            if (!CopiedFileIsWhole(destination, info.size)) {
+            if (!CopyFromPhone(Videos, info.id, destination, info.size, m_Abort)) {
                 UiLog("error: ExportVideofromDevice titeminfo.ID = %d, %s \n", info.id,
                       destination.toUtf8().constData());
                 countFailed(Videos);
@@ -394,11 +460,12 @@ void GetBackupDataThread::CollectMusics(const QString& backup) {
         const QString destination = backup + QStringLiteral("/Musics/") + name;
         if (FitsLibraryPath(destination)) {
             setCurrentFile(destination);
-            Tarvell_ExportMusicfromDevice(info.id, destination.toUtf8().constData(), info.size);
-            if (!QFileInfo::exists(destination)) {
-                UiLog("error: titeminfo.ID = %d, %s \n", info.id, destination.toUtf8().constData());
-            }
-            if (!CopiedFileIsWhole(destination, info.size)) {
+            if (!CopyFromPhone(Musics, info.id, destination, info.size, m_Abort)) {
+                LogIncompleteCopy(info.id, destination, info.size);
+                if (!QFileInfo::exists(destination)) {
+                    UiLog("error: titeminfo.ID = %d, %s \n", info.id,
+                          destination.toUtf8().constData());
+                }
                 countFailed(Musics);
             }
         } else {
@@ -556,9 +623,11 @@ void GetBackupDataThread::RestoreCallHistory(const QString& folder) {
 }
 
 bool GetBackupDataThread::WaitForDefaultMessagingApp() {
+    // The countdown is set before the dialog is asked for, so that it never
+    // shows the value of an earlier wait.
+    m_SmsCountdown = SmsCountdownSeconds();
     emit changeSMSShow();
     Tarvell_SetDefaultMessage(0);
-    m_SmsCountdown = SmsCountdownSeconds();
     if (Tarvell_CheckDefaultMessangeOK(0) != 0) {
         for (;;) {
             if (m_Abort) {
@@ -605,6 +674,13 @@ void GetBackupDataThread::RestoreMessages(const QString& folder) {
     bool switched = false;
     if (Tarvell_CheckAndroidVersionAt44(0) == 1) {
         if (!WaitForDefaultMessagingApp()) {
+            if (!m_Abort) {
+                // Not accepted in time: the folder's messages did not reach
+                // the phone, which the job reports.
+                if (const JsonPtr skipped = ParseJsText(*text, path)) {
+                    m_FailedCount[SMS] += CountGroupedEntries(skipped.get());
+                }
+            }
             return;
         }
         switched = true;
@@ -678,19 +754,7 @@ void GetBackupDataThread::RestoreMediaFiles(const QString& folder, ContentKind k
             return true;
         }
         const QByteArray local = file->localPath.toUtf8();
-        const QByteArray name = file->phoneName.toUtf8();
-        int result = -1;
-        switch (kind) {
-        case Musics:
-            result = Tarvell_AddMusicToDevice(local.constData(), name.constData());
-            break;
-        case Videos:
-            result = Tarvell_AddVideoToDevice(local.constData(), name.constData());
-            break;
-        default:
-            result = Tarvell_addPhoto(local.constData(), name.constData());
-            break;
-        }
+        const int result = PushToPhone(kind, local, file->phoneName.toUtf8(), m_Abort);
         if (result < 0) {
             UiLog("error: restore of %s failed\n", local.constData());
             countFailed(kind);

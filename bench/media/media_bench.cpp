@@ -162,8 +162,11 @@ int main(int argc, char** argv) {
 
     bool ok = true;
     ok &= Time("streamed to the phone", mib, [&] {
-        return Tarvell_addPhoto2(source.c_str(), "streamed.jpg") == 1 &&
-               SameFile(source, phone + "/sdcard/Images/streamed.jpg");
+        const int result = Tarvell_addPhoto2(source.c_str(), "streamed.jpg");
+        if (result != 1) {
+            std::printf("  the phone answered %d\n", result);
+        }
+        return result == 1 && SameFile(source, phone + "/sdcard/Images/streamed.jpg");
     });
     ok &= Time("adb push to the phone", mib, [&] {
         return Tarvell_addPhoto(source.c_str(), "pushed.jpg") == 0 &&
@@ -176,6 +179,7 @@ int main(int argc, char** argv) {
         PhotoInfo info{};
         if (Tarvell_GetPhotoInfo(&info, i) == 0 && std::strstr(info.path, "/streamed.jpg")) {
             id = info.id;
+            std::printf("  streamed.jpg is %s\n", info.path);
         }
     }
     ok &= Time("streamed from the phone", mib, [&] {

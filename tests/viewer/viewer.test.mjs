@@ -199,7 +199,10 @@ describe('messages page', () => {
       assert.deepEqual(got, titles, query);
       if (text) {
         await page.locator('.row').first().click();
-        const hit = page.locator('.msg.hit').last();
+        // The thread is drawn in slices; wait for the matching message rather
+        // than reading whatever part of the thread is drawn at this instant.
+        const hit = page.locator('.msg.hit', { hasText: text }).last();
+        await hit.waitFor({ timeout: 10000 });
         assert.ok((await hit.innerText()).includes(text), query);
         assert.ok((await hit.locator('mark').first().innerText()).length > 0);
       }

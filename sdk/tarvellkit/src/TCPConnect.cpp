@@ -10,6 +10,7 @@
 
 #include "CheckUSBDevice.h"
 #include "channel_detail.h"
+#include "command_line.h"
 #include "companion_protocol.h"
 #include "device_table.h"
 #include "log.h"
@@ -142,18 +143,16 @@ int ConnectWithForward(TCPConnect* channel) {
     // The forward goes to the selected phone: without a serial adb refuses
     // it whenever more than one phone is attached, and the companion on the
     // phone the library works with would never be reached.
-    char forward[160];
+    char ports[48];
+    std::snprintf(ports, sizeof ports, "forward tcp:%u tcp:%u",
+                  static_cast<unsigned>(companion::kLocalPort),
+                  static_cast<unsigned>(companion::kPhonePort));
+    std::string forward = ports;
     const std::string serial = SelectedSerial();
     if (!serial.empty() && IsSafeAdbText(serial.c_str())) {
-        std::snprintf(forward, sizeof forward, "-s %s forward tcp:%u tcp:%u", serial.c_str(),
-                      static_cast<unsigned>(companion::kLocalPort),
-                      static_cast<unsigned>(companion::kPhonePort));
-    } else {
-        std::snprintf(forward, sizeof forward, "forward tcp:%u tcp:%u",
-                      static_cast<unsigned>(companion::kLocalPort),
-                      static_cast<unsigned>(companion::kPhonePort));
+        forward = "-s " + QuoteCommandLineArgument(serial) + " " + forward;
     }
-    RunAdb(forward);
+    RunAdb(forward.c_str());
     SleepMs(300);
 
     if (OpenSocket(channel) != 0) {

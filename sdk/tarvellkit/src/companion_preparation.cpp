@@ -4,13 +4,13 @@
 #include "tarvellkit/tarvellkit.h"
 
 #include "TCPConnect.h"
+#include "command_line.h"
 #include "companion_protocol.h"
 #include "device_table.h"
 #include "platform/paths.h"
 #include "runner.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -19,42 +19,40 @@ namespace {
 // Preparation progress in percent; written only by Tarvell_ReadyTodoing.
 std::atomic<int> g_progress{0};
 
-constexpr size_t kArgsSize = 2048;
+// "-s <serial> <rest>" with the serial quoted as one argument; empty when
+// there is no selected phone or the serial holds a double quote.
+std::string ForPhone(const std::string& serial, const std::string& rest) {
+    if (serial.empty() || !IsSafeAdbText(serial.c_str())) {
+        return {};
+    }
+    return "-s " + QuoteCommandLineArgument(serial) + " " + rest;
+}
 
-// Runs one adb step addressed to the selected phone. A step without a
-// selected phone, or with a serial or path that would break the argument
-// text, fails without starting adb.
-template <typename Runner, typename... Texts>
-int RunPhoneStep(Runner run, const char* format, const Texts&... texts) {
-    if (!(IsSafeAdbText(texts.c_str()) && ...)) {
-        return -1;
-    }
-    char args[kArgsSize];
-    int n = std::snprintf(args, sizeof args, format, texts.c_str()...);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof args) {
-        return -1;
-    }
-    return run(args);
+// A step whose argument text was refused fails without starting adb.
+int RunStep(int (*run)(const char*), const std::string& args) {
+    return args.empty() ? -1 : run(args.c_str());
 }
 
 int StopCompanion(const std::string& serial) {
-    return RunPhoneStep(RunAdbTimed, "-s %s shell am force-stop %s", serial,
-                        std::string(companion::kPackage));
+    return RunStep(RunAdbTimed,
+                   ForPhone(serial, std::string("shell am force-stop ") + companion::kPackage));
 }
 
 int UninstallCompanion(const std::string& serial) {
-    return RunPhoneStep(RunAdbTimed, "-s %s uninstall %s", serial,
-                        std::string(companion::kPackage));
+    return RunStep(RunAdbTimed, ForPhone(serial, std::string("uninstall ") + companion::kPackage));
 }
 
 int InstallCompanion(const std::string& serial) {
-    std::string packageFile = platform::ProgramFolder() + "/" + companion::kPackageFile;
-    return RunPhoneStep(RunAdb, "-s %s install \"%s\"", serial, packageFile);
+    const std::string packageFile = platform::ProgramFolder() + "/" + companion::kPackageFile;
+    if (!IsSafeAdbText(packageFile.c_str())) {
+        return -1;
+    }
+    return RunStep(RunAdb, ForPhone(serial, "install " + QuoteCommandLineArgument(packageFile)));
 }
 
 int StartCompanion(const std::string& serial) {
-    return RunPhoneStep(RunAdb, "-s %s shell am start -n %s/%s", serial,
-                        std::string(companion::kPackage), std::string(companion::kActivity));
+    return RunStep(RunAdb, ForPhone(serial, std::string("shell am start -n ") +
+                                                companion::kPackage + "/" + companion::kActivity));
 }
 
 // The greeting is the only proof that the companion runs: its answer must be
@@ -77,11 +75,11 @@ extern "C" TARVELL_API int Tarvell_ReadyTodoing(int /*deviceIndex: always row 0*
     g_progress.store(10);
     DiscardSharedChannel();
 
+    // Without a selected phone every "-s" step would address nothing: the
+    // steps then fail without starting adb.
     const std::string serial = SelectedSerial();
-    // Without a selected phone every "-s" step would address nothing.
-    const bool havePhone = !serial.empty();
 
-    int ok = havePhone ? StopCompanion(serial) : -1;
+    int ok = StopCompanion(serial);
     g_progress.store(20);
     if (ok != 0) {
         return -1;

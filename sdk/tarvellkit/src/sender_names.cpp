@@ -14,6 +14,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -188,54 +190,55 @@ bool NumbersMatch(const char* a, const char* b) {
            std::memcmp(na, nb, shorter) == 0;
 }
 
-bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages, TextAllocator allocate,
-                     void* context) {
-    bool anyUnnamed = false;
-    for (const SmsRecord* m = messages; m != nullptr; m = m->next) {
-        if (m->personName == nullptr && m->address != nullptr) {
-            anyUnnamed = true;
-            break;
-        }
-    }
-    if (!anyUnnamed || contacts == nullptr) {
-        return true;
-    }
-
+struct SenderIndex::Impl {
     // The normalised phones, kept in one buffer the index keys point into.
+    std::vector<const ContactRecord*> order;
+    std::string texts;
+    // whole: each phone itself; parts: each phone and its starts and ends
+    // that are up to 4 characters shorter.
+    std::optional<TextIndex> whole;
+    std::optional<TextIndex> parts;
+};
+
+SenderIndex::SenderIndex(const ContactRecord* contacts) : m_impl(std::make_unique<Impl>()) {
     struct Phone {
         size_t offset;
         size_t length;
         uint32_t contact;
     };
-    std::vector<const ContactRecord*> order;
     std::vector<Phone> phones;
-    std::string texts;
     for (const ContactRecord* c = contacts; c != nullptr; c = c->next) {
-        const auto position = static_cast<uint32_t>(order.size());
-        order.push_back(c);
+        const auto position = static_cast<uint32_t>(m_impl->order.size());
+        m_impl->order.push_back(c);
         for (const char* phone : {c->mobilePhone, c->workPhone, c->homePhone}) {
             char normalised[64];
             const size_t length = Normalise(phone, normalised);
             if (length > 0) {
-                phones.push_back({texts.size(), length, position});
-                texts.append(normalised, length);
+                phones.push_back({m_impl->texts.size(), length, position});
+                m_impl->texts.append(normalised, length);
             }
         }
     }
-
-    // whole: each phone itself; parts: each phone and its starts and ends
-    // that are up to 4 characters shorter.
-    TextIndex whole(phones.size());
-    TextIndex parts(phones.size() * (2 * kMaxLengthGap + 1));
+    TextIndex& whole = m_impl->whole.emplace(phones.size());
+    TextIndex& parts = m_impl->parts.emplace(phones.size() * (2 * kMaxLengthGap + 1));
     for (const Phone& phone : phones) {
-        const std::string_view text(texts.data() + phone.offset, phone.length);
+        const std::string_view text(m_impl->texts.data() + phone.offset, phone.length);
         whole.Remember(text, phone.contact);
         for (size_t cut = 0; cut <= kMaxLengthGap && cut < phone.length; ++cut) {
             parts.Remember(text.substr(0, phone.length - cut), phone.contact);
             parts.Remember(text.substr(cut), phone.contact);
         }
     }
+}
 
+SenderIndex::~SenderIndex() = default;
+
+bool SenderIndex::Fill(SmsRecord* messages, TextAllocator allocate, void* context) const {
+    if (m_impl->order.empty()) {
+        return true;
+    }
+    const TextIndex& whole = *m_impl->whole;
+    const TextIndex& parts = *m_impl->parts;
     // Messages of one conversation share their address: each address text
     // is looked up once.
     size_t unnamed = 0;
@@ -259,7 +262,7 @@ bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages, TextAll
         if (best >= kNoMatch) {
             continue;
         }
-        const ContactRecord& contact = *order[best];
+        const ContactRecord& contact = *m_impl->order[best];
         char* name = ComposeName(contact, allocate, context);
         if (name == nullptr) {
             ok = false;
@@ -276,6 +279,21 @@ bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages, TextAll
         m->reserved2 = 0;
     }
     return ok;
+}
+
+bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages, TextAllocator allocate,
+                     void* context) {
+    bool anyUnnamed = false;
+    for (const SmsRecord* m = messages; m != nullptr; m = m->next) {
+        if (m->personName == nullptr && m->address != nullptr) {
+            anyUnnamed = true;
+            break;
+        }
+    }
+    if (!anyUnnamed || contacts == nullptr) {
+        return true;
+    }
+    return SenderIndex(contacts).Fill(messages, allocate, context);
 }
 
 } // namespace stores

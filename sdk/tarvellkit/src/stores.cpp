@@ -11,7 +11,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string_view>
+#include <thread>
 
 namespace stores {
 namespace {
@@ -386,17 +388,42 @@ TARVELL_API int Tarvell_FlushSMS(void) {
     return Guarded(0, [] {
         std::lock_guard lock(StoreMutex());
         ClearStore(g_sms);
+        // The contacts' numbers are indexed on another thread while the
+        // pages arrive; the contact store cannot change under this lock.
+        const ContactRecord* contacts = g_contacts.head.load(std::memory_order_relaxed);
+        std::unique_ptr<SenderIndex> index;
+        std::thread builder;
+        if (contacts != nullptr) {
+            try {
+                builder = std::thread([&index, contacts] {
+                    try {
+                        index = std::make_unique<SenderIndex>(contacts);
+                    } catch (...) {
+                        index.reset();
+                    }
+                });
+            } catch (...) {
+                // No thread: the index is built below.
+            }
+        }
         PagedFetch({"getsmsCount;", "getsmsPart10:%d;", g_smsTotal, g_smsIndex, false,
                     DecodeSmsList, LogSmsPage, true});
-        // Running out of memory here leaves the messages without names.
+        if (builder.joinable()) {
+            builder.join();
+        }
+        // Running out of memory from here on leaves the messages without names.
         g_sms.filled.store(true, std::memory_order_relaxed);
-        FillSenderNames(
-            g_contacts.head.load(std::memory_order_relaxed),
-            g_sms.head.load(std::memory_order_relaxed),
-            [](size_t bytes, void* arena) {
-                return static_cast<char*>(static_cast<StoreArena*>(arena)->Allocate(bytes));
-            },
-            &g_sms.arena);
+        if (contacts != nullptr && index == nullptr) {
+            index = std::make_unique<SenderIndex>(contacts);
+        }
+        if (index != nullptr) {
+            index->Fill(
+                g_sms.head.load(std::memory_order_relaxed),
+                [](size_t bytes, void* arena) {
+                    return static_cast<char*>(static_cast<StoreArena*>(arena)->Allocate(bytes));
+                },
+                &g_sms.arena);
+        }
         return 0;
     });
 }

@@ -7,6 +7,7 @@
 #include "tarvellkit/tarvellkit.h"
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 
 namespace stores {
@@ -64,6 +65,23 @@ bool NumbersMatch(const char* a, const char* b);
 using TextAllocator = char* (*)(size_t bytes, void* context);
 bool FillSenderNames(const ContactRecord* contacts, SmsRecord* messages, TextAllocator allocate,
                      void* context);
+
+// The same in two steps: the contacts' numbers indexed once (the contact
+// list must not change while the index lives), then the names filled.
+// Building may throw std::bad_alloc.
+class SenderIndex {
+public:
+    explicit SenderIndex(const ContactRecord* contacts);
+    ~SenderIndex();
+    SenderIndex(const SenderIndex&) = delete;
+    SenderIndex& operator=(const SenderIndex&) = delete;
+
+    bool Fill(SmsRecord* messages, TextAllocator allocate, void* context) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
 
 // ---- groupings (groupings.cpp) ----
 

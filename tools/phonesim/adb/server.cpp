@@ -184,7 +184,7 @@ private:
                            const std::string& remote, bool no_rebind) {
         int lport = 0, rport = 0;
         if (!ParseTcp(local, &lport) || !ParseTcp(remote, &rport))
-            return "FAIL cannot parse forward specification\n";
+            return "FAIL cannot parse forward address\n";
         auto it = forwards_.find(lport);
         if (lport != 0 && it != forwards_.end()) {
             if (no_rebind)

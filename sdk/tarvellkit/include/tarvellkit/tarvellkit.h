@@ -419,10 +419,11 @@ TARVELL_API int Tarvell_installAndroidDrivertoPC(void);
  * install is not read from adb's output); the greeting is the proof that the
  * companion runs. The progress (Tarvell_GetReadyTodoProgress) tells where it
  * stopped:
- *   20  stopping failed (adb could not start or ran past 20 s), or no phone
- *       is selected
+ *   20  stopping failed (adb could not start or ran past 20 s), no phone is
+ *       selected, or its serial holds a double quote (nothing is started)
  *   30  removal failed (as above)
- *   50  the install or start command could not be started
+ *   50  the install or start command could not be started, or the program
+ *       folder's path holds a double quote
  *   70  the companion did not answer "HI-PC" within the channel's three
  *       attempts (for example the package file is missing)
  *
@@ -433,8 +434,8 @@ TARVELL_API int Tarvell_installAndroidDrivertoPC(void);
  * finished first, and later exchanges of other threads on the old channel
  * fail with -1.
  *
- * Time-out: every receive on the channel waits at most 120 s for the
- * companion (a slow but legitimate answer, such as a list rebuild on a phone
+ * Time-out: every receive (and send) on the channel waits at most 120 s for
+ * the companion (a slow but legitimate answer, such as a list rebuild on a phone
  * with a very large store, fits well within it; each arriving piece of data
  * restarts the wait). A companion that stops answering on an open
  * connection therefore fails one attempt after 120 s, and a command that

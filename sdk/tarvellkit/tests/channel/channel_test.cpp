@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr char kForward[] = "-s SER1 forward tcp:25803 tcp:20151";
+constexpr char kForward[] = "-s \"SER1\" forward tcp:25803 tcp:20151";
 
 int ForwardRuns() {
     int n = 0;
@@ -289,6 +289,30 @@ TEST_F(ChannelTest, UnpluggedPhoneLeavesChannelUnconnectedUntilRebuilt) {
     EXPECT_EQ(ForwardRuns(), 1);
 }
 
+TEST_F(ChannelTest, ForwardGoesToTheSelectedPhone) {
+    ScriptedCompanion companion(EachCommand([](Peer& p, const std::string&) { p.Answer("x"); }));
+    const struct {
+        std::string serial;
+        std::string forward;
+    } cases[] = {
+        {"SER1", "-s \"SER1\" forward tcp:25803 tcp:20151"},
+        {"SER 1", "-s \"SER 1\" forward tcp:25803 tcp:20151"}, // one argument, blank and all
+        {"", "forward tcp:25803 tcp:20151"},      // no phone listed: adb picks the only one
+        {"SE\"R", "forward tcp:25803 tcp:20151"}, // would break the argument text
+    };
+    for (const auto& c : cases) {
+        peers::Reset();
+        peers::SetSerial(c.serial);
+        TCPConnect channel;
+        EXPECT_EQ(ConnectWithForward(&channel), 0);
+        EXPECT_EQ(channel.port, companion::kLocalPort);
+        EXPECT_EQ(peers::ArgsOf("RunAdb"),
+                  (std::vector<std::string>{"shell forward --remove-all", c.forward}))
+            << "serial " << c.serial;
+        platform::CloseSocket(channel.socket.exchange(-1));
+    }
+}
+
 TEST_F(ChannelTest, FailedCommandSendReconnectsAndRetries) {
     ScriptedCompanion companion([&companion](Peer& peer) {
         while (auto command = peer.ReadCommand()) {
@@ -388,7 +412,7 @@ TEST_P(ReconnectTest, ListsRescansRestartsAndForwards) {
 }
 
 const std::vector<std::string> kForwardCalls = {"RunAdb shell forward --remove-all",
-                                                "RunAdb -s SER1 forward tcp:25803 tcp:20151"};
+                                                "RunAdb -s \"SER1\" forward tcp:25803 tcp:20151"};
 
 std::vector<std::string> Then(std::vector<std::string> first, const std::vector<std::string>& b) {
     first.insert(first.end(), b.begin(), b.end());

@@ -9,13 +9,13 @@
 
 namespace {
 
-const std::string kStop = "-s SER1 shell am force-stop com.velmora.tarvell";
-const std::string kRemove = "-s SER1 uninstall com.velmora.tarvell";
-const std::string kStart =
-    "-s SER1 shell am start -n com.velmora.tarvell/com.velmora.tarvell.activity.ServiceActivity";
+const std::string kStop = "-s \"SER1\" shell am force-stop com.velmora.tarvell";
+const std::string kRemove = "-s \"SER1\" uninstall com.velmora.tarvell";
+const std::string kStart = "-s \"SER1\" shell am start -n "
+                           "com.velmora.tarvell/com.velmora.tarvell.activity.ServiceActivity";
 
 std::string InstallArgs() {
-    return "-s SER1 install \"" + platform::ProgramFolder() + "/tarvell.apk\"";
+    return "-s \"SER1\" install \"" + platform::ProgramFolder() + "/tarvell.apk\"";
 }
 
 // A companion that answers the greeting with greeting(peer).
@@ -63,7 +63,7 @@ TEST_F(PreparationTest, ReinstallsStartsAndGreetsWithProgressAtEachStep) {
                         "RunAdb " + InstallArgs() + " @30",
                         "RunAdb " + kStart + " @50",
                         "RunAdb shell forward --remove-all @70",
-                        "RunAdb -s SER1 forward tcp:25803 tcp:20151 @70",
+                        "RunAdb -s \"SER1\" forward tcp:25803 tcp:20151 @70",
                         "greeting @70",
                     }));
 }
@@ -115,7 +115,11 @@ INSTANTIATE_TEST_SUITE_P(
         // A serial that would break the argument text, or none at all:
         // nothing is started.
         FailureCase{"SerialWithQuote", "", "SER\"1", SaysHello, 20, 0},
-        FailureCase{"NoSelectedPhone", "", "", SaysHello, 20, 0}),
+        FailureCase{"NoSelectedPhone", "", "", SaysHello, 20, 0},
+        // A serial with a blank stays one argument.
+        FailureCase{"SerialWithBlankStaysOneArgument",
+                    "-s \"SER 1\" shell am force-stop com.velmora.tarvell", "SER 1", SaysHello, 20,
+                    1}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 TEST_F(PreparationTest, SecondPreparationBuildsANewChannel) {
