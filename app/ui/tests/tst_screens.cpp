@@ -112,6 +112,10 @@ private:
 };
 
 void ScreensTest::initTestCase() {
+    QVERIFY(m_tmp.isValid());
+    // A home of its own: the two runs of this suite (one and two pixels per
+    // unit) may run at the same time and must not share a catalogue.
+    qputenv("HOME", m_tmp.filePath(QStringLiteral("home")).toLocal8Bit());
     QStandardPaths::setTestModeEnabled(true);
     m_savedLife = kit::lifecycle();
     m_savedCalls = kit::deviceCalls();
