@@ -52,7 +52,7 @@ TarvellMainWidget::TarvellMainWidget(QWidget* parent) : QWidget(parent) {
 
     m_TopCtrlWidget = new topCtrlWidget(this);
     m_PageHost = new QWidget(this);
-    m_BackupyourPhoneWidget = new backupyourPhoneWidget(m_PageHost);
+    m_BackupyourPhoneWidget = new backupyourPhoneWidget(m_PageHost, this);
     m_HomeWidget = new QWidget(m_PageHost);
     m_BackupButton = new MyPushButton(m_HomeWidget);
     m_RestoreButton = new MyPushButton(m_HomeWidget);
@@ -130,6 +130,11 @@ void TarvellMainWidget::shutDownLibrary() {
         return;
     }
     m_LibraryOpen = false;
+    // Every worker thread ends before the library closes: the polling
+    // threads and a running job still call it.
+    if (m_BackupyourPhoneWidget) {
+        m_BackupyourPhoneWidget->stopWorkers();
+    }
     kit::lifecycle().uninit();
 }
 

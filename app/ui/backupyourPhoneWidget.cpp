@@ -1,36 +1,97 @@
 #include "backupyourPhoneWidget.h"
 
-#include "Artwork.h"
+#include "DeviceThreads.h"
+#include "DevicesConnectWidget.h"
 #include "MyPushButton.h"
-#include "sprites.h"
+#include "SelectContentMGRWidget.h"
 
-#include <QLabel>
+backupyourPhoneWidget::backupyourPhoneWidget(QWidget* parent, QWidget* dialogParent)
+    : QWidget(parent) {
+    QWidget* over = dialogParent ? dialogParent : this;
+    // The content screen first: it owns the job, which the connection
+    // screen's signals may stop.
+    m_SelectContentMGRWidget = new SelectContentMGRWidget(this, over);
+    m_DevicesConnectWidget = new DevicesConnectWidget(this, over);
+    m_SelectContentMGRWidget->hide();
+    m_DevicesConnectWidget->hide();
 
-backupyourPhoneWidget::backupyourPhoneWidget(QWidget* parent)
-    : QWidget(parent), m_StepPicture(new QLabel(this)), m_BackButton(new MyPushButton(this)) {
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
-    m_StepPicture->setPixmap(LoadArtwork(QStringLiteral(":/image/step1.png")));
-    m_StepPicture->setScaledContents(true);
-    m_BackButton->setToolTip(tr("Back to the start page"));
-    connect(m_BackButton, &MyPushButton::clicked, this, &backupyourPhoneWidget::back_home_singal);
+    connect(m_DevicesConnectWidget, &DevicesConnectWidget::deviceConnected, this,
+            &backupyourPhoneWidget::devicesConnected_Finished);
+    connect(m_DevicesConnectWidget, &DevicesConnectWidget::back_home_signal, this,
+            &backupyourPhoneWidget::back_home_singal);
+    connect(m_SelectContentMGRWidget, &SelectContentMGRWidget::back_home_signal, this,
+            &backupyourPhoneWidget::back_home_singal);
+    connect(m_DevicesConnectWidget, &DevicesConnectWidget::deviceDisConnected, this,
+            &backupyourPhoneWidget::devicesDisConnected_slots);
+    connect(m_DevicesConnectWidget, &DevicesConnectWidget::authorization_show,
+            m_SelectContentMGRWidget, &SelectContentMGRWidget::authorization_show_slots);
+    connect(m_DevicesConnectWidget, &DevicesConnectWidget::authorization_hide,
+            m_SelectContentMGRWidget, &SelectContentMGRWidget::authorization_hide_slots);
+}
+
+backupyourPhoneWidget::~backupyourPhoneWidget() {
+    stopWorkers();
+}
+
+void backupyourPhoneWidget::stopWorkers() {
+    m_DevicesConnectWidget->stopThreads();
+    m_SelectContentMGRWidget->stopJob();
 }
 
 void backupyourPhoneWidget::setSprites(const QPixmap& mainSheet) {
-    const sprites::States& st = sprites::kBackButton;
-    m_BackButton->setSprite(mainSheet);
-    m_BackButton->setStateRects(st.normal, st.hover, st.pressed, st.disabled);
-    m_BackButton->repaintState();
+    m_DevicesConnectWidget->setSprites(mainSheet);
+    m_SelectContentMGRWidget->setSprites(mainSheet);
+}
+
+MyPushButton* backupyourPhoneWidget::backButton() const {
+    return m_DevicesConnectWidget->backButton();
 }
 
 void backupyourPhoneWidget::setFlowMode(int mode) {
     m_Mode = mode;
+    m_SelectContentMGRWidget->setMode(mode);
+}
+
+void backupyourPhoneWidget::setHomeIdle(bool idle) {
+    m_DevicesConnectWidget->m_IsHome = idle;
+}
+
+bool backupyourPhoneWidget::homeIdle() const {
+    return m_DevicesConnectWidget->m_IsHome;
+}
+
+QStringList backupyourPhoneWidget::knownBackupFolders() const {
+    return m_SelectContentMGRWidget->cataloguePaths();
 }
 
 void backupyourPhoneWidget::enterFlow() {
     show();
+    m_DevicesConnectWidget->hide();
+    m_SelectContentMGRWidget->hide();
+    m_SelectContentMGRWidget->setMode(m_Mode);
+    if (m_DevicesConnectWidget->countThread()->m_DeviceCount > 0) {
+        m_SelectContentMGRWidget->setDeviceConnected(m_DevicesConnectWidget->m_DeviceReady);
+        m_SelectContentMGRWidget->show();
+    } else {
+        m_DevicesConnectWidget->show();
+    }
+}
+
+void backupyourPhoneWidget::devicesConnected_Finished() {
+    if (!m_DevicesConnectWidget->m_DeviceReady) {
+        return;
+    }
+    m_SelectContentMGRWidget->updateDeviceLabel();
+    m_SelectContentMGRWidget->setDeviceConnected(true);
+    m_DevicesConnectWidget->hide();
+    m_SelectContentMGRWidget->show();
+}
+
+void backupyourPhoneWidget::devicesDisConnected_slots() {
+    m_DevicesConnectWidget->show();
+    m_SelectContentMGRWidget->onDeviceDisconnected();
+    m_SelectContentMGRWidget->setDeviceConnected(false);
+    m_SelectContentMGRWidget->hide();
 }
 
 void backupyourPhoneWidget::resizeEvent(QResizeEvent* event) {
@@ -39,7 +100,6 @@ void backupyourPhoneWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void backupyourPhoneWidget::relayout() {
-    const QSize pic = sprites::kStepPicture;
-    m_StepPicture->setGeometry((width() - pic.width()) / 2, 96, pic.width(), 448 - 96);
-    m_BackButton->setButtonGeometry(30, 510, 116, 35);
+    m_DevicesConnectWidget->setGeometry(rect());
+    m_SelectContentMGRWidget->setGeometry(rect());
 }

@@ -1,50 +1,60 @@
 // backupyourPhoneWidget: the page that replaces the home page while the user
-// backs up or restores. For now it shows the connection picture and the back
-// button; the connection and content screens move in here next.
+// backs up or restores. It holds the connection screen and the content screen
+// and switches between them as the phone comes and goes.
 #pragma once
 
 #include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 
+class DevicesConnectWidget;
 class MyPushButton;
-class QLabel;
+class SelectContentMGRWidget;
 
 class backupyourPhoneWidget : public QWidget {
     Q_OBJECT
 
 public:
-    explicit backupyourPhoneWidget(QWidget* parent = nullptr);
+    // dialogParent: the main window, over which the dialogs are drawn.
+    explicit backupyourPhoneWidget(QWidget* parent = nullptr, QWidget* dialogParent = nullptr);
+    ~backupyourPhoneWidget() override;
 
-    // The main sprite sheet, from which the back button is cut.
+    // The main sprite sheet, from which the buttons are cut.
     void setSprites(const QPixmap& mainSheet);
 
-    // Places the picture and the back button for the current size.
+    // Fits both screens to the page.
     void relayout();
 
     // 0 backup, 1 restore.
     void setFlowMode(int mode);
     int flowMode() const { return m_Mode; }
-    // Shows the page for the current mode.
+    // Shows the page with the screen that suits the phone now.
     void enterFlow();
     // True while the user is on the home page rather than in the flow.
-    void setHomeIdle(bool idle) { m_IsHome = idle; }
-    bool homeIdle() const { return m_IsHome; }
+    void setHomeIdle(bool idle);
+    bool homeIdle() const;
     // Folders of the backups known to the restore list, oldest first.
-    QStringList knownBackupFolders() const { return m_KnownBackupFolders; }
+    QStringList knownBackupFolders() const;
 
-    MyPushButton* backButton() const { return m_BackButton; }
+    // Exit: stops the polling threads and a running job and waits for them.
+    void stopWorkers();
+
+    DevicesConnectWidget* connectScreen() const { return m_DevicesConnectWidget; }
+    SelectContentMGRWidget* contentScreen() const { return m_SelectContentMGRWidget; }
+    MyPushButton* backButton() const;
 
 signals:
     void back_home_singal();
+
+public slots:
+    void devicesConnected_Finished();
+    void devicesDisConnected_slots();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    DevicesConnectWidget* m_DevicesConnectWidget;
+    SelectContentMGRWidget* m_SelectContentMGRWidget;
     int m_Mode = 0;
-    bool m_IsHome = true;
-    QStringList m_KnownBackupFolders;
-    QLabel* m_StepPicture;
-    MyPushButton* m_BackButton;
 };

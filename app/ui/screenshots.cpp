@@ -1,10 +1,17 @@
 // tarvell-screenshots <folder>: saves a PNG of every screen of the program,
 // drawn offscreen without a phone or the device library, for reviewing the
 // artwork.
+#include "AutorizationWidget.h"
+#include "BackupProgressWidget.h"
+#include "CompleteDialog.h"
+#include "DeviceCalls.h"
+#include "DevicesConnectWidget.h"
 #include "KitLifecycle.h"
 #include "MyPushButton.h"
+#include "SelectContentMGRWidget.h"
 #include "TarvellMainWidget.h"
 #include "backupyourPhoneWidget.h"
+#include "jobthread.h"
 #include "topCtrlWidget.h"
 
 #include <QApplication>
@@ -19,6 +26,28 @@ namespace {
 
 int NoLibrary() {
     return 0;
+}
+int NoPhone() {
+    return 0;
+}
+int NotReady(int) {
+    return -1;
+}
+QString DemoLabel() {
+    return QStringLiteral("Simulated tiny");
+}
+
+// The window with a dialog drawn where it shows: child panels are in the
+// window already; a separate window is painted in at its place.
+QPixmap WithDialog(QWidget& window, QWidget* dialog) {
+    QPixmap shot = window.grab();
+    if (dialog->isWindow()) {
+        QPainter p(&shot);
+        const QPoint centre((window.width() - dialog->width()) / 2,
+                            (window.height() - dialog->height()) / 2);
+        p.drawPixmap(centre, dialog->grab());
+    }
+    return shot;
 }
 
 void Send(QWidget* w, QEvent::Type type) {
@@ -62,6 +91,7 @@ int main(int argc, char** argv) {
     QDir dir(QString::fromLocal8Bit(argv[1]));
     dir.mkpath(QStringLiteral("."));
     kit::lifecycle() = kit::Lifecycle{&NoLibrary, &NoLibrary};
+    kit::deviceCalls() = kit::DeviceCalls{&NoPhone, &NotReady, &NotReady, &DemoLabel};
 
     TarvellMainWidget window;
     window.show();
@@ -110,6 +140,80 @@ int main(int argc, char** argv) {
 
     window.backupyouPhone_slots();
     QApplication::processEvents();
-    ok &= Save(window.grab(), dir, "flow.png");
+    ok &= Save(window.grab(), dir, "connection.png");
+
+    // The authorisation dialog over the connection screen.
+    DevicesConnectWidget* connect = window.flowWidget()->connectScreen();
+    AutorizationWidget* auth = connect->authorizationDialog();
+    auth->layout((window.width() - 780) / 2, (window.height() - 460) / 2, 780, 460);
+    auth->show();
+    auth->raise();
+    QApplication::processEvents();
+    ok &= Save(window.grab(), dir, "authorization.png");
+    auth->hide();
+
+    // The content screen in both modes, with a prepared phone.
+    SelectContentMGRWidget* content = window.flowWidget()->contentScreen();
+    connect->hide();
+    content->updateDeviceLabel();
+    content->setDeviceConnected(true);
+    content->show();
+    content->setMode(0);
+    QApplication::processEvents();
+    ok &= Save(window.grab(), dir, "content-backup.png");
+    content->setMode(1);
+    QApplication::processEvents();
+    ok &= Save(window.grab(), dir, "content-restore.png");
+    content->setMode(0);
+
+    // The progress dialog of a backup half way through photos.
+    tarvell::GetBackupDataThread& job = content->job();
+    job.m_RestoreMode = 1; // no library counters are read
+    job.m_CurrentStep = 3;
+    const int done[7] = {6, 14, 8, 2, 0, 0, 0};
+    const int total[7] = {6, 14, 8, 4, 1, 2, -1};
+    for (int k = 0; k < 7; ++k) {
+        job.m_Selected[k] = k != 6;
+        job.m_DoneCount[k] = done[k];
+        job.m_TotalCount[k] = total[k];
+    }
+    BackupProgressWidget* progress = content->progressDialog();
+    progress->setBackupMode(true);
+    progress->refresh();
+    progress->layout((window.width() - kProgressDialogWidth) / 2,
+                     (window.height() - kProgressDialogHeight) / 2, kProgressDialogWidth,
+                     kProgressDialogHeight);
+    progress->show();
+    progress->raise();
+    QApplication::processEvents();
+    ok &= Save(window.grab(), dir, "progress.png");
+
+    // The countdown over the progress dialog of a restore.
+    progress->setBackupMode(false);
+    CompleteDialog* prompt = progress->completeDialog();
+    prompt->setMessage(CompleteDialog::SmsCountdown);
+    prompt->updateCountdown(42);
+    CentreOnMainWindow(prompt, kCompleteDialogWidth, kCompleteDialogHeight);
+    prompt->layout(prompt->x(), prompt->y(), kCompleteDialogWidth, kCompleteDialogHeight);
+    prompt->show();
+    prompt->raise();
+    QApplication::processEvents();
+    ok &= Save(window.grab(), dir, "countdown.png");
+    prompt->setMessage(CompleteDialog::CancelRestore);
+    QApplication::processEvents();
+    ok &= Save(window.grab(), dir, "cancel.png");
+    prompt->hide();
+
+    // The completion box, a window of its own, over the progress dialog.
+    progress->setBackupMode(true);
+    CompleteDialog* box = content->completeDialog();
+    box->setMessage(CompleteDialog::BackupCompleted);
+    box->layout(0, 0, kCompleteDialogWidth, kCompleteDialogHeight);
+    QApplication::processEvents();
+    ok &= Save(WithDialog(window, box), dir, "completion.png");
+    box->setMessage(CompleteDialog::RestoreCompleted,
+                    QStringLiteral("2 items could not be copied (2 Photos); see tarvellui.log."));
+    ok &= Save(WithDialog(window, box), dir, "completion-failed.png");
+    progress->hide();
     return ok ? 0 : 1;
 }

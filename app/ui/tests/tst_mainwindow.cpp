@@ -1,5 +1,6 @@
 // The main window: library lifecycle, layout, pages, menu, web pages and
 // window dragging.
+#include "DeviceCalls.h"
 #include "KitLifecycle.h"
 #include "MyPushButton.h"
 #include "OpenFolder.h"
@@ -43,6 +44,17 @@ int CountInit() {
 int CountUnInit() {
     ++g_calls.uninit;
     return 0;
+}
+
+// No phone: the screens' polling does not reach the library.
+int NoPhone() {
+    return 0;
+}
+int NoPhoneAt(int) {
+    return -1;
+}
+QString NoLabel() {
+    return QString();
 }
 
 // What QCoreApplication announces when its event loop ends.
@@ -91,12 +103,15 @@ private slots:
 
 private:
     kit::Lifecycle m_saved{};
+    kit::DeviceCalls m_savedCalls{};
     UrlCatcher m_catcher;
 };
 
 void MainWindowTest::initTestCase() {
     m_saved = kit::lifecycle();
     kit::lifecycle() = kit::Lifecycle{&CountInit, &CountUnInit};
+    m_savedCalls = kit::deviceCalls();
+    kit::deviceCalls() = kit::DeviceCalls{&NoPhone, &NoPhoneAt, &NoPhoneAt, &NoLabel};
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
 }
 
@@ -108,6 +123,7 @@ void MainWindowTest::init() {
 void MainWindowTest::cleanupTestCase() {
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     kit::lifecycle() = m_saved;
+    kit::deviceCalls() = m_savedCalls;
 }
 
 void MainWindowTest::libraryOpensBeforeAnyScreen() {

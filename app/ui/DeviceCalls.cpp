@@ -1,0 +1,33 @@
+#include "DeviceCalls.h"
+
+#include "jobcontrol.h"
+
+#include <tarvellkit/tarvellkit.h>
+
+namespace kit {
+namespace {
+
+int CountDevices() {
+    return Tarvell_CheckConnectDeviceToPC_Count();
+}
+
+int CheckDetected(int index) {
+    return Tarvell_CheckDeviceDetected(index);
+}
+
+int ReadyTodoing(int index) {
+    return Tarvell_ReadyTodoing(index);
+}
+
+QString DeviceLabel() {
+    return tarvell::AttachedDeviceLabel();
+}
+
+} // namespace
+
+DeviceCalls& deviceCalls() {
+    static DeviceCalls current{&CountDevices, &CheckDetected, &ReadyTodoing, &DeviceLabel};
+    return current;
+}
+
+} // namespace kit

@@ -1,0 +1,625 @@
+// The flow screens without a phone: the device library's detection and
+// preparation calls are played by the test, the job thread is driven through
+// its fields. The flows against the simulated phone are in tst_phoneflow.
+#include "AutorizationWidget.h"
+#include "BackupProgressWidget.h"
+#include "CompleteDialog.h"
+#include "DeviceCalls.h"
+#include "DeviceThreads.h"
+#include "DevicesConnectWidget.h"
+#include "FolderDialog.h"
+#include "KitLifecycle.h"
+#include "ModalHelper.h"
+#include "MyListWidget.h"
+#include "MyPushButton.h"
+#include "SelectContentMGRWidget.h"
+#include "TarvellMainWidget.h"
+#include "backupyourPhoneWidget.h"
+#include "catalogue.h"
+#include "jobthread.h"
+#include "topCtrlWidget.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <atomic>
+
+namespace {
+
+// The phone as the test plays it.
+std::atomic<int> g_count{0};
+std::atomic<int> g_check{0};
+std::atomic<int> g_ready{0};
+std::atomic<int> g_scans{0};
+
+int FakeCount() {
+    return g_count;
+}
+int FakeCheck(int) {
+    ++g_scans;
+    return g_check;
+}
+int FakeReady(int) {
+    return g_ready;
+}
+QString FakeLabel() {
+    return QStringLiteral("Pixel Test");
+}
+int NoLibrary() {
+    return 0;
+}
+
+// A folder the catalogue accepts as a backup.
+QString MakeBackupFolder(const QDir& base, const QString& name) {
+    base.mkpath(name + QStringLiteral("/Datajs"));
+    const QString path = base.filePath(name);
+    QFile js(path + QStringLiteral("/Datajs/Contacts.js"));
+    js.open(QIODevice::WriteOnly);
+    js.write("var Conten2={};");
+    QFile index(path + QStringLiteral("/index.html"));
+    index.open(QIODevice::WriteOnly);
+    index.write("<html></html>");
+    return path;
+}
+
+struct Buttons {
+    bool ok, cancel, yes, no;
+};
+
+} // namespace
+
+class ScreensTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void messageKinds_data();
+    void messageKinds();
+    void countdownTextOnlyForTheCountdown();
+    void progressRows_data();
+    void progressRows();
+    void modePanels_data();
+    void modePanels();
+    void connectedLook();
+    void restoreListFromTheCatalogue();
+    void finishedJob_data();
+    void finishedJob();
+    void completionReportsFailedItems();
+    void cancelledFolderDialogStartsNothing();
+    void cancelConfirmationStopsTheJobOnlyWhenAccepted_data();
+    void cancelConfirmationStopsTheJobOnlyWhenAccepted();
+    void phoneReadyOnTheHomePageGoesStraightToContent();
+    void unplugShowsTheConnectionScreen();
+    void closedAuthorisationStaysAwayTenTicks_realTimeout();
+    void authorisationNeverShownOnTheHomePage();
+    void exitStopsEveryWorkerThreadWithoutWaitingOutAPoll();
+
+private:
+    kit::Lifecycle m_savedLife{};
+    kit::DeviceCalls m_savedCalls{};
+    QTemporaryDir m_tmp;
+};
+
+void ScreensTest::initTestCase() {
+    QVERIFY(m_tmp.isValid());
+    // A home of its own: the two runs of this suite (one and two pixels per
+    // unit) may run at the same time and must not share a catalogue.
+    qputenv("HOME", m_tmp.filePath(QStringLiteral("home")).toLocal8Bit());
+    QStandardPaths::setTestModeEnabled(true);
+    m_savedLife = kit::lifecycle();
+    m_savedCalls = kit::deviceCalls();
+    kit::lifecycle() = kit::Lifecycle{&NoLibrary, &NoLibrary};
+    kit::deviceCalls() = kit::DeviceCalls{&FakeCount, &FakeCheck, &FakeReady, &FakeLabel};
+    QVERIFY(m_tmp.isValid());
+}
+
+void ScreensTest::init() {
+    g_count = 0;
+    g_check = 0;
+    g_ready = 0;
+    QFile::remove(tarvell::CatalogPath());
+    CompleteDialog::setNextAnswer(-1);
+    SetNextFolderAnswer(std::nullopt);
+}
+
+void ScreensTest::cleanupTestCase() {
+    kit::lifecycle() = m_savedLife;
+    kit::deviceCalls() = m_savedCalls;
+}
+
+void ScreensTest::messageKinds_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<bool>>("buttons"); // OK, Cancel, Yes, No
+
+    QTest::newRow("backup completed")
+        << 0 << "Backup completed. Do you want to open the output folder?"
+        << QList<bool>{false, false, true, true};
+    QTest::newRow("restore completed")
+        << 1 << "Restore Completed." << QList<bool>{true, false, false, false};
+    QTest::newRow("countdown")
+        << 2
+        << "Please click \"Yes\" on your destination phone, or the program will skip copying SMS "
+           "in 60 seconds."
+        << QList<bool>{false, false, false, false};
+    QTest::newRow("cancel backup")
+        << 1001 << "Do you want to cancel the backup?" << QList<bool>{true, true, false, false};
+    QTest::newRow("cancel restore")
+        << 1002 << "Do you want to cancel the restore?" << QList<bool>{true, true, false, false};
+    QTest::newRow("any other kind")
+        << 7 << "Print Completed." << QList<bool>{true, false, false, false};
+}
+
+void ScreensTest::messageKinds() {
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(QList<bool>, buttons);
+    CompleteDialog dialog;
+    // A kind shown before must leave no button behind.
+    dialog.setMessage(0);
+    dialog.setMessage(1001);
+    dialog.setMessage(kind);
+    QCOMPARE(dialog.text(), text);
+    QCOMPARE(dialog.m_Kind, kind);
+    QCOMPARE(dialog.okButton()->isVisibleTo(&dialog), buttons[0]);
+    QCOMPARE(dialog.cancelButton()->isVisibleTo(&dialog), buttons[1]);
+    QCOMPARE(dialog.yesButton()->isVisibleTo(&dialog), buttons[2]);
+    QCOMPARE(dialog.noButton()->isVisibleTo(&dialog), buttons[3]);
+    // Visible buttons sit on the button row, inside the dialog, apart.
+    QList<QRect> shown;
+    for (MyPushButton* b :
+         {dialog.okButton(), dialog.cancelButton(), dialog.yesButton(), dialog.noButton()}) {
+        if (b->isVisibleTo(&dialog)) {
+            QCOMPARE(b->geometry().y(), 163);
+            QCOMPARE(b->size(), QSize(126, 34));
+            QVERIFY(dialog.rect().contains(b->geometry()));
+            shown << b->geometry();
+        }
+    }
+    if (shown.size() == 2) {
+        QCOMPARE(shown[1].x() - shown[0].x(), 130);
+    }
+
+    // OK and Yes accept, Cancel and No refuse.
+    for (MyPushButton* b : {dialog.okButton(), dialog.yesButton()}) {
+        dialog.m_Accepted = 0;
+        QTest::mouseClick(b, Qt::LeftButton);
+        QCOMPARE(dialog.m_Accepted, 1);
+    }
+    for (MyPushButton* b : {dialog.cancelButton(), dialog.noButton()}) {
+        dialog.m_Accepted = 1;
+        QTest::mouseClick(b, Qt::LeftButton);
+        QCOMPARE(dialog.m_Accepted, 0);
+    }
+}
+
+void ScreensTest::countdownTextOnlyForTheCountdown() {
+    QObject guard; // ends the polling of RunWhen with this test
+    CompleteDialog dialog;
+    dialog.setMessage(1);
+    dialog.updateCountdown(5);
+    QCOMPARE(dialog.text(), QStringLiteral("Restore Completed."));
+    dialog.setMessage(2);
+    dialog.updateCountdown(7);
+    QVERIFY(dialog.text().endsWith(QStringLiteral(" in 7 seconds.")));
+    // The text is given the taller area.
+    QCOMPARE(dialog.textLabel()->geometry(), QRect(QPoint(138, 54), QPoint(437, 193)));
+    // The countdown never takes a preset answer: it waits for the job.
+    CompleteDialog::setNextAnswer(1);
+    RunWhen(
+        &guard, [&] { return dialog.isVisible(); }, [&] { dialog.hide(); });
+    dialog.run();
+    QCOMPARE(dialog.m_Accepted, 0);
+    CompleteDialog::setNextAnswer(-1);
+}
+
+void ScreensTest::progressRows_data() {
+    QTest::addColumn<bool>("restore");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QList<int>>("selected");
+    QTest::addColumn<QList<int>>("done");
+    QTest::addColumn<QList<int>>("total");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("statuses");
+    QTest::addColumn<int>("bar");
+
+    const QList<int> unknown{-1, -1, -1, -1, -1, -1, -1};
+    QTest::newRow("photos and apps, totals unknown")
+        << true << 3 << QList<int>{3, 6} << unknown << unknown
+        << QStringList{"Photos", "Apps", "", "", "", "", ""}
+        << QStringList{"Waiting", "Waiting", "", "", "", "", ""} << 0;
+    QTest::newRow("three of ten photos")
+        << true << 3 << QList<int>{3, 6} << QList<int>{0, 0, 0, 3, 0, 0, 0}
+        << QList<int>{-1, -1, -1, 10, -1, -1, 2}
+        << QStringList{"Photos(3 of 10)", "Apps(0 of 2)", "", "", "", "", ""}
+        << QStringList{"Waiting", "Waiting", "", "", "", "", ""} << 30;
+    QTest::newRow("photos over: success, counted in full")
+        << true << 4 << QList<int>{3, 6} << QList<int>{0, 0, 0, 8, 0, 0, 0}
+        << QList<int>{-1, -1, -1, 10, -1, -1, 2}
+        << QStringList{"Photos(10 of 10)", "Apps(0 of 2)", "", "", "", "", ""}
+        << QStringList{"Success", "Waiting", "", "", "", "", ""} << 1;
+    QTest::newRow("no photos at all gives an empty bar")
+        << true << 3 << QList<int>{3} << QList<int>{0, 0, 0, 0, 0, 0, 0}
+        << QList<int>{-1, -1, -1, 0, -1, -1, -1}
+        << QStringList{"Photos(0 of 0)", "", "", "", "", "", ""}
+        << QStringList{"Waiting", "", "", "", "", "", ""} << 0;
+    QTest::newRow("every kind, backup finished")
+        << false << 7 << QList<int>{0, 1, 2, 3, 4, 5, 6} << QList<int>{6, 14, 8, 4, 1, 2, 2}
+        << QList<int>{6, 14, 8, 4, 1, 2, 2}
+        << QStringList{"Contacts(6 of 6)", "Text Messages(14 of 14)", "Call Logs(8 of 8)",
+                       "Photos(4 of 4)",   "Videos(1 of 1)",          "Musics(2 of 2)",
+                       "Apps(2 of 2)"}
+        << QStringList{"Success", "Success", "Success", "Success", "Success", "Success", "Success"}
+        << 1;
+}
+
+void ScreensTest::progressRows() {
+    QFETCH(bool, restore);
+    QFETCH(int, step);
+    QFETCH(QList<int>, selected);
+    QFETCH(QList<int>, done);
+    QFETCH(QList<int>, total);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, statuses);
+    QFETCH(int, bar);
+
+    tarvell::GetBackupDataThread job;
+    job.m_RestoreMode = restore ? 1 : 0;
+    job.m_CurrentStep = step;
+    for (int k = 0; k < 7; ++k) {
+        job.m_Selected[k] = selected.contains(k);
+        job.m_DoneCount[k] = done[k];
+        job.m_TotalCount[k] = total[k];
+    }
+    job.m_Percent = 0;
+    BackupProgressWidget dialog(job);
+    dialog.setBackupMode(!restore);
+    QCOMPARE(dialog.titleLabel()->text(),
+             restore ? QStringLiteral("Restore Progress") : QStringLiteral("Backup Progress"));
+    dialog.refresh(); // counts of finished kinds show in full from the next poll
+    for (int r = 0; r < 7; ++r) {
+        QCOMPARE(dialog.rowName(r)->text(), rows[r]);
+        QCOMPARE(dialog.rowStatus(r)->text(), statuses[r]);
+        if (statuses[r] == QLatin1String("Success")) {
+            QVERIFY(dialog.rowStatus(r)->styleSheet().contains(QLatin1String("#049700")));
+        }
+    }
+    // Steps whose bar follows the percent: it rose by one per poll.
+    QCOMPARE(dialog.progressBar()->value(), bar == 1 ? int(job.m_Percent) : bar);
+    QCOMPARE(job.m_Percent.load(), 2);
+}
+
+void ScreensTest::modePanels_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QList<bool>>("panels"); // source, list, centre, computer, target
+    QTest::newRow("backup") << 0 << "Select Content to Backup"
+                            << QList<bool>{true, false, true, true, false};
+    QTest::newRow("restore") << 1 << "Select Content to Restore"
+                             << QList<bool>{false, true, true, false, true};
+    QTest::newRow("other") << 5 << "" << QList<bool>{false, false, false, false, false};
+}
+
+void ScreensTest::modePanels() {
+    QFETCH(int, mode);
+    QFETCH(QString, title);
+    QFETCH(QList<bool>, panels);
+    SelectContentMGRWidget screen;
+    screen.kindCheckBox(6)->setChecked(true);
+    screen.kindCheckBox(0)->setChecked(false);
+    screen.titleLabel()->clear();
+    screen.setMode(mode);
+    QCOMPARE(screen.titleLabel()->text(), title);
+    const QList<QWidget*> all{screen.backupSourcePanel(), screen.restoreListPanel(),
+                              screen.centrePanel(), screen.computerPanel(),
+                              screen.restoreTargetPanel()};
+    for (int i = 0; i < all.size(); ++i) {
+        QCOMPARE(all[i]->isVisibleTo(&screen), panels[i]);
+    }
+    for (int k = 0; k < 7; ++k) {
+        QCOMPARE(screen.kindCheckBox(k)->isChecked(), k != 6);
+    }
+}
+
+void ScreensTest::connectedLook() {
+    SelectContentMGRWidget screen;
+    screen.setMode(1);
+    screen.setDeviceConnected(true);
+    screen.updateDeviceLabel();
+    QVERIFY(screen.startButton()->buttonEnabled());
+    QVERIFY(screen.clearCheckBox()->isVisibleTo(&screen));
+    QVERIFY(screen.clearLabel()->isVisibleTo(&screen));
+    QCOMPARE(screen.sourceDeviceLabel()->text(), QStringLiteral("Pixel Test"));
+    // The restore target names the phone the backup goes to.
+    QCOMPARE(screen.targetDeviceLabel()->text(), QStringLiteral("Pixel Test"));
+    const QImage connected = screen.targetPhonePicture()->pixmap().toImage();
+    screen.setDeviceConnected(false);
+    QVERIFY(!screen.startButton()->buttonEnabled());
+    QVERIFY(!screen.clearCheckBox()->isVisibleTo(&screen));
+    QVERIFY(!screen.clearLabel()->isVisibleTo(&screen));
+    QVERIFY(screen.targetPhonePicture()->pixmap().toImage() != connected);
+}
+
+void ScreensTest::restoreListFromTheCatalogue() {
+    QDir base(m_tmp.filePath(QStringLiteral("catalogue")));
+    base.mkpath(QStringLiteral("."));
+    const QString a = MakeBackupFolder(base, QStringLiteral("a"));
+    const QString b = MakeBackupFolder(base, QStringLiteral("b"));
+    {
+        QSettings ini(tarvell::CatalogPath(), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("01.02.2024 10:11:12.000-Pixel-7"), a);
+        ini.setValue(QStringLiteral("01.02.2024 10:11:13.000-Again"), a); // same folder
+        ini.setValue(QStringLiteral("02.02.2024 10:11:12.000-Gone"), base.filePath("missing"));
+        ini.setValue(QStringLiteral("03.02.2024 10:11:12.000-Null"), QStringLiteral("NULL"));
+        ini.setValue(QStringLiteral("04.02.2024 09:00:00.000-Moto"), b);
+    }
+    SelectContentMGRWidget screen;
+    screen.setMode(1);
+    QCOMPARE(screen.cataloguePaths(), (QStringList{a, b}));
+    const MyListWidget* list = screen.restoreList();
+    QCOMPARE(list->visibleCount(), 2);
+    QCOMPARE(list->items()[0]->titleLabel()->text(), QStringLiteral("Pixel-7"));
+    QCOMPARE(list->items()[1]->titleLabel()->text(), QStringLiteral("Moto"));
+    QVERIFY(list->items()[0]->ageLabel()->text().endsWith(QLatin1String("ago")));
+    QCOMPARE(list->items()[1]->path(), b);
+}
+
+void ScreensTest::finishedJob_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("aborted");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("shownKind");   // -2: no completion box
+    QTest::addColumn<bool>("catalogued"); // the new backup is in the file
+    QTest::addColumn<bool>("explorer");   // the folder was opened
+    QTest::newRow("backup, open the folder") << 0 << false << 1 << 0 << true << true;
+    QTest::newRow("backup, do not open") << 0 << false << 0 << 0 << true << false;
+    QTest::newRow("backup cancelled") << 0 << true << 1 << -2 << false << false;
+    QTest::newRow("restore") << 1 << false << 1 << 1 << false << false;
+    QTest::newRow("restore cancelled") << 1 << true << 1 << -2 << false << false;
+}
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+void ScreensTest::finishedJob() {
+    QFETCH(int, mode);
+    QFETCH(bool, aborted);
+    QFETCH(int, answer);
+    QFETCH(int, shownKind);
+    QFETCH(bool, catalogued);
+    QFETCH(bool, explorer);
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+
+    QDir base(m_tmp.filePath(QStringLiteral("finished")));
+    base.mkpath(QStringLiteral("."));
+    const QString earlier = MakeBackupFolder(base, QStringLiteral("earlier"));
+    const QString fresh = MakeBackupFolder(base, QStringLiteral("fresh"));
+    {
+        QSettings ini(tarvell::CatalogPath(), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("01.02.2024 10:11:12.000-Earlier"), earlier);
+    }
+    // The screen has not loaded the catalogue yet: the earlier backup must
+    // survive the save all the same.
+    SelectContentMGRWidget screen;
+    screen.setMode(mode);
+    screen.completeDialog()->m_Kind = -2;
+    tarvell::GetBackupDataThread& job = screen.job();
+    job.m_Abort = aborted;
+    job.m_OutputFolder = fresh;
+    job.m_CatalogLabel = QStringLiteral("05.02.2024 10:11:12.000-Fresh");
+    CompleteDialog::setNextAnswer(answer);
+    screen.m_GetBackupDataThread_Finished();
+    CompleteDialog::setNextAnswer(-1);
+
+    QCOMPARE(screen.completeDialog()->m_Kind, shownKind);
+    QVERIFY(!screen.progressDialog()->isVisible());
+    tarvell::Catalogue file;
+    QVERIFY(file.load());
+    QVERIFY(file.paths().contains(earlier));
+    QCOMPARE(file.paths().contains(fresh), catalogued);
+    // The restore list is reloaded after every job.
+    QCOMPARE(screen.restoreList()->visibleCount(), catalogued ? 2 : 1);
+    QCOMPARE(catcher.urls.size(), explorer ? 1 : 0);
+    if (explorer) {
+        QCOMPARE(catcher.urls[0].toLocalFile(), fresh);
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+void ScreensTest::completionReportsFailedItems() {
+    SelectContentMGRWidget screen;
+    screen.setMode(1);
+    tarvell::GetBackupDataThread& job = screen.job();
+    job.m_Abort = false;
+    job.m_FailedCount[tarvell::Photos] = 2;
+    job.m_FailedCount[tarvell::Apps] = 1;
+    CompleteDialog::setNextAnswer(1);
+    screen.m_GetBackupDataThread_Finished();
+    const QString text = screen.completeDialog()->text();
+    QVERIFY2(text.startsWith(QLatin1String("Restore Completed.")), qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("3 items could not be copied (2 Photos, 1 Apps)")),
+             qPrintable(text));
+}
+
+void ScreensTest::cancelledFolderDialogStartsNothing() {
+    SelectContentMGRWidget screen;
+    screen.setMode(0);
+    screen.setDeviceConnected(true);
+    SetNextFolderAnswer(QString());
+    screen.backupStartButton_slots();
+    QVERIFY(!screen.job().isRunning());
+    QVERIFY(!screen.job().isFinished());
+    QVERIFY(!screen.progressDialog()->isVisible());
+    QVERIFY(!screen.timer()->isActive());
+    QVERIFY(screen.job().m_Abort);
+}
+
+void ScreensTest::cancelConfirmationStopsTheJobOnlyWhenAccepted_data() {
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("backup, refused") << true << 0;
+    QTest::newRow("backup, confirmed") << true << 1;
+    QTest::newRow("restore, refused") << false << 0;
+    QTest::newRow("restore, confirmed") << false << 1;
+}
+
+void ScreensTest::cancelConfirmationStopsTheJobOnlyWhenAccepted() {
+    QFETCH(bool, backup);
+    QFETCH(int, answer);
+    tarvell::GetBackupDataThread job;
+    job.m_Abort = false;
+    BackupProgressWidget dialog(job);
+    dialog.setBackupMode(backup);
+    dialog.show();
+    CompleteDialog::setNextAnswer(answer);
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    QCOMPARE(dialog.completeDialog()->m_Kind, backup ? 1001 : 1002);
+    QCOMPARE(bool(job.m_Abort), answer == 1);
+    QCOMPARE(dialog.isVisible(), answer == 0);
+}
+
+// ---- connection screen ------------------------------------------------------
+
+void ScreensTest::phoneReadyOnTheHomePageGoesStraightToContent() {
+    g_count = 1;
+    g_check = 0;
+    g_ready = 0;
+    TarvellMainWidget w;
+    w.show();
+    DevicesConnectWidget* connect = w.flowWidget()->connectScreen();
+    QSignalSpy connected(connect, &DevicesConnectWidget::deviceConnected);
+    QTRY_VERIFY_WITH_TIMEOUT(connect->m_DeviceReady, 10000);
+    QCOMPARE(connected.size(), 1);
+    QVERIFY(w.homePage()->isVisible());
+    QVERIFY(!connect->authorizationDialog()->isVisible());
+
+    QTest::mouseClick(w.backupButton(), Qt::LeftButton);
+    SelectContentMGRWidget* content = w.flowWidget()->contentScreen();
+    QVERIFY(content->isVisible());
+    QVERIFY(!connect->isVisible());
+    QVERIFY(content->startButton()->buttonEnabled());
+    QCOMPARE(content->sourceDeviceLabel()->text(), QStringLiteral("Pixel Test"));
+}
+
+void ScreensTest::unplugShowsTheConnectionScreen() {
+    g_count = 1;
+    TarvellMainWidget w;
+    w.show();
+    DevicesConnectWidget* connect = w.flowWidget()->connectScreen();
+    QTRY_VERIFY_WITH_TIMEOUT(connect->m_DeviceReady, 10000);
+    w.backupyouPhone_slots();
+    QVERIFY(w.flowWidget()->contentScreen()->isVisible());
+    QSignalSpy gone(connect, &DevicesConnectWidget::deviceDisConnected);
+    g_count = 0;
+    connect->countThread()->pollNow();
+    QTRY_COMPARE_WITH_TIMEOUT(gone.size(), 1, 5000);
+    QVERIFY(connect->isVisible());
+    QVERIFY(!w.flowWidget()->contentScreen()->isVisible());
+    QVERIFY(!w.flowWidget()->contentScreen()->startButton()->buttonEnabled());
+    QVERIFY(!connect->m_DeviceReady);
+}
+
+void ScreensTest::closedAuthorisationStaysAwayTenTicks_realTimeout() {
+    QObject guard; // ends the polling of RunWhen with this test
+    g_count = 1;
+    g_check = -2; // listed, not authorised
+    TarvellMainWidget w;
+    w.show();
+    DevicesConnectWidget* connect = w.flowWidget()->connectScreen();
+    AutorizationWidget* dialog = connect->authorizationDialog();
+    SelectContentMGRWidget* content = w.flowWidget()->contentScreen();
+    w.backupyouPhone_slots();
+    QVERIFY(content->isVisible());
+    QVERIFY(!content->startButton()->buttonEnabled());
+
+    int ticksSinceClosed = -1;
+    QObject::connect(connect->timer(), &QTimer::timeout, &w, [&] {
+        if (ticksSinceClosed >= 0) {
+            ++ticksSinceClosed;
+        }
+    });
+    bool backDisabledWhileOpen = false;
+    int ticksAtReturn = -1;
+    bool closedByPhone = false;
+    // First showing: the user closes it.
+    RunWhen(
+        &guard, [&] { return dialog->isVisible(); },
+        [&] {
+            backDisabledWhileOpen =
+                !content->backButton()->buttonEnabled() && !connect->backButton()->buttonEnabled();
+            QTest::mouseClick(dialog->closeButton(), Qt::LeftButton);
+            ticksSinceClosed = 0;
+            // It comes back while the phone still refuses...
+            RunWhen(
+                &guard, [&] { return dialog->isVisible(); },
+                [&] {
+                    ticksAtReturn = ticksSinceClosed;
+                    // ...and goes by itself when the user allows
+                    // debugging on the phone.
+                    g_check = 0;
+                    RunWhen(
+                        &guard, [&] { return !dialog->isVisible(); },
+                        [&] { closedByPhone = true; });
+                });
+        });
+    QTRY_VERIFY_WITH_TIMEOUT(closedByPhone, 30000);
+    QVERIFY(backDisabledWhileOpen);
+    QVERIFY2(ticksAtReturn > 10, qPrintable(QString::number(ticksAtReturn)));
+    QTRY_VERIFY(content->startButton()->buttonEnabled());
+    QVERIFY(content->backButton()->buttonEnabled());
+    QVERIFY(connect->m_DeviceReady);
+}
+
+void ScreensTest::authorisationNeverShownOnTheHomePage() {
+    g_count = 1;
+    g_check = -2;
+    g_scans = 0;
+    TarvellMainWidget w;
+    w.show();
+    DevicesConnectWidget* connect = w.flowWidget()->connectScreen();
+    QSignalSpy asked(connect, &DevicesConnectWidget::deviceUsbDebugNotOpen);
+    QSignalSpy scanned(connect->scanThread(), &QThread::finished);
+    // Two failed scans on the home page.
+    QTRY_VERIFY_WITH_TIMEOUT(scanned.size() >= 2, 10000);
+    QCOMPARE(asked.size(), 0);
+    QVERIFY(!connect->authorizationDialog()->isVisible());
+}
+
+void ScreensTest::exitStopsEveryWorkerThreadWithoutWaitingOutAPoll() {
+    g_count = 1;
+    g_check = -2;
+    auto* w = new TarvellMainWidget;
+    w->show();
+    DevicesConnectWidget* connect = w->flowWidget()->connectScreen();
+    // The scan thread sits in its pause, the count thread in its 5 s wait.
+    QTRY_VERIFY_WITH_TIMEOUT(connect->scanThread()->isRunning(), 5000);
+    QVERIFY(connect->countThread()->isRunning());
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(w->titleBar()->closeButton(), Qt::LeftButton);
+    QVERIFY(!connect->countThread()->isRunning());
+    QVERIFY(!connect->scanThread()->isRunning());
+    QVERIFY(!w->flowWidget()->contentScreen()->job().isRunning());
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    delete w; // would abort the program if a thread were still running
+}
+
+QTEST_MAIN(ScreensTest)
+#include "tst_screens.moc"
