@@ -23,6 +23,11 @@ constexpr size_t kPropertyLimit = 63;
 std::mutex g_mutex;
 AdbDeviceEntry g_rows[kDeviceTableRows];
 int g_rowCount = 0;
+// Rows the last listing found. The row count above is reset by the USB poll
+// to force a fresh listing, but the rows themselves stay until the next
+// listing replaces them: every "-s <serial>" command goes on addressing the
+// phone of row 0 meanwhile.
+int g_listedRows = 0;
 
 template <size_t N> void CopyCut(char (&field)[N], const char* text, size_t length) {
     const size_t n = length < N - 1 ? length : N - 1;
@@ -33,6 +38,7 @@ template <size_t N> void CopyCut(char (&field)[N], const char* text, size_t leng
 void ClearLocked() {
     std::memset(g_rows, 0, sizeof g_rows);
     g_rowCount = 0;
+    g_listedRows = 0;
 }
 
 // The listing starts after the heading line. adb prints the heading with or
@@ -80,6 +86,7 @@ void ParseLocked(const char* text) {
                 CopyCut(row.serial, line, serialLength);
                 CopyCut(row.state, tab + 1, length - serialLength - 1);
                 ++g_rowCount;
+                g_listedRows = g_rowCount;
             }
         }
         line = end + 1;
@@ -131,7 +138,7 @@ bool DeviceTableRow(int index, AdbDeviceEntry* out) {
         return false;
     }
     std::lock_guard lock(g_mutex);
-    if (index < 0 || index >= g_rowCount) {
+    if (index < 0 || index >= g_listedRows) {
         *out = AdbDeviceEntry{};
         return false;
     }
@@ -141,7 +148,7 @@ bool DeviceTableRow(int index, AdbDeviceEntry* out) {
 
 std::string SelectedSerial() {
     std::lock_guard lock(g_mutex);
-    return g_rowCount > 0 ? std::string(g_rows[0].serial) : std::string();
+    return g_listedRows > 0 ? std::string(g_rows[0].serial) : std::string();
 }
 
 namespace {
@@ -174,7 +181,7 @@ int ReadDeviceProperties() {
 
     std::lock_guard lock(g_mutex);
     // The table may have been rebuilt meanwhile: only the same phone is filled.
-    if (g_rowCount == 0 || serial != g_rows[0].serial) {
+    if (g_listedRows == 0 || serial != g_rows[0].serial) {
         return -1;
     }
     AdbDeviceEntry& row = g_rows[0];

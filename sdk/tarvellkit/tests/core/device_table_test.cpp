@@ -136,15 +136,19 @@ TEST(ParseAdbDevices, ArbitraryBytesNeverBreakTheTable) {
     }
 }
 
-TEST(DeviceTable, RowCountResetHidesRowsAndOutOfRangeReadsAreEmpty) {
+TEST(DeviceTable, RowCountResetKeepsThePhoneUntilTheNextListing) {
     ParseAdbDevices(Phones(3).c_str());
     EXPECT_EQ(SelectedSerial(), "SER1");
     AdbDeviceEntry row{};
     EXPECT_FALSE(DeviceTableRow(3, &row));
     EXPECT_FALSE(DeviceTableRow(-1, &row));
+    // The USB poll resets the count to force a fresh listing; commands issued
+    // meanwhile still address the phone that was listed.
     DeviceTableSetRowCount(0);
-    EXPECT_EQ(SelectedSerial(), "");
-    EXPECT_FALSE(DeviceTableRow(0, &row));
+    EXPECT_EQ(DeviceTableRowCount(), 0);
+    EXPECT_EQ(SelectedSerial(), "SER1");
+    EXPECT_TRUE(DeviceTableRow(0, &row));
+    EXPECT_STREQ(row.serial, "SER1");
     EXPECT_FALSE(DeviceTableRow(0, nullptr));
     DeviceTableSetRowCount(99); // clamped to the table
     EXPECT_EQ(DeviceTableRowCount(), kDeviceTableRows);
