@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the project with clang under a sanitizer and runs the tests.
+#
+#   scripts/sanitize.sh address [ctest args...]   ASan+UBSan into build-asan, whole suite
+#   scripts/sanitize.sh thread  [ctest args...]   TSan into build-tsan, whole suite
+#
+# Extra arguments go to ctest (e.g. -R channel to run a subset). Any sanitizer
+# report fails the test that produced it. TARVELL_SANITIZE_JOBS sets the
+# build and test parallelism (default: the number of cores).
+set -euo pipefail
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+kind="${1:-}"
+shift || true
+case "$kind" in
+  address) build="${TARVELL_BUILD_DIR:-$repo/build-asan}" ;;
+  thread) build="${TARVELL_BUILD_DIR:-$repo/build-tsan}" ;;
+  *) echo "usage: $0 address|thread [ctest args...]" >&2; exit 2 ;;
+esac
+jobs="${TARVELL_SANITIZE_JOBS:-$(nproc)}"
+
+# Reports stop the run with a stack; leaks count as failures; nothing of our
+# own is suppressed.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+
+start=$(date +%s)
+echo "== Configuring $build ($kind)"
+CC=clang CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELL_SANITIZE="$kind" -DTARVELL_BUILD_BENCH=OFF
+echo "== Building"
+cmake --build "$build" -j"$jobs"
+built=$(date +%s)
+echo "== Running tests"
+status=0
+ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 900 "$@" || status=$?
+end=$(date +%s)
+echo "== $kind: build $((built - start)) s, tests $((end - built)) s, exit $status"
+exit $status
