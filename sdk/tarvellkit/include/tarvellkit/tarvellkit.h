@@ -458,17 +458,376 @@ TARVELL_API int Tarvell_GetReadyTodoProgress(void);
  * Record stores: messages, contacts, call log
  * ====================================================================== */
 
+/*
+ * The library keeps three stores: the messages, the contacts and the call
+ * log of the phone, each a linked list of records (SmsRecord, ContactRecord,
+ * CallLogRecord, linked through next). A flush export empties its store and
+ * refills it from the companion service, five records per page; a reader
+ * export hands out the first record.
+ *
+ * Ownership: the records and their strings belong to the library. They stay
+ * valid until the next flush of the same store, which frees them; the caller
+ * never frees or changes them. A string field is NULL when the phone did not
+ * send it and "" when it sent an empty value. Text is passed on as the bytes
+ * the phone sent (at most 1023 bytes per field).
+ *
+ * Threads: one flush runs at a time (a second caller waits); a reader waits
+ * while a flush runs. The progress and abort exports may be called from any
+ * thread while a flush runs on another, and never wait.
+ */
+
+/* Empties the message store and fetches every message of the phone
+ * ("getsmsCount;", then "getsmsPart10:<offset>;" per page). Messages of
+ * thread "-1", of TYPE "3", or without a thread id or TYPE are not kept; a
+ * TYPE above 4 is stored as "4". Then every message without a sender name
+ * whose address matches a phone number of a contact in the contact store
+ * gets that contact's name and contact id (flush the contacts first).
+ * Marks the store as filled. Returns 0, also when the phone had no messages
+ * or a page failed (the store then holds what arrived) or the flush was
+ * aborted. */
+TARVELL_API int Tarvell_FlushSMS(void);
+
+/* Empties and refills the contact store ("getcontactCount;",
+ * "getcontactpart10:<offset>;"). Contacts are stored in the reverse of the
+ * order the phone sent them. lastName, groupName, createDate and reserved
+ * stay NULL. Marks the store as filled; returns 0. */
+TARVELL_API int Tarvell_FlushPerson(void);
+
+/* Empties and refills the call-log store ("getcalllogcount;",
+ * "getcalllogpart10:<offset>;"), in the phone's order; a TYPE above 4 is
+ * stored as "4". Marks the store as filled; returns 0. */
+TARVELL_API int Tarvell_FlushCallHistory(void);
+
+/* Reader of a store: -2 when the store was never flushed (*first is left
+ * untouched); -1 when first is NULL; else sets *first to the first record
+ * (NULL when the store is empty) and returns the number of records. */
+TARVELL_API int Tarvell_GetSMS(SmsRecord** first);
+TARVELL_API int Tarvell_GetPerson(ContactRecord** first);
+TARVELL_API int Tarvell_GetCallHistory(CallLogRecord** first);
+
+/* Flush progress: the total the phone reported for the flush in progress or
+ * the last one (0 before it is known), and the offset of the page being
+ * fetched. */
+TARVELL_API int Tarvell_FlushSMS_Count(void);
+TARVELL_API int Tarvell_FlushCallLog_Count(void);
+TARVELL_API int Tarvell_FlushContact_Count(void);
+TARVELL_API int Tarvell_FlushSMS_Index(void);
+TARVELL_API int Tarvell_FlushCallLog_Index(void);
+TARVELL_API int Tarvell_FlushContact_Index(void);
+
+/* Sets the flush-abort flag shared by the three flushes: a running flush
+ * stops after the page it is fetching, and every later flush fetches only
+ * its first page, until Tarvell_ResetFlushDBStatus clears the flag. Both
+ * return 0. */
+TARVELL_API int Tarvell_AbortFlushDB(void);
+TARVELL_API int Tarvell_ResetFlushDBStatus(void);
+
+/* Groups the message store into conversations and sets *first to the first
+ * group (NULL when the store is empty or memory ran out). A message joins
+ * the most recently created conversation whose first member has the same
+ * threadId or, failing that, the same address; it becomes that
+ * conversation's first member. Conversations are sorted newest first by
+ * newestTime (equal times keep their order). Walk a conversation from
+ * firstMember; each member's record points into the message store.
+ * Returns 0, or -1 when first is NULL.
+ * The grouping belongs to the library: it stays valid until the next call
+ * of this export; its records until the next Tarvell_FlushSMS. */
+TARVELL_API int Tarvell_GetSMSTempGroup(SmsTempGroup** first);
+
+/* Groups the call-log store by number (exact text; an entry without a
+ * number is a group of its own) and sets *first to the first group; within
+ * a group the entries keep store order, from firstMember to lastMember.
+ * Groups are not sorted. Returns 0, or -1 when first is NULL. Ownership as
+ * for Tarvell_GetSMSTempGroup (valid until the next call; records until the
+ * next Tarvell_FlushCallHistory). */
+TARVELL_API int Tarvell_GetCallLogTempGroup(CallLogTempGroup** first);
+
 /* ======================================================================
  * Writing messages, contacts and call log
  * ====================================================================== */
+
+/*
+ * Each export sends one command (Tarvell_AddPerson2 a series) to the
+ * companion service and returns its reply, a 32-bit integer passed on
+ * unchanged, or 0 when no reply arrived. Record text fields go out as hex of
+ * their bytes; an over-long field is cut at a character boundary (address,
+ * date, read and type at 512 bytes, a message body at 1024 bytes). Records
+ * passed in stay the caller's; only the fields named are read.
+ * Threads: any thread; each command is one exchange on the shared channel.
+ */
+
+/* Writes one message: address, body, date (the record's text), read and
+ * type. Returns the reply; -1 when sms is NULL. */
+TARVELL_API int Tarvell_SendSMS(const SmsRecord* sms);
+
+/* Deletes every message on the phone. Returns the reply. */
+TARVELL_API int Tarvell_ClearSMS(void);
+
+/* deviceIndex: a row of the adb device table (0 is the attached phone).
+ * On Android 4.4 and later these ask the companion to become the default
+ * messaging app (the phone asks its user) and to hand the role back; they
+ * return the reply. On older phones they send nothing and return 0. -1 when
+ * the row does not exist. */
+TARVELL_API int Tarvell_SetDefaultMessage(int deviceIndex);
+TARVELL_API int Tarvell_ReSetDefaultMessage(int deviceIndex);
+
+/* 0 when the companion is the default messaging app, or the phone runs a
+ * release older than 4.4 (nothing is sent); -1 otherwise, also when no
+ * reply arrived or the row does not exist. */
+TARVELL_API int Tarvell_CheckDefaultMessangeOK(int deviceIndex);
+
+/* 1 when the phone of the row runs Android 4.4 or later (major * 10 + minor
+ * of its release text above 43), else 0 (also for a row that does not
+ * exist). Sends nothing. */
+TARVELL_API int Tarvell_CheckAndroidVersionAt44(int deviceIndex);
+
+/* Creates a contact with a display name and a phone number (either may be
+ * NULL or empty). Returns the new contact's id, 0 when no reply arrived. */
+TARVELL_API int64_t Tarvell_AddPerson(const char* name, const char* phone);
+
+/* Sets one field of a contact. fieldCode: 1 FIRSTNAME, 2 LASTNAME,
+ * 3 NICKNAME, 4 MOBILE, 5 HOMENUMBER, 6 WORKNUMBER, 7 HOMEPAGE, 8 HOMEEMAIL,
+ * 9 BIRTHDAY, 10 GROUP, 11 NOTE, 12 ORGANZATION, 13 DEPARTMENT,
+ * 16 HOMEADDRESS, 17 WORKADDRESS, 18 HOMEFAX, 19 WORKFAX, 20 WORKEMAIL (the
+ * position of the matching ContactRecord field). Returns the reply; -1
+ * without sending when the id or value is missing or empty, the value is the
+ * single character '"', the code has no key, or the id holds ':', ';' or
+ * '"'. */
+TARVELL_API int Tarvell_updatePerson(const char* contactId, unsigned int fieldCode,
+                                     const char* value);
+
+/* Creates a whole contact: Tarvell_AddPerson with name followed by lastName
+ * (at most 511 bytes) and mobilePhone, then one Tarvell_updatePerson per
+ * non-empty field (codes 3 to 13 and 16 to 20; createDate and reserved are
+ * not sent). A field holding only '"' counts as empty. Returns 0 once the
+ * contact was created (the updates' replies are not examined), -1 when
+ * contact is NULL or no positive id came back. Not atomic: other commands
+ * may run between its exchanges. */
+TARVELL_API int Tarvell_AddPerson2(const ContactRecord* contact);
+
+/* Deletes every contact on the phone. Returns the reply. */
+TARVELL_API int Tarvell_ClearPerson(void);
+
+/* Writes one call-log entry: number, date (sent as seconds since 1970,
+ * read as local time), type and duration. Returns the reply; -1 when call
+ * is NULL. */
+TARVELL_API int Tarvell_AddCallHistory(const CallLogRecord* call);
+
+/* Deletes the whole call log on the phone. Returns the reply. */
+TARVELL_API int Tarvell_ClearCallHistory(void);
+
+/* Operations the companion does not offer. They send nothing, ignore their
+ * arguments and return 0 (the Move* exports return -1). */
+TARVELL_API int Tarvell_UpdateSMS(const SmsRecord* sms);
+TARVELL_API int Tarvell_DeleteSMS(const char* id);
+TARVELL_API int Tarvell_DeletePerson(const char* contactId);
+TARVELL_API int Tarvell_GetOnePersonInfo(const char* contactId, ContactRecord* contact);
+TARVELL_API int Tarvell_GetPersonImage(const char* contactId, const char* outPath);
+TARVELL_API int Tarvell_UpdatePersonImage(const char* contactId, const char* imagePath);
+TARVELL_API int Tarvell_DeletePersonImage(const char* contactId);
+TARVELL_API int Tarvell_UpdateCallHistory(const CallLogRecord* call);
+TARVELL_API int Tarvell_DeleteCallHistory(const char* id);
+TARVELL_API int Tarvell_ClearAllApp(void);
+TARVELL_API int Tarvell_MoveAppToMemory(const char* packageName);
+TARVELL_API int Tarvell_MoveAppToSdCard(const char* packageName);
 
 /* ======================================================================
  * Photos, music and videos
  * ====================================================================== */
 
+/*
+ * The companion keeps one list per kind on the phone. A list refresh rebuilds
+ * it; count, details, thumbnails and delete address that list. Detail records
+ * are found by position (0 to count - 1); copies from the phone address a file
+ * by the id of its detail record. Photos are described in full; the music and
+ * video exports below behave alike with their own commands and folders
+ * (/sdcard/Images, /sdcard/Music, /sdcard/Videos).
+ *
+ * Numeric results are the phone's 4-byte reply; a failed exchange gives 0.
+ *
+ * Two ways move a file:
+ *  - through adb (Tarvell_addPhoto, Tarvell_ExportPhotofromDevice): one adb
+ *    run; these ignore the abort switch and report no progress;
+ *  - streamed over the command channel in chunks (Tarvell_addPhoto2,
+ *    Tarvell_ExportPhotofromDevice2), with a progress percentage and an abort
+ *    switch per kind.
+ *
+ * Names and paths: a computer path or phone file name holding '"' is refused
+ * by the adb copies (-1, nothing sent or started); a phone file name holding
+ * ':' or ';' is refused by Tarvell_addPhoto and its twins; phone file names
+ * must be 1 to 479 bytes.
+ *
+ * Threads: any export may be called from any thread. Only one streamed
+ * transfer per kind may run at a time (streamed transfers of different kinds
+ * take turns on one chunk buffer). Tarvell_PhotoAbort and
+ * Tarvell_GetPhotoProgress (and their twins) may be called from any thread
+ * while a transfer runs on another.
+ */
+
+/* Asks the phone to rebuild its photo list. Returns the phone's reply. */
+TARVELL_API int Tarvell_FlushDevicesPhotos(void);
+
+/* Number of photos in the phone's list (0 when the phone did not answer). */
+TARVELL_API int Tarvell_GetPhotoCount(void);
+
+/* Fills the caller's record with the details of the photo at position.
+ * The record is cleared first; fields the phone did not send stay zero or
+ * empty; text longer than its field is cut (always NUL-terminated).
+ * Returns 0, or -1 when info is NULL or no details came back. */
+TARVELL_API int Tarvell_GetPhotoInfo(PhotoInfo* info, int position);
+
+/* Fetches the thumbnail of a photo (bytes as the phone sends them, usually an
+ * image file). On success stores in *thumbnail a pointer into a library
+ * buffer and returns the byte count. The bytes stay valid only until the next
+ * call that uses that buffer: another thumbnail, or a refresh of messages,
+ * contacts or call log. The caller must not free them.
+ * Returns -1 when thumbnail is NULL, the buffer cannot be allocated, or the
+ * reply holds 4 bytes or fewer. */
+TARVELL_API int Tarvell_GetPhotoThumb(unsigned char** thumbnail, int item);
+
+/* Deletes a photo on the phone / all photos. Return the phone's reply. */
+TARVELL_API int Tarvell_DeletePhoto(int item);
+TARVELL_API int Tarvell_ClearPhoto(void);
+
+/* Copies a computer file into /sdcard/Images on the phone through adb, under
+ * phoneFileName, or under the first free of name(1).ext .. name(9).ext when
+ * the phone has that name already (name(9).ext is used even if taken; a name
+ * without an extension becomes name(1) .. name(9)). The phone's list then
+ * registers the file.
+ * Returns 0 once adb ran; -1 when an argument is missing or refused, the
+ * computer file cannot be read, the phone does not answer a name check
+ * (nothing is pushed, so no phone file is overwritten), or adb could not be
+ * started. */
+TARVELL_API int Tarvell_addPhoto(const char* pcFilePath, const char* phoneFileName);
+
+/* Streams a computer file to the phone under phoneFileName, in chunks of up
+ * to 100 KiB. Progress rises from 0 to 100; Tarvell_PhotoAbort stops after
+ * the current chunk, and the phone is told the copy was aborted.
+ * Returns the phone's reply to the final announce (also after an abort);
+ * -1 when an argument is missing, the file cannot be opened or read, or a
+ * chunk could not be sent (the phone is then told the copy was aborted). */
+TARVELL_API int Tarvell_addPhoto2(const char* pcFilePath, const char* phoneFileName);
+
+/* Copies the photo with photoId from the phone to pcFilePath through adb.
+ * fileSize is only logged. Returns 0 when the file arrived, or when the phone
+ * reports an empty path for the id (nothing is copied); -1 when pcFilePath
+ * is missing or refused, the phone gave no path or a path that cannot be
+ * passed to adb, adb could not be started, or no file arrived. */
+TARVELL_API int Tarvell_ExportPhotofromDevice(int photoId, const char* pcFilePath,
+                                              int64_t fileSize);
+
+/* Streams the photo with photoId from the phone into pcFilePath (created or
+ * truncated), in requests of at most 10 KiB, until fileSize bytes arrived.
+ * Progress rises from 0 and ends at 100. Tarvell_PhotoAbort stops after the
+ * current chunk. Returns 0 when the file is complete or the copy was
+ * aborted; -1 when pcFilePath is missing or cannot be created or written, or
+ * when the phone stopped sending before fileSize bytes (the partial file
+ * stays). A fileSize of 0 or less is taken as "whatever the first chunk
+ * holds". */
+TARVELL_API int Tarvell_ExportPhotofromDevice2(int photoId, const char* pcFilePath,
+                                               int64_t fileSize);
+
+/* Sets the photo abort switch (cleared when the next streamed photo transfer
+ * starts). Returns 0. Any thread. */
+TARVELL_API int Tarvell_PhotoAbort(void);
+
+/* Percentage (0-100) of the running or last streamed photo transfer. Any
+ * thread. */
+TARVELL_API int Tarvell_GetPhotoProgress(void);
+
+/* Music: as the photo exports, with MusicInfo, the folder /sdcard/Music and
+ * the music abort switch and progress. Tarvell_GetMusicThumb passes both
+ * numbers to the phone unchanged. */
+TARVELL_API int Tarvell_FlushDevicesMusic(void);
+TARVELL_API int Tarvell_GetMusicCount(void);
+TARVELL_API int Tarvell_GetMusicInfo(MusicInfo* info, int position);
+TARVELL_API int Tarvell_GetMusicThumb(unsigned char** thumbnail, int item, int second);
+TARVELL_API int Tarvell_DeleteMusic(int item);
+TARVELL_API int Tarvell_ClearMusic(void);
+TARVELL_API int Tarvell_AddMusicToDevice(const char* pcFilePath, const char* phoneFileName);
+TARVELL_API int Tarvell_AddMusicToDevice2(const char* pcFilePath, const char* phoneFileName);
+TARVELL_API int Tarvell_ExportMusicfromDevice(int songId, const char* pcFilePath, int64_t fileSize);
+TARVELL_API int Tarvell_ExportMusicfromDevice2(int songId, const char* pcFilePath,
+                                               int64_t fileSize);
+TARVELL_API int Tarvell_MusicAbort(void);
+TARVELL_API int Tarvell_GetMusicProgress(void);
+
+/* Videos: as the photo exports, with VideoInfo, the folder /sdcard/Videos
+ * and the video abort switch and progress; there is no video thumbnail.
+ * Tarvell_AddVideoToDevice2 returns 0 (not the phone's reply) after the
+ * final announce, -1 on the failures listed for Tarvell_addPhoto2. */
+TARVELL_API int Tarvell_FlushDevicesVideo(void);
+TARVELL_API int Tarvell_GetVideoCount(void);
+TARVELL_API int Tarvell_GetVideoInfo(VideoInfo* info, int position);
+TARVELL_API int Tarvell_DeleteVideofromDevice(int item);
+TARVELL_API int Tarvell_ClearVideofromDevice(void);
+TARVELL_API int Tarvell_AddVideoToDevice(const char* pcFilePath, const char* phoneFileName);
+TARVELL_API int Tarvell_AddVideoToDevice2(const char* pcFilePath, const char* phoneFileName);
+TARVELL_API int Tarvell_ExportVideofromDevice(int videoId, const char* pcFilePath,
+                                              int64_t fileSize);
+TARVELL_API int Tarvell_ExportVideofromDevice2(int videoId, const char* pcFilePath,
+                                               int64_t fileSize);
+TARVELL_API int Tarvell_VideoAbort(void);
+TARVELL_API int Tarvell_GetVideoProgress(void);
+
 /* ======================================================================
  * Apps, device facts and screenshot
  * ====================================================================== */
+
+/*
+ * App listing and device figures come from the companion; package moves and
+ * the screenshot run adb against the phone of row 0 of the device table.
+ * Paths and package names holding '"' are refused (-1, nothing started), as
+ * is any adb export while no phone is selected. Any thread may call these;
+ * adb runs one at a time.
+ */
+
+/* Asks the phone to rebuild its app list. Returns the phone's reply (0 when
+ * none). */
+TARVELL_API int Tarvell_FlushDevicesApp(void);
+
+/* Number of apps in the phone's list (0 when the phone did not answer). */
+TARVELL_API int Tarvell_GetAppCount(void);
+
+/* Clears the caller's record and fills it with the details of the app at
+ * position. Returns 0, or -1 when info is NULL or no details came back (the
+ * record is then all zeros). */
+TARVELL_API int Tarvell_GetAppInfo(AppInfo* info, int position);
+
+/* Installs a package file from the computer. mode: 1 install with -l
+ * (forward-locked), 2 -r (replace), 3 -s (external storage), 4 plain, 5 -r -s.
+ * Returns 0 once adb ran (adb's own verdict is not examined), -1 when adb
+ * could not be started, for any other mode, or for a refused path. */
+TARVELL_API int Tarvell_InstallAppToMemory(const char* packagePath, int mode);
+
+/* Uninstalls a package by name. mode: 1 plain, 2 keep the app's data (-k).
+ * Returns 0 once adb ran, -1 when adb could not be started, for any other
+ * mode, or for a refused name (empty, or holding '"' or a blank). */
+TARVELL_API int Tarvell_UnInstallApp(const char* packageName, int mode);
+
+/* Saves the package file /data/app/<packageName>-1.apk of the phone as
+ * outputPath (quoted for adb only when it holds a blank). Returns 0 when the
+ * file arrived; -1 when adb could not be started, an argument is refused, or
+ * no file arrived (a phone that keeps the package under another name). */
+TARVELL_API int Tarvell_ExportApp(const char* packageName, const char* outputPath);
+
+/* Fills the caller's record: maker, serial, model and Android release as the
+ * device table holds them (read at detection, line ends included), battery
+ * level and memory and storage figures from the phone (units as the phone
+ * gives them; 0 when it does not answer). baseband stays empty.
+ * Returns 0; -1 when info is NULL or the USB scan fails. */
+TARVELL_API int Tarvell_GetAndroidDevicesInfo(DeviceInfoRecord* info);
+
+/* Re-reads the phone's properties into the device table and fills only the
+ * four texts of the caller's record; battery and figures stay 0.
+ * Returns 0; -1 when info is NULL or the USB scan fails. */
+TARVELL_API int Tarvell_GetAndroidDevicesInfo2(DeviceInfoRecord* info);
+
+/* Takes a screenshot on the phone of device-table row (0-9) and pulls it to
+ * outputPath (PNG). The picture also stays on the phone as
+ * /sdcard/screenshot.png. Returns 0 once adb ran (whether the file arrived is
+ * not checked); -1 when the row holds no phone or the path is refused. */
+TARVELL_API int Tarvell_GetAndroidDevicesScreenCap(const char* outputPath, int row);
 
 #ifdef __cplusplus
 } /* extern "C" */

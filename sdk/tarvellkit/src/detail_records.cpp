@@ -1,0 +1,272 @@
+#include "detail_records.h"
+
+#include "convert.h"
+
+#include <cstddef>
+#include <cstring>
+#include <iterator>
+#include <limits>
+
+namespace {
+
+// Values are decoded into a zeroed buffer of this size; one byte always stays
+// NUL, so a decoded value is at most 1023 bytes.
+constexpr int kValueBufferSize = 1024;
+
+enum class FieldKind { Int32, Int64, Text };
+
+struct DetailField {
+    const char* tag;
+    FieldKind kind;
+    size_t offset;
+    size_t width; // bytes of the field (text: including the terminator)
+};
+
+#define TEXT_FIELD(Record, member, tag)                                                            \
+    DetailField {                                                                                  \
+        tag, FieldKind::Text, offsetof(Record, member), sizeof(Record::member)                     \
+    }
+#define INT32_FIELD(Record, member, tag)                                                           \
+    DetailField {                                                                                  \
+        tag, FieldKind::Int32, offsetof(Record, member), sizeof(int32_t)                           \
+    }
+#define INT64_FIELD(Record, member, tag)                                                           \
+    DetailField {                                                                                  \
+        tag, FieldKind::Int64, offsetof(Record, member), sizeof(int64_t)                           \
+    }
+
+// The companion spells the title tag "TILTE".
+constexpr DetailField kPhotoFields[] = {
+    INT32_FIELD(PhotoInfo, id, "ID"),
+    TEXT_FIELD(PhotoInfo, title, "TILTE"),
+    TEXT_FIELD(PhotoInfo, path, "PATH"),
+    INT64_FIELD(PhotoInfo, size, "SIZE"),
+    INT64_FIELD(PhotoInfo, modifiedTime, "MODIFTIME"),
+    INT64_FIELD(PhotoInfo, createdTime, "CREATETIME"),
+};
+
+constexpr DetailField kMusicFields[] = {
+    INT32_FIELD(MusicInfo, id, "ID"),
+    TEXT_FIELD(MusicInfo, title, "TILTE"),
+    TEXT_FIELD(MusicInfo, album, "ALBUM"),
+    TEXT_FIELD(MusicInfo, artist, "ARTIST"),
+    TEXT_FIELD(MusicInfo, path, "PATH"),
+    INT64_FIELD(MusicInfo, duration, "DURATION"),
+    INT64_FIELD(MusicInfo, size, "SIZE"),
+    INT32_FIELD(MusicInfo, albumId, "ALBUMID"),
+    INT64_FIELD(MusicInfo, modifiedTime, "MODIFTIME"),
+    INT64_FIELD(MusicInfo, createdTime, "CREATETIME"),
+};
+
+constexpr DetailField kVideoFields[] = {
+    INT32_FIELD(VideoInfo, id, "ID"),
+    TEXT_FIELD(VideoInfo, title, "TILTE"),
+    TEXT_FIELD(VideoInfo, displayName, "DISPLAYNAME"),
+    TEXT_FIELD(VideoInfo, path, "PATH"),
+    INT64_FIELD(VideoInfo, duration, "DURATION"),
+    INT64_FIELD(VideoInfo, size, "SIZE"),
+    INT64_FIELD(VideoInfo, modifiedTime, "MODIFTIME"),
+    INT64_FIELD(VideoInfo, createdTime, "CREATETIME"),
+};
+
+// "CACHSEZE" is the companion's spelling.
+constexpr DetailField kAppFields[] = {
+    TEXT_FIELD(AppInfo, packageName, "PKG"),
+    TEXT_FIELD(AppInfo, className, "CLS"),
+    TEXT_FIELD(AppInfo, appName, "APPNAME"),
+    TEXT_FIELD(AppInfo, version, "VERSION"),
+    INT32_FIELD(AppInfo, versionCode, "VERSIONCODE"),
+    INT32_FIELD(AppInfo, systemApp, "SYSTEMAPP"),
+    INT32_FIELD(AppInfo, sdcardApp, "SDCARDAPP"),
+    INT32_FIELD(AppInfo, cacheSize, "CACHSEZE"),
+    INT32_FIELD(AppInfo, dataSize, "DATASIZE"),
+    INT32_FIELD(AppInfo, codeSize, "CODESIZE"),
+    INT32_FIELD(AppInfo, totalSize, "TOTALSIZE"),
+    TEXT_FIELD(AppInfo, permissions, "PERMISSIONS"),
+    INT64_FIELD(AppInfo, installTime, "INSTALLTIME"),
+    INT64_FIELD(AppInfo, lastUpdateTime, "LASTUPDATETIME"),
+};
+
+constexpr DetailField kStorageFields[] = {
+    INT64_FIELD(DeviceInfoRecord, memTotal, "MEMTOTAL"),
+    INT64_FIELD(DeviceInfoRecord, memAvail, "MEMAVAIL"),
+    INT64_FIELD(DeviceInfoRecord, sdTotal, "SDTOTAL"),
+    INT64_FIELD(DeviceInfoRecord, sdAvail, "SDAVAIL"),
+    INT64_FIELD(DeviceInfoRecord, phoneTotal, "PHONETOTAL"),
+    INT64_FIELD(DeviceInfoRecord, phoneAvail, "PHONEAVAIL"),
+};
+
+#undef TEXT_FIELD
+#undef INT32_FIELD
+#undef INT64_FIELD
+
+// One TAG:VALUE; entry located in the reply (pointers into it, not copies).
+struct Entry {
+    const char* tag;
+    size_t tagLength;
+    const char* value;
+    size_t valueLength;
+};
+
+enum class ValueCoding { Hex, Decimal };
+
+// Length of the reply text: up to `length` bytes, ending early at a NUL.
+size_t TextLength(const char* reply, int length) {
+    const void* nul = std::memchr(reply, '\0', static_cast<size_t>(length));
+    return nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - reply)
+                          : static_cast<size_t>(length);
+}
+
+const DetailField* FindField(const DetailField* fields, size_t count, const Entry& entry) {
+    for (size_t i = 0; i < count; ++i) {
+        if (std::strlen(fields[i].tag) == entry.tagLength &&
+            std::memcmp(fields[i].tag, entry.tag, entry.tagLength) == 0) {
+            return &fields[i];
+        }
+    }
+    return nullptr;
+}
+
+void StoreValue(const DetailField& field, const Entry& entry, ValueCoding coding,
+                unsigned char* record) {
+    char value[kValueBufferSize] = {};
+    if (coding == ValueCoding::Hex) {
+        int capacity = kValueBufferSize - 1;
+        // The value length is below the reply length, which is an int.
+        HexDecode(entry.value, static_cast<int>(entry.valueLength), value, &capacity);
+    } else {
+        const size_t n = entry.valueLength < static_cast<size_t>(kValueBufferSize - 1)
+                             ? entry.valueLength
+                             : static_cast<size_t>(kValueBufferSize - 1);
+        std::memcpy(value, entry.value, n);
+    }
+
+    unsigned char* target = record + field.offset;
+    switch (field.kind) {
+    case FieldKind::Int32: {
+        const int32_t n = coding == ValueCoding::Hex ? DetailTextToInt32(value)
+                                                     : static_cast<int32_t>(ParseDecimal64(value));
+        std::memcpy(target, &n, sizeof n);
+        break;
+    }
+    case FieldKind::Int64: {
+        const int64_t n =
+            coding == ValueCoding::Hex ? DetailTextToInt64(value) : ParseDecimal64(value);
+        std::memcpy(target, &n, sizeof n);
+        break;
+    }
+    case FieldKind::Text: {
+        // The decoded text ends at its first NUL; it is cut to the field.
+        const size_t n = strnlen(value, field.width - 1);
+        std::memcpy(target, value, n);
+        target[n] = '\0';
+        break;
+    }
+    }
+}
+
+// Walks the entries of a reply. With stopAtDot the first '.' ends the walk
+// (detail replies hold one record); otherwise a '.' is skipped.
+int DecodeEntries(const char* reply, int length, void* record, const DetailField* fields,
+                  size_t count, ValueCoding coding, bool stopAtDot) {
+    if (reply == nullptr || length <= 0 || record == nullptr) {
+        return -1;
+    }
+    auto* bytes = static_cast<unsigned char*>(record);
+    const char* p = reply;
+    const char* const end = reply + TextLength(reply, length);
+    while (p < end) {
+        if (*p == '.') {
+            if (stopAtDot) {
+                break;
+            }
+            ++p;
+            continue;
+        }
+        const auto* semicolon =
+            static_cast<const char*>(std::memchr(p, ';', static_cast<size_t>(end - p)));
+        if (semicolon == nullptr) {
+            break; // an entry without ';' ends the walk
+        }
+        const auto* colon =
+            static_cast<const char*>(std::memchr(p, ':', static_cast<size_t>(semicolon - p)));
+        if (colon != nullptr) {
+            Entry entry{p, static_cast<size_t>(colon - p), colon + 1,
+                        static_cast<size_t>(semicolon - colon - 1)};
+            if (const DetailField* field = FindField(fields, count, entry)) {
+                StoreValue(*field, entry, coding, bytes);
+            }
+        }
+        p = semicolon + 1;
+    }
+    return 0;
+}
+
+template <size_t N>
+int DecodeDetail(const char* reply, int length, void* record, const DetailField (&fields)[N]) {
+    return DecodeEntries(reply, length, record, fields, N, ValueCoding::Hex, true);
+}
+
+// atoi's reading in unsigned arithmetic, saturated at [min, max].
+int64_t ReadSaturated(const char* text, int64_t min, int64_t max) {
+    if (text == nullptr) {
+        return 0;
+    }
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) {
+        ++p;
+    }
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    const uint64_t limit =
+        negative ? static_cast<uint64_t>(-(min + 1)) + 1 : static_cast<uint64_t>(max);
+    uint64_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        const auto digit = static_cast<uint64_t>(*p - '0');
+        if (value > (limit - digit) / 10) {
+            value = limit;
+            break;
+        }
+        value = value * 10 + digit;
+    }
+    if (negative) {
+        return value == 0 ? 0 : -static_cast<int64_t>(value - 1) - 1;
+    }
+    return static_cast<int64_t>(value);
+}
+
+} // namespace
+
+int32_t DetailTextToInt32(const char* text) {
+    return static_cast<int32_t>(ReadSaturated(text, std::numeric_limits<int32_t>::min(),
+                                              std::numeric_limits<int32_t>::max()));
+}
+
+int64_t DetailTextToInt64(const char* text) {
+    return ReadSaturated(text, std::numeric_limits<int64_t>::min(),
+                         std::numeric_limits<int64_t>::max());
+}
+
+int DecodePhotoInfo(const char* reply, int length, PhotoInfo* record) {
+    return DecodeDetail(reply, length, record, kPhotoFields);
+}
+
+int DecodeMusicInfo(const char* reply, int length, MusicInfo* record) {
+    return DecodeDetail(reply, length, record, kMusicFields);
+}
+
+int DecodeVideoInfo(const char* reply, int length, VideoInfo* record) {
+    return DecodeDetail(reply, length, record, kVideoFields);
+}
+
+int DecodeAppInfo(const char* reply, int length, AppInfo* record) {
+    return DecodeDetail(reply, length, record, kAppFields);
+}
+
+int DecodeStorageFigures(const char* reply, int length, DeviceInfoRecord* record) {
+    return DecodeEntries(reply, length, record, kStorageFields, std::size(kStorageFields),
+                         ValueCoding::Decimal, false);
+}

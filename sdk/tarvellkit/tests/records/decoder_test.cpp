@@ -1,0 +1,395 @@
+// The entry walker and list decoding into the stores, over hand-written
+// reply texts.
+#include "convert.h"
+#include "record_text.h"
+#include "store_arena.h"
+#include "stores.h"
+#include "test_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+using recordtext::Entry;
+using recordtext::EntryWalker;
+using recordtext::Step;
+using testtext::Hex;
+using testtext::Record;
+
+namespace {
+
+// The walk as text: "TAG=VALUE" per entry, "." per record end.
+std::string Walk(const char* text, size_t length) {
+    EntryWalker walker(text, length);
+    Entry entry;
+    std::string out;
+    for (int guard = 0; guard < 1000; ++guard) {
+        const Step step = walker.Next(&entry);
+        if (step == Step::End) {
+            return out;
+        }
+        if (!out.empty()) {
+            out += ' ';
+        }
+        out += step == Step::RecordEnd ? std::string(".")
+                                       : std::string(entry.tag) + "=" + std::string(entry.value);
+    }
+    return "endless walk";
+}
+
+struct WalkCase {
+    const char* name;
+    std::string text;
+    std::string expected;
+};
+
+// Names the case in test output (the raw bytes would include padding).
+void PrintTo(const WalkCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WalkerTest : public ::testing::TestWithParam<WalkCase> {};
+
+TEST_P(WalkerTest, WalksEntries) {
+    const WalkCase& c = GetParam();
+    // An exactly-sized heap copy without terminator: any read past the
+    // length shows under the sanitizer or valgrind.
+    std::unique_ptr<char[]> exact(new char[c.text.size() + 1]);
+    std::memcpy(exact.get(), c.text.data(), c.text.size());
+    EXPECT_EQ(Walk(exact.get(), c.text.size()), c.expected) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, WalkerTest,
+    ::testing::Values(WalkCase{"example", "ID:3132;BODY:4869;.", "ID=3132 BODY=4869 ."},
+                      WalkCase{"two records", "ID:31;.ID:32;.", "ID=31 . ID=32 ."},
+                      WalkCase{"no closing dot", "ID:3132;", "ID=3132"},
+                      WalkCase{"empty value", "BODY:;.", "BODY= ."},
+                      WalkCase{"missing semicolon ends", "ID:31;BODY:48", "ID=31"},
+                      WalkCase{"entry without colon skipped", "JUNK;ID:31;.", "ID=31 ."},
+                      WalkCase{"second colon stays in value", "ID:31:32;.", "ID=31:32 ."},
+                      WalkCase{"empty text", "", ""}, WalkCase{"lone dots", "..", ". ."},
+                      WalkCase{"NUL ends the text", std::string("ID:31;\0ID:32;.", 14), "ID=31"},
+                      WalkCase{"dot only at entry start", "ID:3.1;.", "ID=3.1 ."}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& ch : name) {
+            if (!std::isalnum(static_cast<unsigned char>(ch))) {
+                ch = '_';
+            }
+        }
+        return name;
+    });
+
+TEST(WalkerBounds, StopsAtTheGivenLength) {
+    const char text[] = "ID:31;NAME:32;.";
+    EXPECT_EQ(Walk(text, 6), "ID=31");
+    EXPECT_EQ(Walk(text, 5), "");
+    EXPECT_EQ(Walk(nullptr, 0), "");
+}
+
+struct ValueCase {
+    const char* hex;
+    std::string expected;
+};
+
+TEST(DecodeValue, OddNonHexAndLongValuesStayInBounds) {
+    const ValueCase cases[] = {
+        {"4869", "Hi"},
+        {"", ""},
+        {"313", std::string("1\x30", 2)}, // the odd digit is a high half
+        {"E4BDA0E5A5BD", "\xE4\xBD\xA0\xE5\xA5\xBD"},
+    };
+    for (const auto& c : cases) {
+        std::vector<char> out(static_cast<size_t>(recordtext::DecodedLength(c.hex)) + 1, 'x');
+        const int n = recordtext::DecodeValue(c.hex, out.data());
+        EXPECT_EQ(std::string(out.data(), static_cast<size_t>(n)), c.expected) << c.hex;
+        EXPECT_EQ(out[static_cast<size_t>(n)], '\0');
+    }
+    // Characters that are no hex digits decode to something, within the buffer.
+    std::vector<char> out(static_cast<size_t>(recordtext::DecodedLength("zz!~")) + 1);
+    EXPECT_EQ(recordtext::DecodeValue("zz!~", out.data()), 2);
+
+    const std::string longHex(5000, 'A');
+    EXPECT_EQ(recordtext::DecodedLength(longHex), 1023);
+    std::vector<char> big(1024);
+    EXPECT_EQ(recordtext::DecodeValue(longHex, big.data()), 1023);
+    EXPECT_EQ(big[1023], '\0');
+}
+
+TEST(DecodeValue, AgreesWithHexDecodeOnEveryPairOfCharacters) {
+    for (int high = 0; high < 256; ++high) {
+        for (int low = 0; low < 256; ++low) {
+            const char pair[3] = {static_cast<char>(high), static_cast<char>(low), 'A'};
+            for (size_t length : {size_t(2), size_t(3)}) {
+                unsigned char expected[2] = {};
+                int capacity = 2;
+                HexDecode(pair, static_cast<int>(length), expected, &capacity);
+                char got[3] = {};
+                ASSERT_EQ(recordtext::DecodeValue(std::string_view(pair, length), got), capacity);
+                ASSERT_EQ(std::memcmp(got, expected, static_cast<size_t>(capacity)), 0)
+                    << high << " " << low << " " << length;
+            }
+        }
+    }
+}
+
+TEST(StoreArena, AlignsRollsBackAndHoldsLargePieces) {
+    StoreArena arena;
+    auto* a = static_cast<char*>(arena.Allocate(3));
+    ASSERT_NE(a, nullptr);
+    const StoreArena::Mark mark = arena.GetMark();
+    auto* b = static_cast<char*>(arena.Allocate(5));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(b) % alignof(void*), 0u);
+    EXPECT_GE(b - a, 3);
+    arena.Rollback(mark);
+    EXPECT_EQ(static_cast<char*>(arena.Allocate(5)), b);
+    // A piece larger than a block, and small pieces after it in the old block.
+    auto* big = static_cast<char*>(arena.Allocate(1 << 20));
+    ASSERT_NE(big, nullptr);
+    std::memset(big, 'x', 1 << 20);
+    auto* c = static_cast<char*>(arena.Allocate(8));
+    EXPECT_EQ(c, b + 8);
+    // Filling many blocks, then freeing them all.
+    for (int i = 0; i < 10000; ++i) {
+        char* copy = arena.Copy("hello", 5);
+        ASSERT_NE(copy, nullptr);
+        ASSERT_STREQ(copy, "hello");
+    }
+    arena.Clear();
+    EXPECT_NE(arena.Allocate(1), nullptr);
+}
+
+TEST(DecodeValue, IntoFieldCutsAtWidthMinusOne) {
+    char field[8];
+    std::memset(field, 'x', sizeof field);
+    recordtext::DecodeValueInto(Hex("abcdefghijk"), field, sizeof field);
+    EXPECT_STREQ(field, "abcdefg");
+    recordtext::DecodeValueInto(Hex("ab"), field, sizeof field);
+    EXPECT_STREQ(field, "ab");
+}
+
+TEST(ReadInt, SaturatesInsteadOfOverflowing) {
+    EXPECT_EQ(recordtext::ReadInt("7"), 7);
+    EXPECT_EQ(recordtext::ReadInt("  -12x"), -12);
+    EXPECT_EQ(recordtext::ReadInt("abc"), 0);
+    EXPECT_EQ(recordtext::ReadInt("99999999999999999999"), INT32_MAX);
+    EXPECT_EQ(recordtext::ReadInt("-99999999999999999999"), INT32_MIN);
+    EXPECT_EQ(recordtext::ReadInt64("9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(recordtext::ReadInt64("-9223372036854775808"), INT64_MIN);
+    EXPECT_EQ(recordtext::ReadInt64(nullptr), 0);
+}
+
+// ---- list decoding into the stores ----
+
+std::optional<std::string> Opt(const char* text) {
+    return text ? std::optional<std::string>(text) : std::nullopt;
+}
+
+struct SmsCase {
+    const char* name;
+    std::string reply;
+    int kept;
+    // Fields of the first kept message, or nullopt for a NULL field.
+    std::optional<std::string> id = {}, address = {}, body = {}, type = {}, threadId = {},
+                               personName = {};
+};
+
+// Names the case in test output (the raw bytes would include padding).
+void PrintTo(const SmsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SmsDecodeTest : public ::testing::TestWithParam<SmsCase> {
+protected:
+    void SetUp() override { stores::ClearSmsStore(); }
+    void TearDown() override { stores::ClearSmsStore(); }
+};
+
+TEST_P(SmsDecodeTest, KeepsAndFillsMessages) {
+    const SmsCase& c = GetParam();
+    EXPECT_EQ(stores::DecodeSmsList(c.reply.c_str(), c.reply.size()), c.kept);
+    EXPECT_EQ(stores::SmsCount(), c.kept);
+    const SmsRecord* m = stores::SmsHead();
+    if (c.kept == 0) {
+        EXPECT_EQ(m, nullptr);
+        return;
+    }
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(Opt(m->id), c.id);
+    EXPECT_EQ(Opt(m->address), c.address);
+    EXPECT_EQ(Opt(m->body), c.body);
+    EXPECT_EQ(Opt(m->type), c.type);
+    EXPECT_EQ(Opt(m->threadId), c.threadId);
+    EXPECT_EQ(Opt(m->personName), c.personName);
+    EXPECT_EQ(m->contactId, nullptr);
+    EXPECT_EQ(m->reserved1, 0);
+}
+
+const std::string kThread = "THREAD_ID:" + Hex("7") + ";";
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, SmsDecodeTest,
+    ::testing::Values(
+        SmsCase{"example without thread and type is dropped", "ID:3132;BODY:4869;.", 0},
+        SmsCase{"complete message",
+                Record({{"ID", "12"},
+                        {"THREAD_ID", "7"},
+                        {"ADDRESS", "+8613800138000"},
+                        {"DATE", "2020-01-02 03:04:05"},
+                        {"BODY", "Hi"},
+                        {"TYPE", "1"},
+                        {"PROTOCOL", "0"},
+                        {"STATUS", "-1"}}),
+                1, "12", "+8613800138000", "Hi", "1", "7", std::nullopt},
+        SmsCase{"type 3 is dropped", Record({{"THREAD_ID", "7"}, {"TYPE", "3"}}), 0},
+        SmsCase{"thread -1 is dropped", Record({{"THREAD_ID", "-1"}, {"TYPE", "1"}}), 0},
+        SmsCase{"missing type is dropped", Record({{"THREAD_ID", "7"}}), 0},
+        SmsCase{"missing thread is dropped", Record({{"TYPE", "1"}}), 0},
+        SmsCase{"type 7 becomes 4", Record({{"THREAD_ID", "7"}, {"TYPE", "7"}}), 1, std::nullopt,
+                std::nullopt, std::nullopt, "4", "7"},
+        SmsCase{"type 12 becomes 4", Record({{"THREAD_ID", "7"}, {"TYPE", "12"}}), 1, std::nullopt,
+                std::nullopt, std::nullopt, "4", "7"},
+        SmsCase{"huge type becomes 4",
+                Record({{"THREAD_ID", "7"}, {"TYPE", "99999999999999999999"}}), 1, std::nullopt,
+                std::nullopt, std::nullopt, "4", "7"},
+        SmsCase{"type 4 stays", Record({{"THREAD_ID", "7"}, {"TYPE", "4"}}), 1, std::nullopt,
+                std::nullopt, std::nullopt, "4", "7"},
+        SmsCase{"empty values are empty strings",
+                Record({{"THREAD_ID", "7"}, {"TYPE", ""}, {"BODY", ""}, {"PERSON", ""}}), 1,
+                std::nullopt, std::nullopt, "", "", "7", ""},
+        SmsCase{"unknown tags are skipped", "COLOR:414243;" + kThread + "TYPE:31;WHO:;BODY:4869;.",
+                1, std::nullopt, std::nullopt, "Hi", "1", "7"},
+        SmsCase{"record without closing dot is dropped", kThread + "TYPE:31;", 0},
+        SmsCase{"missing semicolon drops the record", kThread + "TYPE:31", 0},
+        SmsCase{"later duplicate wins", kThread + "TYPE:31;BODY:41;BODY:42;.", 1, std::nullopt,
+                std::nullopt, "B", "1", "7"},
+        SmsCase{"odd-length value", kThread + "TYPE:31;BODY:414;.", 1, std::nullopt, std::nullopt,
+                "A@", "1", "7"},
+        SmsCase{"person is kept", kThread + "TYPE:31;PERSON:416E6E;.", 1, std::nullopt,
+                std::nullopt, std::nullopt, "1", "7", "Ann"}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& ch : name) {
+            if (!std::isalnum(static_cast<unsigned char>(ch))) {
+                ch = '_';
+            }
+        }
+        return name;
+    });
+
+TEST(SmsDecode, ManyRecordsKeepArrivalOrderAndLongValuesAreCut) {
+    stores::ClearSmsStore();
+    std::string reply;
+    for (int i = 0; i < 7; ++i) {
+        reply += Record({{"ID", std::to_string(i)}, {"THREAD_ID", "1"}, {"TYPE", "1"}});
+    }
+    reply += Record(
+        {{"ID", "long"}, {"THREAD_ID", "1"}, {"TYPE", "2"}, {"BODY", std::string(3000, 'b')}});
+    EXPECT_EQ(stores::DecodeSmsList(reply.c_str(), reply.size()), 8);
+    int i = 0;
+    const SmsRecord* last = nullptr;
+    for (const SmsRecord* m = stores::SmsHead(); m != nullptr; m = m->next, ++i) {
+        if (i < 7) {
+            EXPECT_STREQ(m->id, std::to_string(i).c_str());
+        }
+        last = m;
+    }
+    EXPECT_EQ(i, 8);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(std::strlen(last->body), 1023u);
+    stores::ClearSmsStore();
+}
+
+TEST(ContactDecode, EveryTagReachesItsFieldAndOrderIsReversed) {
+    stores::ClearContactStore();
+    const std::string reply = Record({{"CONTACTID", "1"},
+                                      {"PHONE_PHONE", "m"},
+                                      {"PHONE_HOME", "h"},
+                                      {"PHONE_WORK", "w"},
+                                      {"PHONE_HOMEFAX", "hf"},
+                                      {"PHONE_WORKFAX", "wf"},
+                                      {"NAME", "Ann"},
+                                      {"EMAIL_HOME", "he"},
+                                      {"EMAIL_WORK", "we"},
+                                      {"NOTE", "n"},
+                                      {"WEBSITE", "web"},
+                                      {"NICKNAME", "nick"},
+                                      {"ADDRESS_HOME", "ha"},
+                                      {"ADDRESS_WORK", "wa"},
+                                      {"BIRTHDAY", "b"},
+                                      {"ORG_NAME", "org"},
+                                      {"ORG_TITLE", "title"},
+                                      {"LASTNAME", "ignored"}}) +
+                              Record({{"CONTACTID", "2"}}) + ".";
+    EXPECT_EQ(stores::DecodeContactList(reply.c_str(), reply.size()), 3);
+    EXPECT_EQ(stores::ContactCount(), 3);
+    const ContactRecord* c = stores::ContactHead();
+    ASSERT_NE(c, nullptr);
+    // The bare '.' made an empty record, put first as the last to arrive.
+    EXPECT_EQ(c->contactId, nullptr);
+    c = c->next;
+    ASSERT_NE(c, nullptr);
+    EXPECT_STREQ(c->contactId, "2");
+    c = c->next;
+    ASSERT_NE(c, nullptr);
+    EXPECT_STREQ(c->contactId, "1");
+    EXPECT_STREQ(c->mobilePhone, "m");
+    EXPECT_STREQ(c->homePhone, "h");
+    EXPECT_STREQ(c->workPhone, "w");
+    EXPECT_STREQ(c->homeFax, "hf");
+    EXPECT_STREQ(c->workFax, "wf");
+    EXPECT_STREQ(c->name, "Ann");
+    EXPECT_STREQ(c->homeEmail, "he");
+    EXPECT_STREQ(c->workEmail, "we");
+    EXPECT_STREQ(c->note, "n");
+    EXPECT_STREQ(c->homePage, "web");
+    EXPECT_STREQ(c->nickName, "nick");
+    EXPECT_STREQ(c->homeAddress, "ha");
+    EXPECT_STREQ(c->workAddress, "wa");
+    EXPECT_STREQ(c->birthday, "b");
+    EXPECT_STREQ(c->organization, "org");
+    EXPECT_STREQ(c->department, "title");
+    EXPECT_EQ(c->lastName, nullptr);
+    EXPECT_EQ(c->groupName, nullptr);
+    EXPECT_EQ(c->createDate, nullptr);
+    EXPECT_EQ(c->reserved, nullptr);
+    EXPECT_EQ(c->next, nullptr);
+    stores::ClearContactStore();
+    EXPECT_EQ(stores::ContactHead(), nullptr);
+    EXPECT_EQ(stores::ContactCount(), 0);
+}
+
+TEST(CallLogDecode, FieldsTypeCapAndArrivalOrder) {
+    stores::ClearCallLogStore();
+    const std::string reply = Record({{"ID", "1"},
+                                      {"NAME", "Bo"},
+                                      {"NUMBER", "555"},
+                                      {"TYPE", "9"},
+                                      {"DURATION", "61"},
+                                      {"DATE", "2021-05-06 07:08:09"}}) +
+                              Record({{"ID", "2"}, {"TYPE", "2"}}) + "ID:33;";
+    EXPECT_EQ(stores::DecodeCallLogList(reply.c_str(), reply.size()), 2);
+    const CallLogRecord* c = stores::CallLogHead();
+    ASSERT_NE(c, nullptr);
+    EXPECT_STREQ(c->id, "1");
+    EXPECT_STREQ(c->name, "Bo");
+    EXPECT_STREQ(c->number, "555");
+    EXPECT_STREQ(c->type, "4");
+    EXPECT_STREQ(c->duration, "61");
+    EXPECT_STREQ(c->date, "2021-05-06 07:08:09");
+    EXPECT_EQ(c->reserved, nullptr);
+    EXPECT_EQ(c->photoId, 0);
+    ASSERT_NE(c->next, nullptr);
+    EXPECT_STREQ(c->next->id, "2");
+    EXPECT_STREQ(c->next->type, "2");
+    EXPECT_EQ(c->next->name, nullptr);
+    EXPECT_EQ(c->next->next, nullptr);
+    stores::ClearCallLogStore();
+}
+
+} // namespace

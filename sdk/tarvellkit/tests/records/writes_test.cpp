@@ -1,0 +1,360 @@
+// Command texts of the message, contact and call-log writes, the contact
+// sequence, the default-messaging-app exports and the 4.4 test.
+#include "fakes.h"
+#include "messages_contacts.h"
+#include "test_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+using testtext::Hex;
+
+namespace {
+
+class WritesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Call-log dates are read as local time.
+        setenv("TZ", "UTC", 1);
+        tzset();
+        fakes::Reset();
+    }
+    void TearDown() override { fakes::Reset(); }
+
+    static void ReplyToEverything(const std::string& reply) {
+        fakes::SetCompanion([reply](const std::string&, const std::string&) {
+            return std::optional<std::string>(reply);
+        });
+    }
+};
+
+struct SmsCase {
+    const char* name;
+    const char *address, *body, *date, *read, *type;
+    std::string expected;
+};
+
+TEST_F(WritesTest, MessageCommands) {
+    const SmsCase cases[] = {
+        {"all fields", "555", "Hi", "2020-01-02 03:04:05", "1", "2",
+         "SendSMS:" + Hex("555") + "-" + Hex("Hi") + "-" + Hex("2020-01-02 03:04:05") + "-" +
+             Hex("1") + "-2D31-" + Hex("2") + ";"},
+        {"empty body", "555", "", "d", "0", "1",
+         "SendSMS:" + Hex("555") + "--" + Hex("d") + "-" + Hex("0") + "-2D31-" + Hex("1") + ";"},
+        {"missing fields", nullptr, nullptr, nullptr, nullptr, nullptr, "SendSMS:----2D31-;"},
+        {"text with separators goes out as hex", "a:b;c", "x-y", "", "", "",
+         "SendSMS:" + Hex("a:b;c") + "-" + Hex("x-y") + "---2D31-;"},
+    };
+    ReplyToEverything(fakes::Int32Reply(7));
+    for (const auto& c : cases) {
+        fakes::Reset();
+        ReplyToEverything(fakes::Int32Reply(7));
+        SmsRecord sms{};
+        sms.address = const_cast<char*>(c.address);
+        sms.body = const_cast<char*>(c.body);
+        sms.date = const_cast<char*>(c.date);
+        sms.read = const_cast<char*>(c.read);
+        sms.type = const_cast<char*>(c.type);
+        EXPECT_EQ(Tarvell_SendSMS(&sms), 7) << c.name;
+        EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.expected}) << c.name;
+    }
+    EXPECT_EQ(Tarvell_SendSMS(nullptr), -1);
+}
+
+TEST_F(WritesTest, LongFieldsAreCutAtCharacterBoundaries) {
+    // A body of 1023 ASCII bytes and a 2-byte character: the character would
+    // straddle the 1024-byte cut, so it is left out whole.
+    const std::string body = std::string(1023, 'a') + "\xC3\xA9" + "tail";
+    SmsRecord sms{};
+    sms.body = const_cast<char*>(body.c_str());
+    const std::string command = records::SmsCommand(sms);
+    EXPECT_EQ(command, "SendSMS:-" + Hex(std::string(1023, 'a')) + "---2D31-;");
+
+    // An address at its 512-byte capacity is cut there.
+    const std::string address(600, '1');
+    sms = SmsRecord{};
+    sms.address = const_cast<char*>(address.c_str());
+    EXPECT_EQ(records::SmsCommand(sms), "SendSMS:" + Hex(std::string(512, '1')) + "----2D31-;");
+
+    // The longest command possible is composed whole.
+    const std::string big(4000, 'z');
+    sms.address = sms.body = sms.date = sms.read = sms.type = const_cast<char*>(big.c_str());
+    EXPECT_EQ(records::SmsCommand(sms).size(), 6162u);
+}
+
+struct CallCase {
+    const char* name;
+    const char *number, *date, *type, *duration;
+    std::string expected;
+};
+
+TEST_F(WritesTest, CallLogCommands) {
+    const CallCase cases[] = {
+        {"all fields", "555", "2020-01-02 03:04:05", "1", "61",
+         "AddCallHistory:" + Hex("555") + "-" + Hex("1577934245") + "-" + Hex("1") + "-" +
+             Hex("61") + ";"},
+        {"no date", "555", "", "3", "0",
+         "AddCallHistory:" + Hex("555") + "--" + Hex("3") + "-" + Hex("0") + ";"},
+        {"nothing", nullptr, nullptr, nullptr, nullptr, "AddCallHistory:---;"},
+    };
+    ReplyToEverything(fakes::Int32Reply(1));
+    for (const auto& c : cases) {
+        fakes::Reset();
+        ReplyToEverything(fakes::Int32Reply(1));
+        CallLogRecord call{};
+        call.number = const_cast<char*>(c.number);
+        call.date = const_cast<char*>(c.date);
+        call.type = const_cast<char*>(c.type);
+        call.duration = const_cast<char*>(c.duration);
+        EXPECT_EQ(Tarvell_AddCallHistory(&call), 1) << c.name;
+        EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.expected}) << c.name;
+    }
+    EXPECT_EQ(Tarvell_AddCallHistory(nullptr), -1);
+}
+
+TEST_F(WritesTest, SingleCommandsAndTheirReplies) {
+    struct Case {
+        int (*call)();
+        const char* command;
+    };
+    const Case cases[] = {{Tarvell_ClearSMS, "ClearSMS;"},
+                          {Tarvell_ClearPerson, "ClearPerson;"},
+                          {Tarvell_ClearCallHistory, "ClearCallHistory;"}};
+    for (const auto& c : cases) {
+        fakes::Reset();
+        ReplyToEverything(fakes::Int32Reply(-5));
+        EXPECT_EQ(c.call(), -5) << c.command;
+        EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.command});
+        // No reply at all, or a failed exchange: 0.
+        fakes::Reset();
+        EXPECT_EQ(c.call(), 0) << c.command;
+        fakes::SetCompanion(
+            [](const std::string&, const std::string&) { return std::optional<std::string>(); });
+        EXPECT_EQ(c.call(), 0) << c.command;
+    }
+}
+
+TEST_F(WritesTest, AddPersonReadsAnEightByteId) {
+    ReplyToEverything(fakes::Int64Reply(0x100000002LL));
+    EXPECT_EQ(Tarvell_AddPerson("Ann", "555"), 0x100000002LL);
+    EXPECT_EQ(Tarvell_AddPerson(nullptr, ""), 0x100000002LL);
+    EXPECT_EQ(fakes::Commands(),
+              (std::vector<std::string>{"AddPerson:" + Hex("Ann") + ":" + Hex("555") + ";",
+                                        "AddPerson::;"}));
+}
+
+struct UpdateCase {
+    const char* id;
+    unsigned int code;
+    const char* value;
+    const char* command; // null: refused, nothing sent
+};
+
+TEST_F(WritesTest, UpdatePersonKeysAndRefusals) {
+    const UpdateCase cases[] = {
+        {"12", 1, "A", "UpdatePerson:12:41:FIRSTNAME;"},
+        {"12", 2, "A", "UpdatePerson:12:41:LASTNAME;"},
+        {"12", 3, "A", "UpdatePerson:12:41:NICKNAME;"},
+        {"12", 4, "A", "UpdatePerson:12:41:MOBILE;"},
+        {"12", 5, "A", "UpdatePerson:12:41:HOMENUMBER;"},
+        {"12", 6, "A", "UpdatePerson:12:41:WORKNUMBER;"},
+        {"12", 7, "A", "UpdatePerson:12:41:HOMEPAGE;"},
+        {"12", 8, "A", "UpdatePerson:12:41:HOMEEMAIL;"},
+        {"12", 9, "A", "UpdatePerson:12:41:BIRTHDAY;"},
+        {"12", 10, "A", "UpdatePerson:12:41:GROUP;"},
+        {"12", 11, "A", "UpdatePerson:12:41:NOTE;"},
+        {"12", 12, "A", "UpdatePerson:12:41:ORGANZATION;"},
+        {"12", 13, "A", "UpdatePerson:12:41:DEPARTMENT;"},
+        {"12", 16, "A", "UpdatePerson:12:41:HOMEADDRESS;"},
+        {"12", 17, "A", "UpdatePerson:12:41:WORKADDRESS;"},
+        {"12", 18, "A", "UpdatePerson:12:41:HOMEFAX;"},
+        {"12", 19, "A", "UpdatePerson:12:41:WORKFAX;"},
+        {"12", 20, "A", "UpdatePerson:12:41:WORKEMAIL;"},
+        {"12", 0, "A", nullptr},
+        {"12", 14, "A", nullptr},
+        {"12", 15, "A", nullptr},
+        {"12", 21, "A", nullptr},
+        {"12", 0xFFFFFFFFu, "A", nullptr},
+        {"12", 1, "", nullptr},
+        {"12", 1, nullptr, nullptr},
+        {"12", 1, "\"", nullptr},
+        {"12", 1, "\"\"", "UpdatePerson:12:2222:FIRSTNAME;"},
+        {"", 1, "A", nullptr},
+        {nullptr, 1, "A", nullptr},
+        {"1:2", 1, "A", nullptr},
+        {"1;", 1, "A", nullptr},
+        {"\"1", 1, "A", nullptr},
+    };
+    for (const auto& c : cases) {
+        fakes::Reset();
+        ReplyToEverything(fakes::Int32Reply(3));
+        const int result = Tarvell_updatePerson(c.id, c.code, c.value);
+        const std::string label = std::string(c.id ? c.id : "(null)") + "/" +
+                                  std::to_string(c.code) + "/" + (c.value ? c.value : "(null)");
+        if (c.command == nullptr) {
+            EXPECT_EQ(result, -1) << label;
+            EXPECT_TRUE(fakes::Commands().empty()) << label;
+        } else {
+            EXPECT_EQ(result, 3) << label;
+            EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.command}) << label;
+        }
+    }
+}
+
+TEST_F(WritesTest, AddPerson2SendsTheContactFieldByField) {
+    std::vector<std::string> fields(21);
+    const char* values[] = {"id", "Ann", "Lee", "Nick", "m",    "h",  "w",  "web", "he", "b", "grp",
+                            "n",  "org", "dep", "cd",   "resv", "ha", "wa", "hf",  "wf", "we"};
+    ContactRecord c{};
+    char** slots[] = {&c.contactId, &c.name,        &c.lastName,     &c.nickName,   &c.mobilePhone,
+                      &c.homePhone, &c.workPhone,   &c.homePage,     &c.homeEmail,  &c.birthday,
+                      &c.groupName, &c.note,        &c.organization, &c.department, &c.createDate,
+                      &c.reserved,  &c.homeAddress, &c.workAddress,  &c.homeFax,    &c.workFax,
+                      &c.workEmail};
+    for (size_t i = 0; i < 21; ++i) {
+        *slots[i] = const_cast<char*>(values[i]);
+    }
+    c.homePage = const_cast<char*>("\""); // counts as empty
+    c.note = const_cast<char*>("");
+    fakes::SetCompanion([](const std::string& command, const std::string&) {
+        return std::optional<std::string>(
+            command.rfind("AddPerson:", 0) == 0 ? fakes::Int64Reply(42) : fakes::Int32Reply(0));
+    });
+    EXPECT_EQ(Tarvell_AddPerson2(&c), 0);
+    auto update = [](const char* value, const char* key) {
+        return "UpdatePerson:42:" + Hex(value) + ":" + key + ";";
+    };
+    EXPECT_EQ(fakes::Commands(),
+              (std::vector<std::string>{
+                  "AddPerson:" + Hex("AnnLee") + ":" + Hex("m") + ";", update("Nick", "NICKNAME"),
+                  update("m", "MOBILE"), update("h", "HOMENUMBER"), update("w", "WORKNUMBER"),
+                  update("he", "HOMEEMAIL"), update("b", "BIRTHDAY"), update("grp", "GROUP"),
+                  update("org", "ORGANZATION"), update("dep", "DEPARTMENT"),
+                  update("ha", "HOMEADDRESS"), update("wa", "WORKADDRESS"), update("hf", "HOMEFAX"),
+                  update("wf", "WORKFAX"), update("we", "WORKEMAIL")}));
+}
+
+TEST_F(WritesTest, AddPerson2WithOnlyANameAndItsFailures) {
+    ContactRecord c{};
+    c.name = const_cast<char*>("Solo");
+    ReplyToEverything(fakes::Int64Reply(7));
+    EXPECT_EQ(Tarvell_AddPerson2(&c), 0);
+    EXPECT_EQ(fakes::Commands(), std::vector<std::string>{"AddPerson:" + Hex("Solo") + ":;"});
+
+    // No positive id: -1 and nothing more is sent.
+    for (int64_t id : {0LL, -4LL}) {
+        fakes::Reset();
+        c.mobilePhone = const_cast<char*>("1");
+        ReplyToEverything(fakes::Int64Reply(id));
+        EXPECT_EQ(Tarvell_AddPerson2(&c), -1);
+        EXPECT_EQ(fakes::Commands().size(), 1u);
+    }
+    EXPECT_EQ(Tarvell_AddPerson2(nullptr), -1);
+
+    // The name is cut to 511 bytes together.
+    fakes::Reset();
+    const std::string first(400, 'f');
+    const std::string last(400, 'l');
+    c = ContactRecord{};
+    c.name = const_cast<char*>(first.c_str());
+    c.lastName = const_cast<char*>(last.c_str());
+    ReplyToEverything(fakes::Int64Reply(7));
+    Tarvell_AddPerson2(&c);
+    EXPECT_EQ(fakes::Commands(),
+              std::vector<std::string>{"AddPerson:" + Hex(first + std::string(111, 'l')) + ":;"});
+}
+
+struct ReleaseCase {
+    const char* release;
+    bool at44;
+};
+
+TEST(Release44, ReadsMajorAndMinor) {
+    const ReleaseCase cases[] = {
+        {"4.4.2", true}, {"5.0", true},      {"4.3", false},
+        {"6", true},     {"4.3.1", false},   {"4.4", true},
+        {"", false},     {"4", false},       {"4.10", true},
+        {"10", true},    {"abc", false},     {"4.x4", true},
+        {"R4.3", false}, {"4.3.9.9", false}, {"99999999999999999999.0", true},
+        {"0.44", true},  {"4..4", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(records::IsRelease44OrLater(c.release), c.at44) << c.release;
+    }
+    EXPECT_FALSE(records::IsRelease44OrLater(nullptr));
+}
+
+TEST_F(WritesTest, DefaultMessagingAppFollowsTheRelease) {
+    AdbDeviceEntry row{};
+    std::snprintf(row.release, sizeof row.release, "%s", "4.3.1");
+    fakes::SetDeviceRow0(row);
+    ReplyToEverything(fakes::Int32Reply(9));
+    EXPECT_EQ(Tarvell_CheckAndroidVersionAt44(0), 0);
+    EXPECT_EQ(Tarvell_SetDefaultMessage(0), 0);
+    EXPECT_EQ(Tarvell_ReSetDefaultMessage(0), 0);
+    EXPECT_EQ(Tarvell_CheckDefaultMessangeOK(0), 0);
+    EXPECT_TRUE(fakes::Commands().empty());
+
+    std::snprintf(row.release, sizeof row.release, "%s", "5.0");
+    fakes::SetDeviceRow0(row);
+    EXPECT_EQ(Tarvell_CheckAndroidVersionAt44(0), 1);
+    EXPECT_EQ(Tarvell_SetDefaultMessage(0), 9);
+    EXPECT_EQ(Tarvell_ReSetDefaultMessage(0), 9);
+    EXPECT_EQ(fakes::Commands(),
+              (std::vector<std::string>{"SetDefaultMessage;", "ReSetDefaultMessage;"}));
+
+    struct Reply {
+        std::optional<std::string> text;
+        int result;
+    };
+    const Reply replies[] = {{std::string("com.velmora.tarvell"), 0},
+                             {std::string("com.velmora.tarvell2"), -1},
+                             {std::string("com.android.mms"), -1},
+                             {std::string(), -1},
+                             {std::nullopt, -1}};
+    for (const auto& r : replies) {
+        fakes::Reset();
+        fakes::SetDeviceRow0(row);
+        fakes::SetCompanion([&r](const std::string&, const std::string&) { return r.text; });
+        EXPECT_EQ(Tarvell_CheckDefaultMessangeOK(0), r.result) << r.text.value_or("(failed)");
+        EXPECT_EQ(fakes::Commands(), std::vector<std::string>{"GetDefaultMessage_pkgName;"});
+    }
+}
+
+TEST_F(WritesTest, MissingDeviceRowSendsNothing) {
+    ReplyToEverything(fakes::Int32Reply(9));
+    // No row in the table, and rows outside the table.
+    for (int index : {0, -1, 10, 3}) {
+        EXPECT_EQ(Tarvell_CheckAndroidVersionAt44(index), 0) << index;
+        EXPECT_EQ(Tarvell_SetDefaultMessage(index), -1) << index;
+        EXPECT_EQ(Tarvell_ReSetDefaultMessage(index), -1) << index;
+        EXPECT_EQ(Tarvell_CheckDefaultMessangeOK(index), -1) << index;
+    }
+    EXPECT_TRUE(fakes::Commands().empty());
+}
+
+TEST_F(WritesTest, FixedResultExportsSendNothing) {
+    SmsRecord sms{};
+    CallLogRecord call{};
+    ContactRecord contact{};
+    EXPECT_EQ(Tarvell_UpdateSMS(&sms), 0);
+    EXPECT_EQ(Tarvell_DeleteSMS("1"), 0);
+    EXPECT_EQ(Tarvell_DeletePerson("1"), 0);
+    EXPECT_EQ(Tarvell_GetOnePersonInfo("1", &contact), 0);
+    EXPECT_EQ(Tarvell_GetPersonImage("1", "/tmp/x"), 0);
+    EXPECT_EQ(Tarvell_UpdatePersonImage("1", "/tmp/x"), 0);
+    EXPECT_EQ(Tarvell_DeletePersonImage("1"), 0);
+    EXPECT_EQ(Tarvell_UpdateCallHistory(&call), 0);
+    EXPECT_EQ(Tarvell_DeleteCallHistory("1"), 0);
+    EXPECT_EQ(Tarvell_ClearAllApp(), 0);
+    EXPECT_EQ(Tarvell_MoveAppToMemory("p"), -1);
+    EXPECT_EQ(Tarvell_MoveAppToSdCard("p"), -1);
+    EXPECT_TRUE(fakes::Commands().empty());
+    EXPECT_TRUE(fakes::AdbRuns().empty());
+}
+
+} // namespace
