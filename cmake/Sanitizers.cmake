@@ -27,23 +27,26 @@ endif()
 if(_tarvell_san_flags)
   add_compile_options(${_tarvell_san_flags})
   add_link_options(${_tarvell_san_flags})
-  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND TARVELL_SANITIZE STREQUAL "address")
     # clang links its sanitizer runtime statically into executables only, so
     # libtarvellkit.so (linked with --no-undefined) would miss its symbols.
     # With the shared runtime every executable and library links it (gcc does
     # this by default); the programs find it through their run path.
     add_link_options(-shared-libsan)
-    if(TARVELL_SANITIZE STREQUAL "address")
-      set(_tarvell_rt libclang_rt.asan-x86_64.so)
-    else()
-      set(_tarvell_rt libclang_rt.tsan-x86_64.so)
-    endif()
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_tarvell_rt}
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libclang_rt.asan-x86_64.so
                     OUTPUT_VARIABLE _tarvell_rt_path OUTPUT_STRIP_TRAILING_WHITESPACE)
     get_filename_component(_tarvell_rt_dir "${_tarvell_rt_path}" DIRECTORY)
     if(IS_DIRECTORY "${_tarvell_rt_dir}")
       add_link_options("-Wl,-rpath,${_tarvell_rt_dir}")
     endif()
+  elseif(CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND TARVELL_SANITIZE STREQUAL "thread")
+    # clang 14's shared TSan runtime crashes at start-up, so the runtime
+    # stays static in each executable, which exports its symbols to the
+    # libraries it loads. Shared libraries are therefore linked allowing
+    # undefined symbols: -z undefs at the very end of the link line undoes
+    # any --no-undefined given earlier.
+    string(APPEND CMAKE_CXX_CREATE_SHARED_LIBRARY " -Wl,-z,undefs")
+    string(APPEND CMAKE_C_CREATE_SHARED_LIBRARY " -Wl,-z,undefs")
   endif()
   # Frames stay readable in sanitizer reports without giving up all speed.
   if(CMAKE_BUILD_TYPE STREQUAL "Release")
