@@ -111,7 +111,9 @@ void BackupProgressWidget::layout(int x, int y, int width, int height) {
     const QSize pic = sprites::kProgressPicture.size();
     m_PictureLabel->setGeometry(40, 70, pic.width(), pic.height());
     m_MessageLabel->setGeometry(40, 235, 340, 70);
-    m_RowsPanel->setGeometry(400, 47, width - 440, 240);
+    // From just right of the picture to the end of the bar, so that a row
+    // such as "Text Messages(12000 of 12000)" fits.
+    m_RowsPanel->setGeometry(350, 47, width - 390, 240);
     for (int r = 0; r < 7; ++r) {
         m_RowNames[r]->setGeometry(0, 30 + 25 * r, m_RowsPanel->width() - 84, 22);
         m_RowStatus[r]->setGeometry(m_RowsPanel->width() - 84, 30 + 25 * r, 84, 22);

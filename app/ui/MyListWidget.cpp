@@ -9,6 +9,10 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+namespace {
+constexpr int kScrollBarWidth = 5;
+}
+
 MyListWidgetItem::MyListWidgetItem(QWidget* parent)
     : QWidget(parent), m_CheckBox(new QCheckBox(this)), m_TitleLabel(new QLabel(this)),
       m_AgeLabel(new QLabel(this)) {
@@ -47,7 +51,7 @@ MyListWidget::MyListWidget(QWidget* parent)
     m_ScrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_ScrollArea->horizontalScrollBar()->setFixedHeight(0);
     m_ScrollArea->horizontalScrollBar()->hide();
-    m_ScrollArea->verticalScrollBar()->setFixedWidth(5);
+    m_ScrollArea->verticalScrollBar()->setFixedWidth(kScrollBarWidth);
     m_ScrollArea->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kListScrollBarStyle));
     QPalette pal = m_ScrollArea->palette();
     pal.setColor(QPalette::Window, QColor(252, 252, 252));
@@ -128,7 +132,9 @@ void MyListWidget::ItemlistStateChange(MyListWidgetItem* item) {
 void MyListWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_ScrollArea->setGeometry(rect());
-    // Rows span the viewport; the thin scroll bar takes its 5 pixels.
-    m_Container->resize(m_ScrollArea->viewport()->width(), m_Container->height());
+    // Rows span the list less the thin scroll bar's 5 pixels. Taken from our
+    // own width: while the list is hidden the viewport has not been laid out
+    // yet and still has its default width.
+    m_Container->resize(width() - kScrollBarWidth, m_Container->height());
     relayout();
 }

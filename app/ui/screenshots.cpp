@@ -1,6 +1,11 @@
-// tarvell-screenshots <folder>: saves a PNG of every screen of the program,
-// drawn offscreen without a phone or the device library, for reviewing the
-// artwork.
+// tarvell-screenshots: saves a PNG of every screen of the program.
+//
+//   tarvell-screenshots <folder>                     screens and button states
+//                                                    played without a phone
+//   tarvell-screenshots --phone <phonesim> <folder>  the program run on the
+//                                                    simulated phone
+#include "screenshots.h"
+
 #include "AutorizationWidget.h"
 #include "BackupProgressWidget.h"
 #include "CompleteDialog.h"
@@ -37,8 +42,8 @@ QString DemoLabel() {
     return QStringLiteral("Simulated tiny");
 }
 
-// The window with a dialog drawn where it shows: child panels are in the
-// window already; a separate window is painted in at its place.
+} // namespace
+
 QPixmap WithDialog(QWidget& window, QWidget* dialog) {
     QPixmap shot = window.grab();
     if (dialog->isWindow()) {
@@ -49,6 +54,8 @@ QPixmap WithDialog(QWidget& window, QWidget* dialog) {
     }
     return shot;
 }
+
+namespace {
 
 void Send(QWidget* w, QEvent::Type type) {
     const QPointF local(w->width() / 2.0, w->height() / 2.0);
@@ -67,7 +74,9 @@ void Send(QWidget* w, QEvent::Type type) {
     }
 }
 
-bool Save(const QPixmap& pix, const QDir& dir, const char* name) {
+} // namespace
+
+bool SaveShot(const QPixmap& pix, const QDir& dir, const char* name) {
     const QString path = dir.filePath(QString::fromLatin1(name));
     if (!pix.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -77,26 +86,44 @@ bool Save(const QPixmap& pix, const QDir& dir, const char* name) {
     return true;
 }
 
-} // namespace
+QPixmap GrabWithMenu(TarvellMainWidget& window) {
+    window.titleBar()->menuButton_slots();
+    QApplication::processEvents();
+    QMenu* menu = window.titleBar()->menu();
+    if (!menu->actions().isEmpty()) {
+        menu->setActiveAction(menu->actions().first());
+    }
+    QPixmap shot = window.grab();
+    {
+        QPainter p(&shot);
+        p.drawPixmap(window.mapFromGlobal(menu->pos()), menu->grab());
+    }
+    menu->hide();
+    return shot;
+}
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tarvell-screenshots <folder>\n");
+    const bool onPhone = argc == 4 && QByteArray(argv[1]) == "--phone";
+    if (argc != 2 && !onPhone) {
+        std::fprintf(stderr, "usage: tarvell-screenshots [--phone <phonesim>] <folder>\n");
         return 2;
     }
-    QDir dir(QString::fromLocal8Bit(argv[1]));
+    QDir dir(QString::fromLocal8Bit(argv[argc - 1]));
     dir.mkpath(QStringLiteral("."));
+    if (onPhone) {
+        return PhoneTour(dir, QString::fromLocal8Bit(argv[2]));
+    }
     kit::lifecycle() = kit::Lifecycle{&NoLibrary, &NoLibrary};
     kit::deviceCalls() = kit::DeviceCalls{&NoPhone, &NotReady, &NotReady, &DemoLabel};
 
     TarvellMainWidget window;
     window.show();
     QApplication::processEvents();
-    bool ok = Save(window.grab(), dir, "home.png");
+    bool ok = SaveShot(window.grab(), dir, "home.png");
 
     Send(window.backupButton(), QEvent::Enter);
     Send(window.restoreButton(), QEvent::Enter);
@@ -104,17 +131,17 @@ int main(int argc, char** argv) {
     Send(window.printButton(), QEvent::Enter);
     Send(window.titleBar()->closeButton(), QEvent::Enter);
     Send(window.titleBar()->minimiseButton(), QEvent::Enter);
-    ok &= Save(window.grab(), dir, "home-hover.png");
+    ok &= SaveShot(window.grab(), dir, "home-hover.png");
     for (MyPushButton* b : {window.backupButton(), window.restoreButton(), window.recoveryButton(),
                             window.printButton()}) {
         Send(b, QEvent::MouseButtonPress);
     }
-    ok &= Save(window.grab(), dir, "home-pressed.png");
+    ok &= SaveShot(window.grab(), dir, "home-pressed.png");
     for (MyPushButton* b : {window.backupButton(), window.restoreButton(), window.recoveryButton(),
                             window.printButton()}) {
         b->setButtonEnabled(false);
     }
-    ok &= Save(window.grab(), dir, "home-disabled.png");
+    ok &= SaveShot(window.grab(), dir, "home-disabled.png");
     for (MyPushButton* b : {window.backupButton(), window.restoreButton(), window.recoveryButton(),
                             window.printButton()}) {
         b->setButtonEnabled(true);
@@ -123,24 +150,11 @@ int main(int argc, char** argv) {
     Send(window.titleBar()->closeButton(), QEvent::Leave);
     Send(window.titleBar()->minimiseButton(), QEvent::Leave);
 
-    // The menu is its own popup window: draw it where it opens.
-    window.titleBar()->menuButton_slots();
-    QApplication::processEvents();
-    QMenu* menu = window.titleBar()->menu();
-    if (!menu->actions().isEmpty()) {
-        menu->setActiveAction(menu->actions().first());
-    }
-    QPixmap withMenu = window.grab();
-    {
-        QPainter p(&withMenu);
-        p.drawPixmap(window.mapFromGlobal(menu->pos()), menu->grab());
-    }
-    menu->hide();
-    ok &= Save(withMenu, dir, "menu.png");
+    ok &= SaveShot(GrabWithMenu(window), dir, "menu.png");
 
     window.backupyouPhone_slots();
     QApplication::processEvents();
-    ok &= Save(window.grab(), dir, "connection.png");
+    ok &= SaveShot(window.grab(), dir, "connection.png");
 
     // The authorisation dialog over the connection screen.
     DevicesConnectWidget* connect = window.flowWidget()->connectScreen();
@@ -149,7 +163,7 @@ int main(int argc, char** argv) {
     auth->show();
     auth->raise();
     QApplication::processEvents();
-    ok &= Save(window.grab(), dir, "authorization.png");
+    ok &= SaveShot(window.grab(), dir, "authorization.png");
     auth->hide();
 
     // The content screen in both modes, with a prepared phone.
@@ -160,10 +174,10 @@ int main(int argc, char** argv) {
     content->show();
     content->setMode(0);
     QApplication::processEvents();
-    ok &= Save(window.grab(), dir, "content-backup.png");
+    ok &= SaveShot(window.grab(), dir, "content-backup.png");
     content->setMode(1);
     QApplication::processEvents();
-    ok &= Save(window.grab(), dir, "content-restore.png");
+    ok &= SaveShot(window.grab(), dir, "content-restore.png");
     content->setMode(0);
 
     // The progress dialog of a backup half way through photos.
@@ -186,7 +200,7 @@ int main(int argc, char** argv) {
     progress->show();
     progress->raise();
     QApplication::processEvents();
-    ok &= Save(window.grab(), dir, "progress.png");
+    ok &= SaveShot(window.grab(), dir, "progress.png");
 
     // The countdown over the progress dialog of a restore.
     progress->setBackupMode(false);
@@ -198,10 +212,10 @@ int main(int argc, char** argv) {
     prompt->show();
     prompt->raise();
     QApplication::processEvents();
-    ok &= Save(window.grab(), dir, "countdown.png");
+    ok &= SaveShot(window.grab(), dir, "countdown.png");
     prompt->setMessage(CompleteDialog::CancelRestore);
     QApplication::processEvents();
-    ok &= Save(window.grab(), dir, "cancel.png");
+    ok &= SaveShot(window.grab(), dir, "cancel.png");
     prompt->hide();
 
     // The completion box, a window of its own, over the progress dialog.
@@ -210,10 +224,10 @@ int main(int argc, char** argv) {
     box->setMessage(CompleteDialog::BackupCompleted);
     box->layout(0, 0, kCompleteDialogWidth, kCompleteDialogHeight);
     QApplication::processEvents();
-    ok &= Save(WithDialog(window, box), dir, "completion.png");
+    ok &= SaveShot(WithDialog(window, box), dir, "completion.png");
     box->setMessage(CompleteDialog::RestoreCompleted,
                     QStringLiteral("2 items could not be copied (2 Photos); see tarvellui.log."));
-    ok &= Save(WithDialog(window, box), dir, "completion-failed.png");
+    ok &= SaveShot(WithDialog(window, box), dir, "completion-failed.png");
     progress->hide();
     return ok ? 0 : 1;
 }
