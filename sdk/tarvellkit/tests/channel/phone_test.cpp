@@ -1,6 +1,7 @@
 // Preparation and exchanges against the simulated phone: the real runner,
 // device table and USB scan, the stand-in adb in this program's folder, a
 // freshly generated phone and no adb server running at the start of a test.
+#include "../common/test_files.h"
 #include "test_support.h"
 
 #include "device_table.h"
@@ -12,10 +13,6 @@
 #include <fstream>
 #include <optional>
 #include <regex>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 
@@ -24,18 +21,7 @@ namespace fs = std::filesystem;
 // Runs the phonesim tool; its exit status.
 int Phonesim(std::vector<std::string> args) {
     args.insert(args.begin(), PHONESIM_EXE);
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, PHONESIM_EXE, nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return testfiles::RunAndWait(std::move(args));
 }
 
 class PhoneTest : public ChannelFixture {

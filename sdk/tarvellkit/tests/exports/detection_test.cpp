@@ -1,5 +1,6 @@
 // Phone detection exports against the adb stand-in in this test's program
 // folder and devices faked by umockdev.
+#include "../common/test_files.h"
 #include "adb_double_control.h"
 #include "device_table.h"
 #include "platform/paths.h"
@@ -46,12 +47,7 @@ std::vector<std::string> Joined(const std::vector<Call>& calls) {
     return out;
 }
 
-std::string LogText() {
-    std::ifstream in(std::string(std::getenv("HOME")) + "/Documents/LogFiles/tarvell.log");
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testfiles::LogText;
 
 class DetectionTest : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // runner and device table, the stand-in adb beside this program, and a
 // generated phone whose own record files are the expected contents. Paging,
 // abort and failures are covered against scripted peers in store_test.cpp.
+#include "../common/test_files.h"
 #include "TCPConnect.h"
 #include "device_table.h"
 #include "phone.h"
@@ -16,31 +17,17 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// Runs the phonesim tool; its exit status.
 int Phonesim(std::vector<std::string> args) {
     args.insert(args.begin(), PHONESIM_EXE);
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, PHONESIM_EXE, nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return testfiles::RunAndWait(std::move(args));
 }
 
 // A field as the library stores it: missing stays missing, values are cut
