@@ -1,11 +1,13 @@
 #include "detail_records.h"
 
 #include "convert.h"
+#include "record_text.h"
 
 #include <cstddef>
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -100,45 +102,29 @@ constexpr DetailField kStorageFields[] = {
 #undef INT32_FIELD
 #undef INT64_FIELD
 
-// One TAG:VALUE; entry located in the reply (pointers into it, not copies).
-struct Entry {
-    const char* tag;
-    size_t tagLength;
-    const char* value;
-    size_t valueLength;
-};
-
 enum class ValueCoding { Hex, Decimal };
 
-// Length of the reply text: up to `length` bytes, ending early at a NUL.
-size_t TextLength(const char* reply, int length) {
-    const void* nul = std::memchr(reply, '\0', static_cast<size_t>(length));
-    return nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - reply)
-                          : static_cast<size_t>(length);
-}
-
-const DetailField* FindField(const DetailField* fields, size_t count, const Entry& entry) {
+const DetailField* FindField(const DetailField* fields, size_t count, std::string_view tag) {
     for (size_t i = 0; i < count; ++i) {
-        if (std::strlen(fields[i].tag) == entry.tagLength &&
-            std::memcmp(fields[i].tag, entry.tag, entry.tagLength) == 0) {
+        if (tag == fields[i].tag) {
             return &fields[i];
         }
     }
     return nullptr;
 }
 
-void StoreValue(const DetailField& field, const Entry& entry, ValueCoding coding,
+void StoreValue(const DetailField& field, std::string_view entryValue, ValueCoding coding,
                 unsigned char* record) {
     char value[kValueBufferSize] = {};
     if (coding == ValueCoding::Hex) {
         int capacity = kValueBufferSize - 1;
         // The value length is below the reply length, which is an int.
-        HexDecode(entry.value, static_cast<int>(entry.valueLength), value, &capacity);
+        HexDecode(entryValue.data(), static_cast<int>(entryValue.size()), value, &capacity);
     } else {
-        const size_t n = entry.valueLength < static_cast<size_t>(kValueBufferSize - 1)
-                             ? entry.valueLength
+        const size_t n = entryValue.size() < static_cast<size_t>(kValueBufferSize - 1)
+                             ? entryValue.size()
                              : static_cast<size_t>(kValueBufferSize - 1);
-        std::memcpy(value, entry.value, n);
+        std::memcpy(value, entryValue.data(), n);
     }
 
     unsigned char* target = record + field.offset;
@@ -173,31 +159,18 @@ int DecodeEntries(const char* reply, int length, void* record, const DetailField
         return -1;
     }
     auto* bytes = static_cast<unsigned char*>(record);
-    const char* p = reply;
-    const char* const end = reply + TextLength(reply, length);
-    while (p < end) {
-        if (*p == '.') {
-            if (stopAtDot) {
-                break;
-            }
-            ++p;
-            continue;
+    recordtext::EntryWalker walker(reply, static_cast<size_t>(length));
+    recordtext::Entry entry;
+    for (;;) {
+        const recordtext::Step step = walker.Next(&entry);
+        if (step == recordtext::Step::End || (step == recordtext::Step::RecordEnd && stopAtDot)) {
+            break;
         }
-        const auto* semicolon =
-            static_cast<const char*>(std::memchr(p, ';', static_cast<size_t>(end - p)));
-        if (semicolon == nullptr) {
-            break; // an entry without ';' ends the walk
-        }
-        const auto* colon =
-            static_cast<const char*>(std::memchr(p, ':', static_cast<size_t>(semicolon - p)));
-        if (colon != nullptr) {
-            Entry entry{p, static_cast<size_t>(colon - p), colon + 1,
-                        static_cast<size_t>(semicolon - colon - 1)};
-            if (const DetailField* field = FindField(fields, count, entry)) {
-                StoreValue(*field, entry, coding, bytes);
+        if (step == recordtext::Step::Entry) {
+            if (const DetailField* field = FindField(fields, count, entry.tag)) {
+                StoreValue(*field, entry.value, coding, bytes);
             }
         }
-        p = semicolon + 1;
     }
     return 0;
 }

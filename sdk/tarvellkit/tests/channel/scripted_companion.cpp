@@ -175,11 +175,6 @@ int ScriptedCompanion::Accepted() {
     return m_accepted;
 }
 
-bool ScriptedCompanion::WaitAccepted(int n) {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_accepted >= n; });
-}
-
 void ScriptedCompanion::Release() {
     {
         std::lock_guard lock(m_mutex);

@@ -53,8 +53,6 @@ public:
     ~ScriptedCompanion(); // stops listening, ends every connection, joins
 
     int Accepted();
-    // Waits until n connections have been accepted (false after 10 s).
-    bool WaitAccepted(int n);
 
     // Lets scripts that wait on Released() go on.
     void Release();

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -108,33 +107,8 @@ TEST(ParseAdbDevices, NewListingReplacesTheOldOneCompletely) {
     EXPECT_EQ(DeviceTableRowCount(), 0);
 }
 
-TEST(ParseAdbDevices, ArbitraryBytesNeverBreakTheTable) {
-    std::mt19937 random(20141026);
-    static const char kAlphabet[] = "List of devices attached\t\r\n\x01\xff ";
-    const std::string alphabet(kAlphabet, sizeof kAlphabet - 1);
-    for (int round = 0; round < 3000; ++round) {
-        std::string text;
-        if (round % 2 == 0) {
-            text = "List of devices attached\n";
-        }
-        const size_t length = random() % 400;
-        for (size_t i = 0; i < length; ++i) {
-            text += (random() % 3 == 0) ? alphabet[random() % alphabet.size()]
-                                        : static_cast<char>(random() % 255 + 1);
-        }
-        ParseAdbDevices(text.c_str());
-        const int count = DeviceTableRowCount();
-        ASSERT_GE(count, 0);
-        ASSERT_LE(count, kDeviceTableRows);
-        for (int i = 0; i < count; ++i) {
-            AdbDeviceEntry row{};
-            ASSERT_TRUE(DeviceTableRow(i, &row));
-            ASSERT_LT(strnlen(row.serial, sizeof row.serial), sizeof row.serial);
-            ASSERT_LT(strnlen(row.state, sizeof row.state), sizeof row.state);
-            ASSERT_GT(std::strlen(row.serial), 0u);
-        }
-    }
-}
+// Arbitrary bytes are the fuzz target fuzz_adb_devices (its replay runs in
+// every build): the table never overflows and every field stays terminated.
 
 TEST(DeviceTable, RowCountResetKeepsThePhoneUntilTheNextListing) {
     ParseAdbDevices(Phones(3).c_str());

@@ -18,10 +18,8 @@ std::mutex g_mutex;
 CompanionHandler g_companion;
 std::vector<Exchange> g_exchanges;
 std::vector<AdbRun> g_runs;
-std::function<std::string(const std::string&)> g_adbOutput;
 std::function<void(const std::string&)> g_adbAction;
 int g_runResult = 0;
-int g_discards = 0;
 AdbDeviceEntry g_row0{};
 int g_rowCount = 0;
 int g_usbCount = 0;
@@ -54,11 +52,6 @@ std::vector<std::string> Commands() {
     return out;
 }
 
-int DiscardCount() {
-    std::lock_guard lock(g_mutex);
-    return g_discards;
-}
-
 std::string Int32Reply(int32_t value) {
     std::string s(4, '\0');
     for (int i = 0; i < 4; ++i) {
@@ -87,11 +80,6 @@ void SetRunResult(int result) {
     g_runResult = result;
 }
 
-void SetAdbOutput(std::function<std::string(const std::string&)> output) {
-    std::lock_guard lock(g_mutex);
-    g_adbOutput = std::move(output);
-}
-
 void SetAdbAction(std::function<void(const std::string&)> action) {
     std::lock_guard lock(g_mutex);
     g_adbAction = std::move(action);
@@ -118,10 +106,8 @@ void Reset() {
     g_companion = nullptr;
     g_exchanges.clear();
     g_runs.clear();
-    g_adbOutput = nullptr;
     g_adbAction = nullptr;
     g_runResult = 0;
-    g_discards = 0;
     g_row0 = AdbDeviceEntry{};
     g_rowCount = 0;
     g_usbCount = 0;
@@ -170,10 +156,7 @@ int SendCommand(const char* command, void* answer, int answerSize, const void* p
     return static_cast<int>(reply->size());
 }
 
-void DiscardSharedChannel() {
-    std::lock_guard lock(g_mutex);
-    ++g_discards;
-}
+void DiscardSharedChannel() {}
 
 // ---- runner ----
 int RunAdb(const char* args) {
@@ -191,21 +174,8 @@ int RunAdb(const char* args) {
 int RunAdbTimed(const char* args) {
     return Record("RunAdbTimed", args);
 }
-int RunAdbToFile(const char* args, const char* outPath) {
-    int result = Record("RunAdbToFile", args);
-    std::function<std::string(const std::string&)> output;
-    {
-        std::lock_guard lock(g_mutex);
-        output = g_adbOutput;
-    }
-    if (output && outPath != nullptr) {
-        if (FILE* f = std::fopen(outPath, "ab")) {
-            std::string text = output(args ? args : "");
-            std::fwrite(text.data(), 1, text.size(), f);
-            std::fclose(f);
-        }
-    }
-    return result;
+int RunAdbToFile(const char* args, const char* /*outPath*/) {
+    return Record("RunAdbToFile", args);
 }
 int RunProgram(const char* program, const char* args) {
     std::string line = std::string(program ? program : "") + " " + (args ? args : "");

@@ -26,7 +26,6 @@ using CompanionHandler = std::function<std::optional<std::string>(const std::str
 void SetCompanion(CompanionHandler handler); // default: every command answered with an empty body
 std::vector<Exchange> Exchanges();           // every exchange since the last Reset()
 std::vector<std::string> Commands();         // the command texts only
-int DiscardCount();                          // DiscardSharedChannel() calls
 
 // Reply helpers.
 std::string Int32Reply(int32_t value);
@@ -39,8 +38,6 @@ struct AdbRun {
 };
 std::vector<AdbRun> AdbRuns();
 void SetRunResult(int result); // what every runner operation returns (default 0)
-// Called for RunAdbToFile: returns the text written to the output file.
-void SetAdbOutput(std::function<std::string(const std::string& args)> output);
 // Called for RunAdb: lets a test act like adb (e.g. write the pulled file).
 void SetAdbAction(std::function<void(const std::string& args)> action);
 

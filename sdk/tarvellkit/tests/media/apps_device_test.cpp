@@ -1,7 +1,6 @@
 #include "tarvellkit/tarvellkit.h"
 
 #include "fakes.h"
-#include "platform/paths.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -250,26 +249,6 @@ TEST_F(AppsDeviceTest, ScreenshotTakesAndPullsThePicture) {
               (std::vector<std::string>{
                   "RunAdb -s SER123 shell /system/bin/screencap -p /sdcard/screenshot.png",
                   "RunAdb -s SER123 pull /sdcard/screenshot.png \"" + out + "\" "}));
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(AppsDeviceTest, ExportsWriteTheirLogLines) {
-    fakes::SetCompanion(DeviceCompanion);
-    DeviceInfoRecord info{};
-    Tarvell_GetAndroidDevicesInfo(&info);
-    Tarvell_GetAndroidDevicesInfo2(&info);
-    Tarvell_ExportApp("com.example.log", "/out/app one.apk");
-    const std::string log =
-        mediatest::ReadFile(platform::DocumentsFolder() + "/LogFiles/tarvell.log");
-    for (const char* line :
-         {"Call Function: Tarvell_GetAndroidDevicesInfo\n",
-          "Call Function: Tarvell_GetAndroidDevicesInfo2\nFile: tarvellkit  835\n",
-          "ExportApp pkgname=com.example.log,outfilename=/out/app one.apk\n"}) {
-        EXPECT_NE(log.find(line), std::string::npos) << line;
-    }
 }
 
 } // namespace

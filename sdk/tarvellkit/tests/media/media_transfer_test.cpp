@@ -1,7 +1,6 @@
 #include "tarvellkit/tarvellkit.h"
 
 #include "fakes.h"
-#include "platform/paths.h"
 #include "receive_buffer.h"
 #include "test_support.h"
 
@@ -19,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-using mediatest::FileExists;
 using mediatest::Hex;
 using mediatest::PatternBytes;
 using mediatest::ReadFile;
@@ -463,112 +461,126 @@ TEST_F(MediaTest, ExportThroughAdbFailuresAndEmptyPath) {
 // ------------------------------------------------------------ streamed copy to the phone
 
 TEST_F(MediaTest, StreamedAddSendsTheFileInChunks) {
-    const std::string bytes = PatternBytes(250000, 7);
-    const std::string source = folder.file("clip.bin");
-    WriteFile(source, bytes);
-    for (const KindCase& kind : Kinds()) {
-        fakes::Reset();
-        phone = FakeMediaPhone{};
-        phone.announceReply = 7;
-        fakes::SetCompanion(
-            [this](const std::string& c, const std::string& p) { return phone.Answer(c, p); });
-        const int result = kind.addStreamed(source.c_str(), "clip é.bin");
-        EXPECT_EQ(result, kind.streamedAddReturnsReply ? 7 : 0) << kind.name;
-        EXPECT_EQ(phone.written, bytes) << kind.name;
-        EXPECT_EQ(kind.progress(), 100) << kind.name;
-        const std::string hexName = Hex("clip é.bin");
-        EXPECT_EQ(fakes::Commands(),
-                  (std::vector<std::string>{kind.open + hexName + ";", kind.write + "102400;",
-                                            kind.write + "102400;", kind.write + "45200;",
-                                            kind.close, kind.announce + hexName + ";"}))
-            << kind.name;
-        EXPECT_TRUE(fakes::AdbRuns().empty());
+    struct Case {
+        size_t bytes;
+        std::vector<std::string> writes; // sizes of the write commands
+    };
+    const Case cases[] = {{250000, {"102400", "102400", "45200"}}, {102400, {"102400"}}, {0, {}}};
+    for (const Case& c : cases) {
+        const std::string bytes = PatternBytes(c.bytes, 7);
+        const std::string source = folder.file("clip.bin");
+        WriteFile(source, bytes);
+        for (const KindCase& kind : Kinds()) {
+            SCOPED_TRACE(std::string(kind.name) + " " + std::to_string(c.bytes) + " bytes");
+            fakes::Reset();
+            phone = FakeMediaPhone{};
+            phone.announceReply = 7;
+            fakes::SetCompanion([this](const std::string& cmd, const std::string& p) {
+                return phone.Answer(cmd, p);
+            });
+            EXPECT_EQ(kind.addStreamed(source.c_str(), "clip é.bin"),
+                      kind.streamedAddReturnsReply ? 7 : 0);
+            EXPECT_EQ(phone.written, bytes);
+            EXPECT_EQ(kind.progress(), 100);
+            const std::string hexName = Hex("clip é.bin");
+            std::vector<std::string> expected = {kind.open + hexName + ";"};
+            for (const std::string& w : c.writes) {
+                expected.push_back(kind.write + w + ";");
+            }
+            expected.push_back(kind.close);
+            expected.push_back(kind.announce + hexName + ";");
+            EXPECT_EQ(fakes::Commands(), expected);
+            EXPECT_TRUE(fakes::AdbRuns().empty());
+        }
     }
 }
 
-TEST_F(MediaTest, StreamedAddOfAnEmptyFile) {
-    const std::string source = folder.file("empty");
-    WriteFile(source, "");
-    EXPECT_EQ(Tarvell_addPhoto2(source.c_str(), "empty"), 1);
-    EXPECT_EQ(fakes::Commands(),
-              (std::vector<std::string>{"open_photofile:" + Hex("empty") + ";", "close_photofile;",
-                                        "addphototodevice:" + Hex("empty") + ";"}));
-    EXPECT_EQ(Tarvell_GetPhotoProgress(), 100);
-}
-
-TEST_F(MediaTest, StreamedAddAbortStopsAfterTheCurrentChunk) {
+// An abort set during the second chunk, or a second chunk that cannot be
+// sent: the phone gets two chunks, a close and the abort announcement.
+TEST_F(MediaTest, StreamedAddStopsAfterTheSecondChunk) {
     const std::string bytes = PatternBytes(250000, 9);
     const std::string source = folder.file("big.bin");
     WriteFile(source, bytes);
-    for (const KindCase& kind : Kinds()) {
-        fakes::Reset();
-        phone = FakeMediaPhone{};
-        phone.onWrite = [&](int n) {
-            if (n == 2) {
-                kind.abort();
+    for (bool aborted : {true, false}) {
+        for (const KindCase& kind : Kinds()) {
+            SCOPED_TRACE(std::string(kind.name) + (aborted ? " aborted" : " failed send"));
+            fakes::Reset();
+            phone = FakeMediaPhone{};
+            if (aborted) {
+                phone.onWrite = [&](int n) {
+                    if (n == 2) {
+                        kind.abort();
+                    }
+                };
+            } else {
+                phone.failWriteAt = 2;
             }
-        };
-        fakes::SetCompanion(
-            [this](const std::string& c, const std::string& p) { return phone.Answer(c, p); });
-        kind.abort(); // a switch left set from before is cleared at the start
-        const int result = kind.addStreamed(source.c_str(), "big.bin");
-        EXPECT_EQ(result, kind.streamedAddReturnsReply ? 1 : 0) << kind.name;
-        EXPECT_EQ(phone.written, bytes.substr(0, 204800)) << kind.name;
-        EXPECT_EQ(kind.progress(), 81) << kind.name;
-        const std::string hexName = Hex("big.bin");
-        EXPECT_EQ(fakes::Commands(),
-                  (std::vector<std::string>{kind.open + hexName + ";", kind.write + "102400;",
-                                            kind.write + "102400;", kind.close,
-                                            kind.abortAnnounce + hexName + ";"}))
-            << kind.name;
+            fakes::SetCompanion(
+                [this](const std::string& c, const std::string& p) { return phone.Answer(c, p); });
+            kind.abort(); // a switch left set from before is cleared at the start
+            const int result = kind.addStreamed(source.c_str(), "big.bin");
+            EXPECT_EQ(result, !aborted ? -1 : kind.streamedAddReturnsReply ? 1 : 0);
+            EXPECT_EQ(phone.written, bytes.substr(0, aborted ? 204800 : 102400));
+            if (aborted) {
+                EXPECT_EQ(kind.progress(), 81);
+            }
+            const std::string hexName = Hex("big.bin");
+            EXPECT_EQ(fakes::Commands(),
+                      (std::vector<std::string>{kind.open + hexName + ";", kind.write + "102400;",
+                                                kind.write + "102400;", kind.close,
+                                                kind.abortAnnounce + hexName + ";"}));
+        }
     }
 }
+
+// Holds the transfer thread inside one answer of the phone until the test
+// has acted on another thread.
+class Pause {
+public:
+    void Hold() {
+        std::unique_lock lock(m_mutex);
+        m_reached = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_released; });
+    }
+    // Runs act once the transfer is held, then lets it go on.
+    void WhileHeld(const std::function<void()>& act) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_reached; });
+        act();
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_reached = false;
+    bool m_released = false;
+};
 
 // The abort switch set from another thread while the transfer waits on the
 // phone's answer.
 TEST_F(MediaTest, StreamedAddAbortFromAnotherThread) {
     const std::string source = folder.file("big.bin");
     WriteFile(source, PatternBytes(500000, 1));
-    std::mutex m;
-    std::condition_variable cv;
-    bool reached = false;
-    bool released = false;
+    Pause pause;
     phone.onWrite = [&](int n) {
-        if (n != 1) {
-            return;
+        if (n == 1) {
+            pause.Hold();
         }
-        std::unique_lock lock(m);
-        reached = true;
-        cv.notify_all();
-        cv.wait(lock, [&] { return released; });
     };
     int result = -99;
     std::thread transfer([&] { result = Tarvell_AddMusicToDevice2(source.c_str(), "b.bin"); });
-    {
-        std::unique_lock lock(m);
-        cv.wait(lock, [&] { return reached; });
+    pause.WhileHeld([] {
         EXPECT_EQ(Tarvell_GetMusicProgress(), 0);
         Tarvell_MusicAbort();
-        released = true;
-        cv.notify_all();
-    }
+    });
     transfer.join();
     EXPECT_EQ(result, 1);
     EXPECT_EQ(phone.writes, 1);
     EXPECT_EQ(fakes::Commands().back(), "addmusictodevice_abort:" + Hex("b.bin") + ";");
     EXPECT_EQ(Tarvell_GetMusicProgress(), 20);
-}
-
-TEST_F(MediaTest, StreamedAddFailsWhenAChunkCannotBeSent) {
-    const std::string source = folder.file("big.bin");
-    WriteFile(source, PatternBytes(300000, 2));
-    phone.failWriteAt = 2;
-    EXPECT_EQ(Tarvell_AddVideoToDevice2(source.c_str(), "v.mp4"), -1);
-    EXPECT_EQ(
-        fakes::Commands(),
-        (std::vector<std::string>{"open_videofile:" + Hex("v.mp4") + ";", "write_videofile:102400;",
-                                  "write_videofile:102400;", "close_videofile;",
-                                  "addvideotodevice_abort:" + Hex("v.mp4") + ";"}));
 }
 
 TEST_F(MediaTest, StreamedAddRefusesMissingInput) {
@@ -662,29 +674,18 @@ TEST_F(MediaTest, StreamedExportProgressIsHeldBelow100UntilTheEnd) {
 TEST_F(MediaTest, StreamedExportAbortFromAnotherThread) {
     const std::string out = folder.file("export.bin");
     phone.data[2] = PatternBytes(50000, 8);
-    std::mutex m;
-    std::condition_variable cv;
-    bool reached = false;
-    bool released = false;
+    Pause pause;
     phone.onRead = [&](int n) {
-        if (n != 2) {
-            return;
+        if (n == 2) {
+            pause.Hold();
         }
-        std::unique_lock lock(m);
-        reached = true;
-        cv.notify_all();
-        cv.wait(lock, [&] { return released; });
     };
     int result = -99;
     std::thread transfer([&] { result = Tarvell_ExportPhotofromDevice2(2, out.c_str(), 50000); });
-    {
-        std::unique_lock lock(m);
-        cv.wait(lock, [&] { return reached; });
+    pause.WhileHeld([] {
         EXPECT_EQ(Tarvell_GetPhotoProgress(), 20);
         Tarvell_PhotoAbort();
-        released = true;
-        cv.notify_all();
-    }
+    });
     transfer.join();
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadFile(out), phone.data[2].substr(0, 20480));
@@ -695,45 +696,6 @@ TEST_F(MediaTest, StreamedExportRefusesAnUnusablePath) {
     EXPECT_EQ(Tarvell_ExportMusicfromDevice2(1, "", 10), -1);
     EXPECT_EQ(Tarvell_ExportMusicfromDevice2(1, folder.file("no/such/folder/x").c_str(), 10), -1);
     EXPECT_TRUE(fakes::Commands().empty());
-}
-
-} // namespace
-
-namespace {
-
-std::string LogText() {
-    return ReadFile(platform::DocumentsFolder() + "/LogFiles/tarvell.log");
-}
-
-TEST_F(MediaTest, ExportsWriteTheirLogLines) {
-    const std::string out = folder.file("o.bin");
-    phone.paths[3] = "/sdc"; // too short: the adb export of music logs its error line
-    phone.paths[4] = "/storage/emulated/0/Music/a.mp3";
-    fakes::SetAdbAction([&](const std::string&) { WriteFile(out, "x"); });
-    Tarvell_ExportPhotofromDevice(11, out.c_str(), 1234567890123LL);
-    Tarvell_ExportPhotofromDevice2(12, out.c_str(), 5);
-    Tarvell_ExportMusicfromDevice(3, out.c_str(), 77);
-    Tarvell_ExportMusicfromDevice(4, out.c_str(), 78);
-    Tarvell_ExportMusicfromDevice2(5, out.c_str(), 79);
-    Tarvell_ExportVideofromDevice(6, out.c_str(), 80);
-    Tarvell_ExportVideofromDevice2(7, out.c_str(), 81);
-    const std::string log = LogText();
-    const std::vector<std::string> lines = {
-        "ExportPhotofromDevice photo_id=11,pcfilename=" + out + ",filesize=1234567890123\n",
-        "ExportPhotofromDevice photo_id=12,pcfilename=" + out + ",filesize=5\n",
-        "error ExportMusicfromDevice songid=3,pcfilename=" + out + ",filesize=77\n",
-        "ExportMusicfromDevice songid=4,pcfilename=" + out +
-            ",dev_path=/storage/emulated/0/Music/a.mp3\n",
-        "ExportMusicfromDevice songid=5,pcfilename=" + out + ",filesize=79\n",
-        "ExportVideofromDevice videoid=6,pcfilename=" + out + ",filesize=80\n",
-        "ExportVideofromDevice videoid=7,pcfilename=" + out + ",filesize=81\n",
-    };
-    for (const std::string& line : lines) {
-        EXPECT_NE(log.find(line), std::string::npos) << line;
-    }
-    // The adb export of music has no entry line.
-    EXPECT_EQ(log.find("ExportMusicfromDevice songid=4,pcfilename=" + out + ",filesize="),
-              std::string::npos);
 }
 
 } // namespace

@@ -1,19 +1,11 @@
 #include "test_support.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <spawn.h>
 #include <stdexcept>
 #include <sys/mman.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace mediatest {
 
@@ -35,11 +27,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 bool FileExists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
 }
@@ -50,35 +37,6 @@ std::string PatternBytes(size_t count, unsigned seed) {
     for (size_t i = 0; i < count; ++i) {
         state = state * 1103515245u + 12345u;
         out[i] = static_cast<char>((state >> 16) & 0xFF);
-    }
-    return out;
-}
-
-int RunAndWait(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            return -1;
-        }
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Hex(const std::string& text) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        out += kDigits[c >> 4];
-        out += kDigits[c & 0x0F];
     }
     return out;
 }

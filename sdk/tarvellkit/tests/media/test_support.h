@@ -2,6 +2,8 @@
 // buffer that ends at an unreadable page.
 #pragma once
 
+#include "../common/test_files.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -24,17 +26,15 @@ private:
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path); // empty when missing
 bool FileExists(const std::string& path);
 
 // Deterministic bytes of every value 0-255.
 std::string PatternBytes(size_t count, unsigned seed);
 
-// Runs argv[0] (a path) with argv, waits for it; its exit code, or -1.
-int RunAndWait(const std::vector<std::string>& argv);
-
-// Uppercase hexadecimal of the bytes of text.
-std::string Hex(const std::string& text);
+// Shared with the other test folders.
+using testfiles::Hex;
+using testfiles::ReadFile;
+using testfiles::RunAndWait;
 
 // Holds text so that its last byte is the last readable byte before an
 // unmapped page: reading one byte past it faults.

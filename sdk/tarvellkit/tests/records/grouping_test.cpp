@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <deque>
 #include <random>
@@ -114,52 +115,52 @@ std::string T(const char* date) {
     return std::to_string(ParseDateTime(date));
 }
 
-TEST(SmsGroups, SameAddressJoinsAcrossThreads) {
-    Messages m;
-    m.Add("a", "1", "555", "2020-01-01 00:00:00");
-    m.Add("b", "2", "555", "2020-01-02 00:00:00");
-    SmsTempGroup* g = stores::BuildSmsGroups(m.Link());
-    EXPECT_EQ(Describe(g), (std::vector<std::string>{"a:b,a " + T("2020-01-02 00:00:00")}));
-    stores::FreeSmsGroups(g);
-}
+struct SmsGroupCase {
+    const char* name;
+    std::vector<std::array<const char*, 4>> messages; // id, thread, address, date
+    std::vector<std::string> groups;                  // as Describe() gives them
+};
 
-TEST(SmsGroups, KeysFollowTheNewestMember) {
-    Messages m;
-    m.Add("a", "1", "A", "2020-01-01 00:00:00");
-    m.Add("b", "1", "B", "2020-01-01 00:00:00"); // joins by thread; first member now has B
-    m.Add("c", "2", "A", "2020-01-01 00:00:00"); // A is no longer a first member's address
-    m.Add("d", "3", "B", "2020-01-01 00:00:00"); // joins a's group through b's address
-    SmsTempGroup* g = stores::BuildSmsGroups(m.Link());
-    const std::string t = T("2020-01-01 00:00:00");
-    EXPECT_EQ(Describe(g), (std::vector<std::string>{"c:c " + t, "a:d,b,a " + t}));
-    stores::FreeSmsGroups(g);
-}
-
-TEST(SmsGroups, NewestFirstEqualTimesKeepOrderFoundingMembersStay) {
-    Messages m;
-    m.Add("a", "1", "A", "2020-01-01 00:00:00");
-    m.Add("b", "2", "B", "2020-01-01 00:00:00");
-    m.Add("c", "3", "C", "2021-01-01 00:00:00");
-    m.Add("d", "4", "D", nullptr);
-    m.Add("e", "1", "A", ""); // joins a, keeps its time
-    SmsTempGroup* g = stores::BuildSmsGroups(m.Link());
-    // List before sorting: d, c, b, a(e). c moves first; b and a keep their
-    // order; the founding members stay where the groups were created.
+TEST(SmsGroups, HandMadeCases) {
     const std::string t0 = T("2020-01-01 00:00:00");
-    EXPECT_EQ(Describe(g), (std::vector<std::string>{"d:c " + T("2021-01-01 00:00:00"), "c:b " + t0,
-                                                     "b:e,a " + t0, "a:d 0"}));
-    stores::FreeSmsGroups(g);
-}
-
-TEST(SmsGroups, MissingKeysNeverMatch) {
-    Messages m;
-    m.Add("a", nullptr, nullptr, nullptr);
-    m.Add("b", nullptr, nullptr, nullptr);
-    m.Add("c", "", "", nullptr); // empty texts are present and equal
-    m.Add("d", "", nullptr, nullptr);
-    SmsTempGroup* g = stores::BuildSmsGroups(m.Link());
-    EXPECT_EQ(Describe(g), (std::vector<std::string>{"c:d,c 0", "b:b 0", "a:a 0"}));
-    stores::FreeSmsGroups(g);
+    const SmsGroupCase cases[] = {
+        {"same address joins across threads",
+         {{"a", "1", "555", "2020-01-01 00:00:00"}, {"b", "2", "555", "2020-01-02 00:00:00"}},
+         {"a:b,a " + T("2020-01-02 00:00:00")}},
+        // b joins by thread, so the first member now has address B; c no
+        // longer matches A; d joins a's group through b's address.
+        {"keys follow the newest member",
+         {{"a", "1", "A", "2020-01-01 00:00:00"},
+          {"b", "1", "B", "2020-01-01 00:00:00"},
+          {"c", "2", "A", "2020-01-01 00:00:00"},
+          {"d", "3", "B", "2020-01-01 00:00:00"}},
+         {"c:c " + t0, "a:d,b,a " + t0}},
+        // List before sorting: d, c, b, a(e). c moves first; b and a keep
+        // their order; founding members stay where the groups were created.
+        {"newest first, equal times keep order, founding members stay",
+         {{"a", "1", "A", "2020-01-01 00:00:00"},
+          {"b", "2", "B", "2020-01-01 00:00:00"},
+          {"c", "3", "C", "2021-01-01 00:00:00"},
+          {"d", "4", "D", nullptr},
+          {"e", "1", "A", ""}},
+         {"d:c " + T("2021-01-01 00:00:00"), "c:b " + t0, "b:e,a " + t0, "a:d 0"}},
+        // Empty texts are present and equal; missing ones never match.
+        {"missing keys never match",
+         {{"a", nullptr, nullptr, nullptr},
+          {"b", nullptr, nullptr, nullptr},
+          {"c", "", "", nullptr},
+          {"d", "", nullptr, nullptr}},
+         {"c:d,c 0", "b:b 0", "a:a 0"}},
+    };
+    for (const SmsGroupCase& c : cases) {
+        Messages m;
+        for (const auto& [id, thread, address, date] : c.messages) {
+            m.Add(id, thread, address, date);
+        }
+        SmsTempGroup* g = stores::BuildSmsGroups(m.Link());
+        EXPECT_EQ(Describe(g), c.groups) << c.name;
+        stores::FreeSmsGroups(g);
+    }
     EXPECT_EQ(stores::BuildSmsGroups(nullptr), nullptr);
 }
 

@@ -1,6 +1,8 @@
 // The stores and writes against the simulated phone: the real channel,
 // runner and device table, the stand-in adb beside this program, and a
-// generated phone whose own record files are the expected contents.
+// generated phone whose own record files are the expected contents. Paging,
+// abort and failures are covered against scripted peers in store_test.cpp.
+#include "../common/test_files.h"
 #include "TCPConnect.h"
 #include "device_table.h"
 #include "phone.h"
@@ -11,37 +13,21 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <optional>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// Runs the phonesim tool; its exit status.
 int Phonesim(std::vector<std::string> args) {
     args.insert(args.begin(), PHONESIM_EXE);
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, PHONESIM_EXE, nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return testfiles::RunAndWait(std::move(args));
 }
 
 // A field as the library stores it: missing stays missing, values are cut
@@ -97,10 +83,6 @@ protected:
         auto records = phonesim::LoadRecordFile((s_phone / file).string());
         EXPECT_TRUE(records.has_value()) << file;
         return records.value_or(phonesim::RecordFile{});
-    }
-
-    static void Fault(const std::string& key, const std::string& value) {
-        ASSERT_EQ(Phonesim({"fault", s_phone.string(), key, value}), 0) << key;
     }
 
     static void ExpectContact(const ContactRecord& c, const phonesim::Record& r) {
@@ -224,34 +206,6 @@ TEST_F(RecordsPhoneTest, FlushedStoresMatchThePhoneFiles) {
     }
     EXPECT_EQ(m, nullptr);
     EXPECT_GT(named, 0) << "the generated phone should have senders among its contacts";
-}
-
-TEST_F(RecordsPhoneTest, AbortStopsAFlushAfterThePageInProgress) {
-    const phonesim::RecordFile sms = Load("sms.json");
-    const auto kept = KeptMessages(sms);
-    // Slow answers, so that the flush is surely still running when aborted.
-    Fault("companion_delay_ms", "3");
-    std::thread flush([] { Tarvell_FlushSMS(); });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (Tarvell_FlushSMS_Index() < 50 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    Tarvell_AbortFlushDB();
-    const int abortedAt = Tarvell_FlushSMS_Index();
-    flush.join();
-    Fault("companion_delay_ms", "0");
-    Tarvell_ResetFlushDBStatus();
-
-    ASSERT_GE(abortedAt, 50);
-    // Pages up to the one in progress when the flag was set, at most one more.
-    EXPECT_LE(Tarvell_FlushSMS_Index(), abortedAt + 5);
-    SmsRecord* m = nullptr;
-    const int count = Tarvell_GetSMS(&m);
-    EXPECT_GT(count, 0);
-    EXPECT_LT(count, static_cast<int>(kept.size()));
-    for (int i = 0; i < count && m != nullptr; ++i, m = m->next) {
-        EXPECT_EQ(Text(m->id), std::to_string(kept[static_cast<size_t>(i)]->id));
-    }
 }
 
 TEST_F(RecordsPhoneTest, WrittenRecordsReadBack) {

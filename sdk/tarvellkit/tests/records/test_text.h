@@ -1,21 +1,15 @@
 // Building record reply texts for the tests.
 #pragma once
 
+#include "../common/test_files.h"
+
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace testtext {
 
-inline std::string Hex(const std::string& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += kDigits[c >> 4];
-        out += kDigits[c & 0x0F];
-    }
-    return out;
-}
+using testfiles::Hex;
 
 using Fields = std::vector<std::pair<std::string, std::string>>;
 

@@ -337,24 +337,4 @@ TEST_F(WritesTest, MissingDeviceRowSendsNothing) {
     EXPECT_TRUE(fakes::Commands().empty());
 }
 
-TEST_F(WritesTest, FixedResultExportsSendNothing) {
-    SmsRecord sms{};
-    CallLogRecord call{};
-    ContactRecord contact{};
-    EXPECT_EQ(Tarvell_UpdateSMS(&sms), 0);
-    EXPECT_EQ(Tarvell_DeleteSMS("1"), 0);
-    EXPECT_EQ(Tarvell_DeletePerson("1"), 0);
-    EXPECT_EQ(Tarvell_GetOnePersonInfo("1", &contact), 0);
-    EXPECT_EQ(Tarvell_GetPersonImage("1", "/tmp/x"), 0);
-    EXPECT_EQ(Tarvell_UpdatePersonImage("1", "/tmp/x"), 0);
-    EXPECT_EQ(Tarvell_DeletePersonImage("1"), 0);
-    EXPECT_EQ(Tarvell_UpdateCallHistory(&call), 0);
-    EXPECT_EQ(Tarvell_DeleteCallHistory("1"), 0);
-    EXPECT_EQ(Tarvell_ClearAllApp(), 0);
-    EXPECT_EQ(Tarvell_MoveAppToMemory("p"), -1);
-    EXPECT_EQ(Tarvell_MoveAppToSdCard("p"), -1);
-    EXPECT_TRUE(fakes::Commands().empty());
-    EXPECT_TRUE(fakes::AdbRuns().empty());
-}
-
 } // namespace

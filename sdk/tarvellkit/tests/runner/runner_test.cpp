@@ -1,5 +1,6 @@
 // The runner against the adb stand-in placed as adb in this test's program
 // folder.
+#include "../common/test_files.h"
 #include "adb_double_control.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -33,12 +34,7 @@ const bool g_prepared = [] {
 
 constexpr int kWaitMs = 10000;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testfiles::ReadFile;
 
 class RunnerTest : public ::testing::Test {
 protected:

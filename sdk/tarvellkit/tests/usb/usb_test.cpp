@@ -1,4 +1,5 @@
 // USB detection with devices faked by umockdev (run under umockdev-wrapper).
+#include "../common/test_files.h"
 #include "CheckUSBDevice.h"
 #include "tarvellkit/tarvellkit.h"
 
@@ -147,16 +148,7 @@ int ThreadsNamed(const std::string& name) {
     return count;
 }
 
-std::string LogPath() {
-    return std::string(std::getenv("HOME")) + "/Documents/LogFiles/tarvell.log";
-}
-
-std::string LogText() {
-    std::ifstream in(LogPath());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testfiles::LogText;
 
 TEST_F(UsbTest, WatcherRescansWhenAVolumeComesOrGoes) {
     ASSERT_EQ(Tarvell_Init(), 0);
