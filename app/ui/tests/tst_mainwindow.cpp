@@ -1,4 +1,4 @@
-// The main window: library lifecycle, layout, pages, menu, web pages and
+// The main window: library lifecycle, pages, menu, web pages, window shape and
 // window dragging.
 #include "DeviceCalls.h"
 #include "KitLifecycle.h"

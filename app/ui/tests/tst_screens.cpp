@@ -96,8 +96,7 @@ private slots:
     void finishedJob_data();
     void finishedJob();
     void cancelledFolderDialogStartsNothing();
-    void cancelConfirmationStopsTheJobOnlyWhenAccepted_data();
-    void cancelConfirmationStopsTheJobOnlyWhenAccepted();
+    void cancellingARestoreAsksFirst();
     void readyPhoneIsAnnouncedOnceAndItsUnplugShowsTheConnectionScreen();
     void authorisationNeverShownOnTheHomePage();
     void exitStopsEveryWorkerThreadWithoutWaitingOutAPoll();
@@ -448,28 +447,22 @@ void ScreensTest::cancelledFolderDialogStartsNothing() {
     QVERIFY(screen.job().m_Abort);
 }
 
-void ScreensTest::cancelConfirmationStopsTheJobOnlyWhenAccepted_data() {
-    QTest::addColumn<bool>("backup");
-    QTest::addColumn<int>("answer");
-    QTest::newRow("backup, refused") << true << 0;
-    QTest::newRow("backup, confirmed") << true << 1;
-    QTest::newRow("restore, refused") << false << 0;
-    QTest::newRow("restore, confirmed") << false << 1;
-}
-
-void ScreensTest::cancelConfirmationStopsTheJobOnlyWhenAccepted() {
-    QFETCH(bool, backup);
-    QFETCH(int, answer);
+void ScreensTest::cancellingARestoreAsksFirst() {
+    // The backup's cancel, refused then confirmed, runs in the simulated phone flow.
     tarvell::GetBackupDataThread job;
     job.m_Abort = false;
     BackupProgressWidget dialog(job);
-    dialog.setBackupMode(backup);
+    dialog.setBackupMode(false);
     dialog.show();
-    CompleteDialog::setNextAnswer(answer);
+    CompleteDialog::setNextAnswer(0);
     QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
-    QCOMPARE(dialog.completeDialog()->m_Kind, backup ? 1001 : 1002);
-    QCOMPARE(bool(job.m_Abort), answer == 1);
-    QCOMPARE(dialog.isVisible(), answer == 0);
+    QCOMPARE(dialog.completeDialog()->m_Kind, 1002);
+    QVERIFY(!job.m_Abort);
+    QVERIFY(dialog.isVisible());
+    CompleteDialog::setNextAnswer(1);
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    QVERIFY(job.m_Abort);
+    QVERIFY(!dialog.isVisible());
 }
 
 // ---- connection screen ------------------------------------------------------
