@@ -38,13 +38,11 @@ namespace {
 std::atomic<int> g_count{0};
 std::atomic<int> g_check{0};
 std::atomic<int> g_ready{0};
-std::atomic<int> g_scans{0};
 
 int FakeCount() {
     return g_count;
 }
 int FakeCheck(int) {
-    ++g_scans;
     return g_check;
 }
 int FakeReady(int) {
@@ -69,10 +67,6 @@ QString MakeBackupFolder(const QDir& base, const QString& name) {
     index.write("<html></html>");
     return path;
 }
-
-struct Buttons {
-    bool ok, cancel, yes, no;
-};
 
 } // namespace
 
@@ -117,7 +111,6 @@ void ScreensTest::initTestCase() {
     m_savedCalls = kit::deviceCalls();
     kit::lifecycle() = kit::Lifecycle{&NoLibrary, &NoLibrary};
     kit::deviceCalls() = kit::DeviceCalls{&FakeCount, &FakeCheck, &FakeReady, &FakeLabel};
-    QVERIFY(m_tmp.isValid());
 }
 
 void ScreensTest::init() {
@@ -213,11 +206,6 @@ void ScreensTest::progressRows_data() {
     QTest::addColumn<QStringList>("statuses");
     QTest::addColumn<int>("bar");
 
-    const QList<int> unknown{-1, -1, -1, -1, -1, -1, -1};
-    QTest::newRow("photos and apps, totals unknown")
-        << true << 3 << QList<int>{3, 6} << unknown << unknown
-        << QStringList{"Photos", "Apps", "", "", "", "", ""}
-        << QStringList{"Waiting", "Waiting", "", "", "", "", ""} << 0;
     QTest::newRow("three of ten photos")
         << true << 3 << QList<int>{3, 6} << QList<int>{0, 0, 0, 3, 0, 0, 0}
         << QList<int>{-1, -1, -1, 10, -1, -1, 2}
@@ -492,7 +480,6 @@ void ScreensTest::readyPhoneIsAnnouncedOnceAndItsUnplugShowsTheConnectionScreen(
 void ScreensTest::authorisationNeverShownOnTheHomePage() {
     g_count = 1;
     g_check = -2;
-    g_scans = 0;
     TarvellMainWidget w;
     w.show();
     DevicesConnectWidget* connect = w.flowWidget()->connectScreen();
