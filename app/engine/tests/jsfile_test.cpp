@@ -3,6 +3,7 @@
 #include "entries.h"
 #include "jsfile.h"
 #include "testsupport.h"
+#include "uilog.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -170,6 +171,8 @@ TEST_F(JsFiles, MissingFoldersAndOversizedFilesAreUnreadable) {
         EXPECT_EQ(CountBackupItems(file), -1);
         EXPECT_EQ(CountGroupedItems(file), -1);
     }
+    // The oversized file was refused before reading, not for failing to parse.
+    EXPECT_TRUE(test::ReadAll(UiLogPath()).contains("huge.js is too large to read"));
 }
 
 } // namespace
