@@ -5,6 +5,7 @@
 #include "MyPushButton.h"
 #include "OpenFolder.h"
 #include "TarvellMainWidget.h"
+#include "UiTestSupport.h"
 #include "WebPages.h"
 #include "backupyourPhoneWidget.h"
 #include "topCtrlWidget.h"
@@ -64,15 +65,6 @@ void EndEventLoop() {
 
 } // namespace
 
-// Catches the addresses the program hands to the desktop.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
-
 class MainWindowTest : public QObject {
     Q_OBJECT
 
@@ -109,7 +101,6 @@ void MainWindowTest::initTestCase() {
     kit::lifecycle() = kit::Lifecycle{&CountInit, &CountUnInit};
     m_savedCalls = kit::deviceCalls();
     kit::deviceCalls() = kit::DeviceCalls{&NoPhone, &NoPhoneAt, &NoPhoneAt, &NoLabel};
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
 }
 
 void MainWindowTest::init() {
@@ -118,7 +109,6 @@ void MainWindowTest::init() {
 }
 
 void MainWindowTest::cleanupTestCase() {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     kit::lifecycle() = m_saved;
     kit::deviceCalls() = m_savedCalls;
 }

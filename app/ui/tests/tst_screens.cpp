@@ -9,11 +9,11 @@
 #include "DevicesConnectWidget.h"
 #include "FolderDialog.h"
 #include "KitLifecycle.h"
-#include "ModalHelper.h"
 #include "MyListWidget.h"
 #include "MyPushButton.h"
 #include "SelectContentMGRWidget.h"
 #include "TarvellMainWidget.h"
+#include "UiTestSupport.h"
 #include "backupyourPhoneWidget.h"
 #include "catalogue.h"
 #include "jobthread.h"
@@ -359,14 +359,6 @@ void ScreensTest::finishedJob_data() {
         << 1 << true << 1 << -2 << false << false << false << QString();
 }
 
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
-
 void ScreensTest::finishedJob() {
     QFETCH(int, mode);
     QFETCH(bool, aborted);
@@ -377,7 +369,6 @@ void ScreensTest::finishedJob() {
     QFETCH(bool, failures);
     QFETCH(QString, text);
     UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
 
     QDir base(m_tmp.filePath(QStringLiteral("finished")));
     base.mkpath(QStringLiteral("."));
@@ -419,7 +410,6 @@ void ScreensTest::finishedJob() {
     if (explorer) {
         QCOMPARE(catcher.urls[0].toLocalFile(), fresh);
     }
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
 void ScreensTest::cancelledFolderDialogStartsNothing() {
