@@ -17,39 +17,32 @@ std::string S(const char* text) {
     return text == nullptr ? "<null>" : text;
 }
 
-TEST(ValueMappings, MessageTypeAndReadToStoredFlags) {
+TEST(ValueMappings, PhoneValuesToStoredFlagsAndBack) {
+    // The value is read as the phone's message type by MessageFlags and
+    // MessageRead, and as a stored value by DirectionFromFlags and ReadFromStored.
     struct Case {
         const char* in;
         const char* flags;
         const char* read;
-    };
-    const Case cases[] = {
-        {"2", "1", "2"}, {"1", "2", "1"},   {"4", "4", "2"},   {"0", "0", "2"},
-        {"", "", "2"},   {"12", "12", "2"}, {nullptr, "", ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(S(MessageFlags(c.in)), c.flags) << S(c.in);
-        EXPECT_EQ(S(MessageRead(c.in)), c.read) << S(c.in);
-    }
-}
-
-TEST(ValueMappings, StoredFlagsToLibraryDirectionAndRead) {
-    struct Case {
-        const char* in;
         const char* direction;
-        const char* read;
+        const char* readBack;
     };
     const Case cases[] = {
-        {"1", "0", "1"}, {"2", "1", "0"},          {"4", "1", "0"},
-        {"0", "1", "0"}, {"", "<null>", "<null>"}, {nullptr, "<null>", "<null>"},
+        {"2", "1", "2", "1", "0"},
+        {"1", "2", "1", "0", "1"},
+        {"4", "4", "2", "1", "0"},
+        {"0", "0", "2", "1", "0"},
+        {"12", "12", "2", "1", "0"},
+        {"", "", "2", "<null>", "<null>"},
+        {nullptr, "", "", "<null>", "<null>"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(S(DirectionFromFlags(c.in)), c.direction) << S(c.in);
-        EXPECT_EQ(S(ReadFromStored(c.in)), c.read) << S(c.in);
+        SCOPED_TRACE(S(c.in));
+        EXPECT_EQ(S(MessageFlags(c.in)), c.flags);
+        EXPECT_EQ(S(MessageRead(c.in)), c.read);
+        EXPECT_EQ(S(DirectionFromFlags(c.in)), c.direction);
+        EXPECT_EQ(S(ReadFromStored(c.in)), c.readBack);
     }
-    // A sent message (phone type 2) comes back as direction 0, a received one as 1.
-    EXPECT_EQ(S(DirectionFromFlags(MessageFlags("2").constData())), "0");
-    EXPECT_EQ(S(DirectionFromFlags(MessageFlags("1").constData())), "1");
 }
 
 TEST(ValueText, DateTextInLocalTime) {
@@ -98,13 +91,6 @@ TEST(ValueText, FixedFieldsAndLineEnds) {
     EXPECT_EQ(S(CutAtLineEnd("plain")), "plain");
 }
 
-TEST(ProductDigest, IsUpperHexMd5OfProductSerialAndModel) {
-    // md5("Tarvell:SER123Phone X")
-    EXPECT_EQ(S(ProductMD5("SER123", "Phone X")), "AD9A89F7CC7D8065A433248C71361FA3");
-    // md5("Tarvell:")
-    EXPECT_EQ(S(ProductMD5("", "")), "15A7037FFA48E10DF430F1FC73A2C4EC");
-}
-
 struct NameCase {
     std::vector<const char*> names;
     const char* lent;
@@ -129,25 +115,6 @@ TEST(NameRule, FirstMessageBorrowsTheFirstLaterName) {
         }
         EXPECT_EQ(S(LentName(group)), S(c.lent));
     }
-}
-
-TEST(NameRule, LoansReachTheEntriesButNotTheRecords) {
-    test::TextPool t;
-    std::vector<SmsRecord> records(3);
-    records[1].personName = t("Carl");
-    records[2].personName = t("Dee");
-    test::Grouping<SmsTempGroup> groups;
-    groups.add({&records[0], &records[1]});
-    groups.add({&records[2]});
-    JsonPtr root = NewJsRoot();
-    NameLoans loans;
-    EXPECT_EQ(AddMessageGroups(root.get(), groups.head(), "/nonexistent/", &loans), 3);
-    EXPECT_EQ(records[0].personName, nullptr);
-    ASSERT_EQ(loans.size(), 1u);
-    EXPECT_EQ(S(NameOf(records[0], &loans)), "Carl");
-    EXPECT_EQ(S(NameOf(records[2], &loans)), "Dee");
-    const cJSON* first = cJSON_GetObjectItem(cJSON_GetObjectItem(root.get(), "Group_1"), "1");
-    EXPECT_EQ(S(EntryText(first, "Name")), "Carl");
 }
 
 class HeadImages : public testing::Test {
@@ -187,15 +154,6 @@ TEST_F(HeadImages, NamedOnlyWhenTheFileIsInTheImagesFolder) {
     }
     EXPECT_EQ(S(CallLogHeadImage(0, m_Images)), "0.jpg");
     EXPECT_EQ(S(CallLogHeadImage(3, m_Images)), "");
-}
-
-TEST(EntryKeys, MessageConstantsAndAbsentFields) {
-    SmsRecord sms{};
-    const JsonPtr entry = MessageEntry(sms, nullptr, "/x/");
-    EXPECT_EQ(S(EntryText(entry.get(), "Type")), "0");
-    EXPECT_EQ(S(EntryText(entry.get(), "isDelete")), "0");
-    EXPECT_EQ(S(EntryText(entry.get(), "Name")), "<null>"); // "" reads as absent
-    EXPECT_TRUE(cJSON_IsString(cJSON_GetObjectItem(entry.get(), "Name")));
 }
 
 // Entry readers on entries written by hand: missing keys, wrong types, keys in
@@ -246,10 +204,7 @@ TEST(EntryReaders, MediaFilenamesGiveLocalPathAndPhoneName) {
         {"-x", true, "x"},
         {"12-", true, ""},
         {"song.mp3", false, nullptr},
-        {"", false, nullptr},
         {"12-../../etc/passwd", false, nullptr},
-        {"12-a\\b", false, nullptr},
-        {"..", false, nullptr},
     };
     for (const Case& c : cases) {
         JsonPtr entry(cJSON_CreateObject());
@@ -268,8 +223,7 @@ TEST(EntryReaders, AppPackagesNeedNoDashButMustStayInTheAppsFolder) {
         const char* filename;
         bool restored;
     };
-    const Case cases[] = {{"com.a-1.apk", true}, {"plain.apk", true}, {"", false},
-                          {"../x.apk", false},   {"a/b.apk", false},  {".", false}};
+    const Case cases[] = {{"com.a-1.apk", true}, {"plain.apk", true}, {"../x.apk", false}};
     for (const Case& c : cases) {
         JsonPtr entry(cJSON_CreateObject());
         cJSON_AddItemToObject(entry.get(), "filename", cJSON_CreateString(c.filename));

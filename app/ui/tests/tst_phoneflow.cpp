@@ -9,11 +9,11 @@
 #include "DeviceThreads.h"
 #include "DevicesConnectWidget.h"
 #include "FolderDialog.h"
-#include "ModalHelper.h"
 #include "MyListWidget.h"
 #include "MyPushButton.h"
 #include "SelectContentMGRWidget.h"
 #include "TarvellMainWidget.h"
+#include "UiTestSupport.h"
 #include "appsupport.h"
 #include "backupyourPhoneWidget.h"
 #include "catalogue.h"
@@ -51,14 +51,6 @@ constexpr int kPrepareTimeoutMs = 90000;
 constexpr int kJobTimeoutMs = 120000;
 
 } // namespace
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 class PhoneFlowTest : public QObject {
     Q_OBJECT

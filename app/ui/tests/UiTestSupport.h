@@ -1,12 +1,31 @@
+// Shared helpers of the desktop program's tests: running test code inside a
+// modal dialog's event loop, and catching the folders and pages the program
+// hands to the desktop.
+#pragma once
+
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+// Catches the file addresses the program hands to the desktop while it lives.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    UrlCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
 // Running test code while a modal dialog's own event loop runs: the code is
 // queued before the call that opens the dialog and runs once its condition
 // holds, inside that loop.
-#pragma once
-
-#include <QElapsedTimer>
-#include <QTimer>
-#include <functional>
-#include <memory>
 
 // Polls `ready` every 10 ms and runs `action` once when it holds. Gives up
 // after timeoutMs. The polling ends with `context` (a local of the test
