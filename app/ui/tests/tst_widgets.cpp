@@ -283,14 +283,20 @@ void WidgetsTest::layoutModes() {
 }
 
 void WidgetsTest::clearedRowsAreReusedWithTheirCheckState() {
-    MyListWidget list;
-    list.resize(225, 320);
-    list.show();
+    // Sized while hidden, as the content screen does: rows still span the
+    // list (less the scroll bar), so long device names are not cut.
+    QWidget parent;
+    auto* listInParent = new MyListWidget(&parent);
+    MyListWidget& list = *listInParent;
+    list.setGeometry(0, 80, 225, 320);
+    parent.resize(300, 400);
+    parent.show();
     const QString date = QDateTime::currentDateTime().addDays(-3).toString(kCatalogueDateFormat);
     list.addItem(QStringLiteral("A"), date, QStringLiteral("/a"));
     list.addItem(QStringLiteral("B"), QStringLiteral("not a date"), QStringLiteral("/b"));
     QCOMPARE(list.items()[0]->ageLabel()->text(), QStringLiteral("3 days ago"));
     QCOMPARE(list.items()[1]->ageLabel()->text(), QString());
+    QCOMPARE(list.items()[0]->width(), 225 - 5);
     MyListWidgetItem* first = list.items()[0];
     first->checkBox()->setChecked(true);
 
