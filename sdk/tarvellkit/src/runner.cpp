@@ -6,16 +6,40 @@
 #include "platform/process.h"
 #include "temp_folder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int kTimedWaitMs = 20000;
+// A copy may take one second per MiB on top of the timed bound: adb moves
+// tens of MiB a second over USB 2, so only a copy that stalls reaches it.
+constexpr int64_t kCopyBytesPerSecond = int64_t(1) << 20;
+constexpr int64_t kMaxCopyWaitMs = int64_t(24) * 3600 * 1000;
+
+// The timed bound; end-to-end tests of a hanging adb shorten it through the
+// environment (100 ms to 20 s); users never set it.
+int TimedWaitMs() {
+    static const int bound = [] {
+        const char* text = std::getenv("TARVELL_TEST_ADB_TIMEOUT_MS");
+        if (text == nullptr || *text == '\0') {
+            return kTimedWaitMs;
+        }
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        return (*end == '\0' && value >= 100 && value <= kTimedWaitMs) ? int(value) : kTimedWaitMs;
+    }();
+    return bound;
+}
 constexpr int kOutputWaitMs = 4000;
 constexpr int kEndAdbWaitMs = 3000;
 // No real argument text comes near this; a longer one is refused rather than
@@ -79,7 +103,7 @@ bool ArgumentsAcceptable(const char* args) {
 // The common path of the waited-for runs. Returns -1 when the child could not
 // be started, else the outcome of the wait.
 int RunWaited(const std::string& program, const char* args, const char* outPath, int timeoutMs,
-              bool failOnTimeOut) {
+              bool failOnTimeOut, bool endOnTimeOut = false) {
     SlotHold slot;
     platform::SpawnRequest request;
     request.program = program;
@@ -99,7 +123,13 @@ int RunWaited(const std::string& program, const char* args, const char* outPath,
     case platform::WaitOutcome::Exited:
         return 0;
     case platform::WaitOutcome::TimedOut:
-        // Left running, as adb may still finish its work; reaped when it ends.
+        // Left running, as adb may still finish its work; reaped when it
+        // ends. A stalled copy is ended: finishing later, it would write
+        // over what the caller did next (a second copy of the same file).
+        if (endOnTimeOut) {
+            ::kill(started.pid, SIGKILL);
+            LogWrite("adb ran past %d ms and was ended: %s\n", timeoutMs, args ? args : "");
+        }
         platform::AdoptChild(started.pid);
         return failOnTimeOut ? -1 : 0;
     case platform::WaitOutcome::Failed:
@@ -110,7 +140,8 @@ int RunWaited(const std::string& program, const char* args, const char* outPath,
     return failOnTimeOut ? -1 : 0;
 }
 
-int RunAdbWaited(const char* args, const char* outPath, int timeoutMs, bool failOnTimeOut) {
+int RunAdbWaited(const char* args, const char* outPath, int timeoutMs, bool failOnTimeOut,
+                 bool endOnTimeOut = false) {
     if (!ArgumentsAcceptable(args)) {
         return -1;
     }
@@ -118,7 +149,7 @@ int RunAdbWaited(const char* args, const char* outPath, int timeoutMs, bool fail
     if (adb.empty()) {
         return -1;
     }
-    return RunWaited(adb, args, outPath, timeoutMs, failOnTimeOut);
+    return RunWaited(adb, args, outPath, timeoutMs, failOnTimeOut, endOnTimeOut);
 }
 
 } // namespace
@@ -128,7 +159,22 @@ int RunAdb(const char* args) {
 }
 
 int RunAdbTimed(const char* args) {
-    return RunAdbWaited(args, nullptr, kTimedWaitMs, true);
+    return RunAdbWaited(args, nullptr, TimedWaitMs(), true);
+}
+
+int64_t LocalFileSize(const char* path) {
+    struct stat info {};
+    if (path == nullptr || ::stat(path, &info) != 0) {
+        return -1;
+    }
+    return static_cast<int64_t>(info.st_size);
+}
+
+int RunAdbCopy(const char* args, int64_t bytes) {
+    const int64_t extra =
+        bytes < 0 ? int64_t(29) * TimedWaitMs() : bytes / kCopyBytesPerSecond * 1000;
+    const int64_t bound = std::min<int64_t>(TimedWaitMs() + extra, kMaxCopyWaitMs);
+    return RunAdbWaited(args, nullptr, static_cast<int>(bound), true, true);
 }
 
 int RunAdbToFile(const char* args, const char* outPath) {
