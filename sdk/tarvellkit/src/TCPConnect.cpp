@@ -159,7 +159,7 @@ int ConnectWithForward(TCPConnect* channel) {
     // A socket left from before would leak; the connection is made anew.
     platform::CloseSocket(channel->socket.exchange(-1));
 
-    RunAdbTimed("shell forward --remove-all");
+    RunAdb("shell forward --remove-all");
     SleepMs(300);
     // The forward goes to the selected phone: without a serial adb refuses
     // it whenever more than one phone is attached, and the companion on the
@@ -173,7 +173,7 @@ int ConnectWithForward(TCPConnect* channel) {
     if (!serial.empty() && IsSafeAdbText(serial.c_str())) {
         forward = "-s " + QuoteCommandLineArgument(serial) + " " + forward;
     }
-    RunAdbTimed(forward.c_str());
+    RunAdb(forward.c_str());
     SleepMs(300);
 
     if (OpenSocket(channel) != 0) {

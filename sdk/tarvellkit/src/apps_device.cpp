@@ -112,7 +112,7 @@ int InstallAppToMemoryImpl(const char* packagePath, int mode) {
         return -1;
     }
     const std::string args = "-s " + serial + " install " + option + "\"" + packagePath + "\"";
-    return RunAdbCopy(args.c_str(), LocalFileSize(packagePath));
+    return RunAdb(args.c_str());
 }
 
 int UnInstallAppImpl(const char* packageName, int mode) {
@@ -149,7 +149,7 @@ int ExportAppImpl(const char* packageName, const char* outputPath) {
     }
     const std::string args =
         "-s " + serial + " pull /data/app/" + packageName + "-1.apk " + AdbPathArgument(outputPath);
-    const int result = RunAdbCopy(args.c_str(), -1);
+    const int result = RunAdb(args.c_str());
     if (result != 0) {
         return result;
     }

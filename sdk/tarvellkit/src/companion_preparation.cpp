@@ -47,19 +47,12 @@ int InstallCompanion(const std::string& serial) {
     if (!IsSafeAdbText(packageFile.c_str())) {
         return -1;
     }
-    return RunStep(
-        [](const char* args) {
-            return RunAdbCopy(
-                args,
-                LocalFileSize((platform::ProgramFolder() + "/" + companion::kPackageFile).c_str()));
-        },
-        ForPhone(serial, "install " + QuoteCommandLineArgument(packageFile)));
+    return RunStep(RunAdb, ForPhone(serial, "install " + QuoteCommandLineArgument(packageFile)));
 }
 
 int StartCompanion(const std::string& serial) {
-    return RunStep(RunAdbTimed,
-                   ForPhone(serial, std::string("shell am start -n ") + companion::kPackage + "/" +
-                                        companion::kActivity));
+    return RunStep(RunAdb, ForPhone(serial, std::string("shell am start -n ") +
+                                                companion::kPackage + "/" + companion::kActivity));
 }
 
 // The greeting is the only proof that the companion runs: its answer must be

@@ -256,8 +256,8 @@ int AddThroughAdb(const MediaKind& kind, const char* pcPath, const char* phoneNa
 
     const std::string args =
         std::string("push \"") + pcPath + "\" \"" + kind.phoneFolder + name + "\" ";
-    if (RunAdbCopy(args.c_str(), LocalFileSize(pcPath)) < 0) {
-        LogWrite("add to device: adb could not be started or stalled for %s\n", pcPath);
+    if (RunAdb(args.c_str()) < 0) {
+        LogWrite("add to device: adb could not be started for %s\n", pcPath);
         return -1;
     }
     IntReply(kind.announcePrefix + HexText(name.c_str()) + ";");
@@ -392,8 +392,8 @@ int ExportThroughAdb(const MediaKind& kind, int id, const char* pcPath, int64_t 
     }
     const std::string args =
         std::string("pull \"/sdcard") + (phonePath + external.size()) + "\" \"" + pcPath + "\" ";
-    if (RunAdbCopy(args.c_str(), fileSize > 0 ? fileSize : -1) < 0) {
-        LogWrite("export from device: adb could not be started or stalled for %s\n", pcPath);
+    if (RunAdb(args.c_str()) < 0) {
+        LogWrite("export from device: adb could not be started for %s\n", pcPath);
         return -1;
     }
     if (access(pcPath, F_OK) != 0) {

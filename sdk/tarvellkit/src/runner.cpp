@@ -15,16 +15,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr int kTimedWaitMs = 20000;
-// A copy may take one second per MiB on top of the timed bound: adb moves
-// tens of MiB a second over USB 2, so only a copy that stalls reaches it.
+// A file sent to the phone may take one second per MiB on top of the timed
+// bound: adb moves tens of MiB a second over USB 2, so only a copy that
+// stalls reaches it.
 constexpr int64_t kCopyBytesPerSecond = int64_t(1) << 20;
-constexpr int64_t kMaxCopyWaitMs = int64_t(24) * 3600 * 1000;
+constexpr int kWatchSliceMs = 250;
 
 // The timed bound; end-to-end tests of a hanging adb shorten it through the
 // environment (100 ms to 20 s); users never set it.
@@ -77,7 +80,19 @@ public:
     SlotHold& operator=(const SlotHold&) = delete;
 };
 
-std::atomic<int> g_tempCounter{0};
+// Every process of the user shares the temporary folder (the desktop program
+// and tarvell-cli, two scripts): each numbers its files from its own block of
+// a thousand, drawn from its process id and start time, so that one does not
+// remove and overwrite the adb output another is about to read.
+int FirstTempNumber() {
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    const unsigned long long mixed =
+        static_cast<unsigned long long>(getpid()) * 2654435761ULL ^ ticks;
+    return static_cast<int>(mixed % 900) * 1000;
+}
+
+std::atomic<int> g_tempCounter{FirstTempNumber()};
 std::atomic<bool> g_adbMissingLogged{false};
 
 // adb of the program folder, else the first adb on PATH; "" when none.
@@ -103,7 +118,7 @@ bool ArgumentsAcceptable(const char* args) {
 // The common path of the waited-for runs. Returns -1 when the child could not
 // be started, else the outcome of the wait.
 int RunWaited(const std::string& program, const char* args, const char* outPath, int timeoutMs,
-              bool failOnTimeOut, bool endOnTimeOut = false) {
+              bool failOnTimeOut) {
     SlotHold slot;
     platform::SpawnRequest request;
     request.program = program;
@@ -123,13 +138,7 @@ int RunWaited(const std::string& program, const char* args, const char* outPath,
     case platform::WaitOutcome::Exited:
         return 0;
     case platform::WaitOutcome::TimedOut:
-        // Left running, as adb may still finish its work; reaped when it
-        // ends. A stalled copy is ended: finishing later, it would write
-        // over what the caller did next (a second copy of the same file).
-        if (endOnTimeOut) {
-            ::kill(started.pid, SIGKILL);
-            LogWrite("adb ran past %d ms and was ended: %s\n", timeoutMs, args ? args : "");
-        }
+        // Left running, as adb may still finish its work; reaped when it ends.
         platform::AdoptChild(started.pid);
         return failOnTimeOut ? -1 : 0;
     case platform::WaitOutcome::Failed:
@@ -140,8 +149,95 @@ int RunWaited(const std::string& program, const char* args, const char* outPath,
     return failOnTimeOut ? -1 : 0;
 }
 
-int RunAdbWaited(const char* args, const char* outPath, int timeoutMs, bool failOnTimeOut,
-                 bool endOnTimeOut = false) {
+int64_t LocalFileSize(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        return -1;
+    }
+    return static_cast<int64_t>(info.st_size);
+}
+
+// How long an adb command of RunAdb may take. Such commands (copies,
+// installs, the companion's start, forwards) have no fixed duration, but
+// none may stall forever and hold its caller, the runner slot and the
+// channel lock with it: a pull ends once the file it writes has not grown
+// for the timed bound; any other command once it has run the timed bound
+// plus one second per MiB of the largest local file it names (the file a
+// push or install sends).
+struct AdbWatch {
+    std::string growingFile; // pull: the local file; else empty
+    int64_t boundMs = 0;     // the others
+};
+
+AdbWatch WatchFor(const std::vector<std::string>& argv) {
+    AdbWatch watch;
+    size_t i = 0;
+    while (i + 1 < argv.size() && argv[i] == "-s") {
+        i += 2;
+    }
+    if (i < argv.size() && argv[i] == "pull" && argv.size() >= i + 3) {
+        watch.growingFile = argv.back();
+        return watch;
+    }
+    int64_t largest = 0;
+    for (size_t k = i + 1; k < argv.size(); ++k) {
+        largest = std::max(largest, LocalFileSize(argv[k]));
+    }
+    watch.boundMs = TimedWaitMs() + largest / kCopyBytesPerSecond * 1000;
+    return watch;
+}
+
+// RunAdb's wait: the child's end, or its stall (then it is ended and -1
+// returned, as the caller's step did not happen).
+int RunWatched(const std::string& program, const char* args) {
+    SlotHold slot;
+    platform::SpawnRequest request;
+    request.program = program;
+    request.args = SplitCommandLine(args);
+    request.workingFolder = platform::ProgramFolder();
+    const AdbWatch watch = WatchFor(request.args);
+    const platform::SpawnResult started = platform::Spawn(request);
+    if (started.pid < 0) {
+        return -1;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto begin = Clock::now();
+    auto lastGrowth = begin;
+    int64_t lastSize = -2;
+    for (;;) {
+        switch (platform::WaitForChild(started.pid, kWatchSliceMs)) {
+        case platform::WaitOutcome::Exited:
+            return 0;
+        case platform::WaitOutcome::Failed:
+            platform::AdoptChild(started.pid);
+            return 0;
+        case platform::WaitOutcome::TimedOut:
+            break;
+        }
+        const auto now = Clock::now();
+        bool stalled = false;
+        if (!watch.growingFile.empty()) {
+            const int64_t size = LocalFileSize(watch.growingFile);
+            if (size != lastSize) {
+                lastSize = size;
+                lastGrowth = now;
+            }
+            stalled = now - lastGrowth >= std::chrono::milliseconds(TimedWaitMs());
+        } else {
+            stalled = now - begin >= std::chrono::milliseconds(watch.boundMs);
+        }
+        if (stalled) {
+            // Ended, not left running: finishing later, it would write over
+            // what the caller did next (another copy of the same file).
+            ::kill(started.pid, SIGKILL);
+            platform::AdoptChild(started.pid);
+            LogWrite("adb stalled and was ended: %s\n", args);
+            return -1;
+        }
+    }
+}
+
+int RunAdbWaited(const char* args, const char* outPath, int timeoutMs, bool failOnTimeOut) {
     if (!ArgumentsAcceptable(args)) {
         return -1;
     }
@@ -149,32 +245,24 @@ int RunAdbWaited(const char* args, const char* outPath, int timeoutMs, bool fail
     if (adb.empty()) {
         return -1;
     }
-    return RunWaited(adb, args, outPath, timeoutMs, failOnTimeOut, endOnTimeOut);
+    return RunWaited(adb, args, outPath, timeoutMs, failOnTimeOut);
 }
 
 } // namespace
 
 int RunAdb(const char* args) {
-    return RunAdbWaited(args, nullptr, -1, false);
+    if (!ArgumentsAcceptable(args)) {
+        return -1;
+    }
+    const std::string adb = AdbProgram();
+    if (adb.empty()) {
+        return -1;
+    }
+    return RunWatched(adb, args);
 }
 
 int RunAdbTimed(const char* args) {
     return RunAdbWaited(args, nullptr, TimedWaitMs(), true);
-}
-
-int64_t LocalFileSize(const char* path) {
-    struct stat info {};
-    if (path == nullptr || ::stat(path, &info) != 0) {
-        return -1;
-    }
-    return static_cast<int64_t>(info.st_size);
-}
-
-int RunAdbCopy(const char* args, int64_t bytes) {
-    const int64_t extra =
-        bytes < 0 ? int64_t(29) * TimedWaitMs() : bytes / kCopyBytesPerSecond * 1000;
-    const int64_t bound = std::min<int64_t>(TimedWaitMs() + extra, kMaxCopyWaitMs);
-    return RunAdbWaited(args, nullptr, static_cast<int>(bound), true, true);
 }
 
 int RunAdbToFile(const char* args, const char* outPath) {

@@ -7,16 +7,12 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 
-int RunAdb(const char* args);      // waits without limit; -1 if not started
+// Waits while adb works: a pull as long as its file grows, any other
+// command up to 20000 ms plus one second per MiB of the local file it names;
+// a stalled adb is ended and -1 returned. -1 also if not started.
+int RunAdb(const char* args);
 int RunAdbTimed(const char* args); // waits at most 20000 ms; -1 on time-out
-// A copy or install of about bytes bytes: waits at most 20000 ms plus one
-// second per MiB (bytes < 0, size unknown: 30 times 20000 ms); on time-out
-// the stalled adb is ended and -1 returned.
-int RunAdbCopy(const char* args, int64_t bytes);
-// Size of a file on the computer; -1 when it cannot be read.
-int64_t LocalFileSize(const char* path);
 int RunAdbToFile(const char* args,
                  const char* outPath);                 // stdout to outPath, 4000 ms; 0 on time-out
 int RunProgram(const char* program, const char* args); // program-folder program, 4000 ms
