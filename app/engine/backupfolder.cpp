@@ -1,6 +1,7 @@
 #include "backupfolder.h"
 
 #include "fileroutines.h"
+#include "safenames.h"
 
 namespace tarvell {
 
@@ -10,7 +11,11 @@ bool OpenKindFile(JsFileWriter& writer, const QString& backupFolder, ContentKind
 }
 
 JsonPtr ReadKindFile(const QString& backupFolder, ContentKind kind) {
-    return ReadJsFile(JsPathOf(backupFolder, kind));
+    const QString path = JsPathOf(backupFolder, kind);
+    if (!ResolvesInside(backupFolder, path)) {
+        return nullptr;
+    }
+    return ReadJsFile(path);
 }
 
 } // namespace tarvell

@@ -47,7 +47,8 @@ inline QString JsPathOf(const QString& backupFolder, ContentKind kind) {
 // Creates Datajs and opens the kind's .js file with its prefix.
 bool OpenKindFile(JsFileWriter& writer, const QString& backupFolder, ContentKind kind);
 
-// Reads the kind's .js file of a backup folder (see ReadJsFile).
+// Reads the kind's .js file of a backup folder (see ReadJsFile); null also
+// when the file is a link that leads outside the folder (logged).
 JsonPtr ReadKindFile(const QString& backupFolder, ContentKind kind);
 
 // True when path holds index.html and at least one content .js file

@@ -57,7 +57,7 @@ bool HoldsSomethingToRestore(const QString& folder, ContentKind kind) {
                     ? ReadAppEntry(entry, folder)
                     : ReadMediaEntry(entry, folder, QLatin1String(kKindFiles[kind].fileFolder));
             found = file && QFileInfo(file->localPath).isReadable() &&
-                    QFileInfo(file->localPath).isFile();
+                    QFileInfo(file->localPath).isFile() && ResolvesInside(folder, file->localPath);
         }
         return !found;
     });
@@ -73,10 +73,20 @@ int CountGroupedEntries(const cJSON* root) {
     return count;
 }
 
+// Logs a copy that arrived but not whole (a missing file has its own line).
+void LogIncompleteCopy(int32_t id, const QString& destination, int64_t size) {
+    if (QFileInfo::exists(destination)) {
+        UiLog("error: incomplete copy titeminfo.ID = %d, %s (%lld of %lld bytes)\n", id,
+              destination.toUtf8().constData(),
+              static_cast<long long>(QFileInfo(destination).size()), static_cast<long long>(size));
+    }
+}
+
 // Copies a media file of the phone to destination: through adb first, then,
 // when that did not bring the whole file (adb cannot pass every name the
 // phone may hold, such as one with a double quote), streamed over the
-// command channel. True when the file arrived whole.
+// command channel. True when the file arrived whole; a partial file is
+// removed.
 bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int64_t size,
                    const AbortFlag& abort) {
     const QByteArray path = destination.toUtf8();
@@ -91,20 +101,18 @@ bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int
         streamed = &Tarvell_ExportMusicfromDevice2;
     }
     adb(id, path.constData(), size);
-    if (CopiedFileIsWhole(destination, size) || abort) {
-        return CopiedFileIsWhole(destination, size);
+    if (!CopiedFileIsWhole(destination, size) && !abort) {
+        streamed(id, path.constData(), size);
     }
-    streamed(id, path.constData(), size);
-    return CopiedFileIsWhole(destination, size);
-}
-
-// Logs a copy that arrived but not whole (a missing file has its own line).
-void LogIncompleteCopy(int32_t id, const QString& destination, int64_t size) {
-    if (QFileInfo::exists(destination)) {
-        UiLog("error: incomplete copy titeminfo.ID = %d, %s (%lld of %lld bytes)\n", id,
-              destination.toUtf8().constData(),
-              static_cast<long long>(QFileInfo(destination).size()), static_cast<long long>(size));
+    if (CopiedFileIsWhole(destination, size)) {
+        return true;
     }
+    // A part of a file under the final name would pass for the whole one
+    // (a cut photo, a song that stops): it goes, the entry stays listed and
+    // the item counts as failed.
+    LogIncompleteCopy(id, destination, size);
+    QFile::remove(destination);
+    return false;
 }
 
 // Pushes a file to the phone: through adb first, streamed when adb refused
@@ -173,6 +181,17 @@ void GetBackupDataThread::countFailed(ContentKind kind) {
     m_FailedCount[kind].fetch_add(1, std::memory_order_relaxed);
 }
 
+void GetBackupDataThread::countUnanswered(ContentKind kind, int failedCommandsBefore) {
+    if (Tarvell_GetFailedCommandCount() == failedCommandsBefore || m_Abort) {
+        return;
+    }
+    UiLog("error: the phone left commands unanswered during %s; it may be incomplete\n",
+          ProgressKindName(kind));
+    if (m_FailedCount[kind].load(std::memory_order_relaxed) == 0) {
+        countFailed(kind);
+    }
+}
+
 void GetBackupDataThread::run() {
     for (int k = 0; k < kContentKindCount; ++k) {
         m_DoneCount[k] = 0;
@@ -207,9 +226,11 @@ void GetBackupDataThread::runBackup() {
         if (m_Abort) {
             return;
         }
+        const int unanswered = Tarvell_GetFailedCommandCount();
         Tarvell_FlushPerson();
         ContactRecord* head = nullptr;
         m_TotalCount[Contacts] = Tarvell_GetPerson(&head);
+        countUnanswered(Contacts, unanswered);
         CollectContacts(head, backup);
         PrintContactsCsv(head, backup, &m_Abort);
         PrintContactsTxt(head, backup, &m_Abort);
@@ -225,9 +246,11 @@ void GetBackupDataThread::runBackup() {
         if (m_Abort) {
             return;
         }
+        const int unanswered = Tarvell_GetFailedCommandCount();
         Tarvell_FlushSMS();
         SmsRecord* head = nullptr;
         m_TotalCount[SMS] = Tarvell_GetSMS(&head);
+        countUnanswered(SMS, unanswered);
         const NameLoans loans = CollectMessages(backup);
         PrintMessagesCsv(head, backup, &m_Abort, &loans);
         PrintMessagesTxt(head, backup, &loans);
@@ -243,9 +266,11 @@ void GetBackupDataThread::runBackup() {
         if (m_Abort) {
             return;
         }
+        const int unanswered = Tarvell_GetFailedCommandCount();
         Tarvell_FlushCallHistory();
         CallLogRecord* head = nullptr;
         m_TotalCount[CallHistory] = Tarvell_GetCallHistory(&head);
+        countUnanswered(CallHistory, unanswered);
         CollectCallHistory(backup);
         PrintCallsCsv(head, backup);
         PrintCallsTxt(head, backup);
@@ -260,32 +285,40 @@ void GetBackupDataThread::runBackup() {
         if (m_Abort) {
             return;
         }
+        const int unanswered = Tarvell_GetFailedCommandCount();
         Tarvell_FlushDevicesPhotos();
         CollectPhotos(backup);
+        countUnanswered(Photos, unanswered);
     }
     ++m_CurrentStep;
     if (m_Selected[Videos]) {
         if (m_Abort) {
             return;
         }
+        const int unanswered = Tarvell_GetFailedCommandCount();
         Tarvell_FlushDevicesVideo();
         CollectVideos(backup);
+        countUnanswered(Videos, unanswered);
     }
     ++m_CurrentStep;
     if (m_Selected[Musics]) {
         if (m_Abort) {
             return;
         }
+        const int unanswered = Tarvell_GetFailedCommandCount();
         Tarvell_FlushDevicesMusic();
         CollectMusics(backup);
+        countUnanswered(Musics, unanswered);
     }
     ++m_CurrentStep;
     if (m_Selected[Apps]) {
         if (m_Abort) {
             return;
         }
+        const int unanswered = Tarvell_GetFailedCommandCount();
         Tarvell_FlushDevicesApp();
         CollectApps(backup);
+        countUnanswered(Apps, unanswered);
     }
 
     CollectDeviceInfo(backup);
@@ -296,6 +329,7 @@ void GetBackupDataThread::CollectContacts(const ContactRecord* head, const QStri
     const QString images = ImagesFolderOf(backup);
     JsFileWriter writer;
     if (!OpenKindFile(writer, backup, Contacts)) {
+        countFailed(Contacts);
         return;
     }
     int number = 0;
@@ -306,7 +340,9 @@ void GetBackupDataThread::CollectContacts(const ContactRecord* head, const QStri
         raisePercent(done, total);
         AddNumbered(writer.root(), ++number, ContactEntry(*r, images));
     }
-    writer.commit();
+    if (!writer.commit()) {
+        countFailed(Contacts);
+    }
     EnsureSubfolder(backup, QStringLiteral("Contacts"));
     CopyViewerPage(backup, QStringLiteral("Contacts"));
 }
@@ -315,12 +351,15 @@ NameLoans GetBackupDataThread::CollectMessages(const QString& backup) {
     NameLoans loans;
     JsFileWriter writer;
     if (!OpenKindFile(writer, backup, SMS)) {
+        countFailed(SMS);
         return loans;
     }
     SmsTempGroup* groups = nullptr;
     Tarvell_GetSMSTempGroup(&groups);
     AddMessageGroups(writer.root(), groups, ImagesFolderOf(backup), &loans);
-    writer.commit();
+    if (!writer.commit()) {
+        countFailed(SMS);
+    }
     EnsureSubfolder(backup, QStringLiteral("SMS"));
     CopyViewerPage(backup, QStringLiteral("SMS"));
     return loans;
@@ -329,12 +368,15 @@ NameLoans GetBackupDataThread::CollectMessages(const QString& backup) {
 void GetBackupDataThread::CollectCallHistory(const QString& backup) {
     JsFileWriter writer;
     if (!OpenKindFile(writer, backup, CallHistory)) {
+        countFailed(CallHistory);
         return;
     }
     CallLogTempGroup* groups = nullptr;
     Tarvell_GetCallLogTempGroup(&groups);
     AddCallLogGroups(writer.root(), groups, ImagesFolderOf(backup));
-    writer.commit();
+    if (!writer.commit()) {
+        countFailed(CallHistory);
+    }
     EnsureSubfolder(backup, QStringLiteral("CallHistory"));
     CopyViewerPage(backup, QStringLiteral("CallHistory"));
 }
@@ -342,6 +384,7 @@ void GetBackupDataThread::CollectCallHistory(const QString& backup) {
 void GetBackupDataThread::CollectPhotos(const QString& backup) {
     JsFileWriter writer;
     if (!OpenKindFile(writer, backup, Photos)) {
+        countFailed(Photos);
         return;
     }
     EnsureSubfolder(backup, QStringLiteral("Photos"));
@@ -360,7 +403,12 @@ void GetBackupDataThread::CollectPhotos(const QString& backup) {
             break;
         }
         PhotoInfo info{};
-        Tarvell_GetPhotoInfo(&info, j);
+        if (Tarvell_GetPhotoInfo(&info, j) != 0) {
+            // No facts of the photo, so no name to store it under.
+            UiLog("error: the phone did not describe photo %d\n", j);
+            countFailed(Photos);
+            continue;
+        }
         const QString name = MediaLocalName(info.id, FieldBytes(info.path));
         AddNumbered(writer.root(), done, PhotoEntry(info, name));
         const QString destination = backup + QStringLiteral("/Photos/Gallery/") + name;
@@ -385,13 +433,16 @@ void GetBackupDataThread::CollectPhotos(const QString& backup) {
         });
     }
     thumbnails.waitForDone();
-    writer.commit();
+    if (!writer.commit()) {
+        countFailed(Photos);
+    }
     CopyViewerPage(backup, QStringLiteral("Photos"));
 }
 
 void GetBackupDataThread::CollectVideos(const QString& backup) {
     JsFileWriter writer;
     if (!OpenKindFile(writer, backup, Videos)) {
+        countFailed(Videos);
         return;
     }
     EnsureSubfolder(backup, QStringLiteral("Videos"));
@@ -411,7 +462,11 @@ void GetBackupDataThread::CollectVideos(const QString& backup) {
         }
         const int done = ++m_DoneCount[Videos];
         VideoInfo info{};
-        Tarvell_GetVideoInfo(&info, j);
+        if (Tarvell_GetVideoInfo(&info, j) != 0) {
+            UiLog("error: the phone did not describe video %d\n", j);
+            countFailed(Videos);
+            continue;
+        }
         if (info.id == 0 && info.path[0] == '\0') {
             continue;
         }
@@ -431,12 +486,15 @@ void GetBackupDataThread::CollectVideos(const QString& backup) {
         m_VideoBytesDone += info.size;
         setCurrentFile(QString());
     }
-    writer.commit();
+    if (!writer.commit()) {
+        countFailed(Videos);
+    }
 }
 
 void GetBackupDataThread::CollectMusics(const QString& backup) {
     JsFileWriter writer;
     if (!OpenKindFile(writer, backup, Musics)) {
+        countFailed(Musics);
         return;
     }
     EnsureSubfolder(backup, QStringLiteral("Musics"));
@@ -454,7 +512,12 @@ void GetBackupDataThread::CollectMusics(const QString& backup) {
             break;
         }
         MusicInfo info{};
-        Tarvell_GetMusicInfo(&info, j);
+        if (Tarvell_GetMusicInfo(&info, j) != 0) {
+            UiLog("error: the phone did not describe music file %d\n", j);
+            countFailed(Musics);
+            m_MusicBytesDone += info.size;
+            continue;
+        }
         const QString name = MediaLocalName(info.id, FieldBytes(info.path));
         AddNumbered(writer.root(), done, MusicEntry(info, name));
         const QString destination = backup + QStringLiteral("/Musics/") + name;
@@ -474,12 +537,15 @@ void GetBackupDataThread::CollectMusics(const QString& backup) {
         m_MusicBytesDone += info.size;
         setCurrentFile(QString());
     }
-    writer.commit();
+    if (!writer.commit()) {
+        countFailed(Musics);
+    }
 }
 
 void GetBackupDataThread::CollectApps(const QString& backup) {
     JsFileWriter writer;
     if (!OpenKindFile(writer, backup, Apps)) {
+        countFailed(Apps);
         return;
     }
     EnsureSubfolder(backup, QStringLiteral("Apps"));
@@ -493,7 +559,12 @@ void GetBackupDataThread::CollectApps(const QString& backup) {
             break;
         }
         AppInfo info{};
-        Tarvell_GetAppInfo(&info, j);
+        if (Tarvell_GetAppInfo(&info, j) != 0 || info.packageName[0] == '\0') {
+            UiLog("error: the phone did not describe app %d\n", j);
+            countFailed(Apps);
+            m_Percent = 100;
+            continue;
+        }
         const QString name = AppLocalName(FieldBytes(info.packageName));
         AddNumbered(writer.root(), done, AppEntry(info, name));
         const QString destination = backup + QStringLiteral("/Apps/") + name;
@@ -510,7 +581,9 @@ void GetBackupDataThread::CollectApps(const QString& backup) {
         }
         m_Percent = 100;
     }
-    writer.commit();
+    if (!writer.commit()) {
+        countFailed(Apps);
+    }
 }
 
 void GetBackupDataThread::CollectDeviceInfo(const QString& backup) {
@@ -558,6 +631,7 @@ void GetBackupDataThread::runRestore() {
             if (IsRecordKind(k)) {
                 m_Percent = 0;
             }
+            const int unanswered = Tarvell_GetFailedCommandCount();
             if (m_ClearBeforeCopy) {
                 // A kind is cleared only when something of it can be put back.
                 const bool refill =
@@ -574,6 +648,7 @@ void GetBackupDataThread::runRestore() {
             for (const QString& folder : folders) {
                 (this->*kRestorers[k])(folder);
             }
+            countUnanswered(kind, unanswered);
             if (IsRecordKind(k)) {
                 m_Percent = 100;
             }
@@ -667,6 +742,9 @@ bool GetBackupDataThread::WaitForDefaultMessagingApp() {
 
 void GetBackupDataThread::RestoreMessages(const QString& folder) {
     const QString path = JsPathOf(folder, SMS);
+    if (!ResolvesInside(folder, path)) {
+        return;
+    }
     const std::optional<QByteArray> text = ReadJsText(path);
     if (!text) {
         return;
@@ -733,7 +811,7 @@ void GetBackupDataThread::RestoreMediaFiles(const QString& folder, ContentKind k
                 FilenameStaysInside(kindFolder, QString::fromUtf8(filename))) {
                 const QFileInfo file(folder + u'/' + kindFolder + u'/' +
                                      QString::fromUtf8(filename));
-                if (file.isFile()) {
+                if (file.isFile() && !file.isSymLink()) {
                     *bytesTotal += file.size();
                 }
             }
@@ -749,7 +827,7 @@ void GetBackupDataThread::RestoreMediaFiles(const QString& folder, ContentKind k
             return true;
         }
         ++m_DoneCount[kind];
-        if (!FitsLibraryPath(file->localPath)) {
+        if (!FitsLibraryPath(file->localPath) || !ResolvesInside(folder, file->localPath)) {
             countFailed(kind);
             return true;
         }
@@ -794,7 +872,7 @@ void GetBackupDataThread::RestoreApps(const QString& folder) {
             return true;
         }
         ++m_DoneCount[Apps];
-        if (!FitsLibraryPath(file->localPath) ||
+        if (!FitsLibraryPath(file->localPath) || !ResolvesInside(folder, file->localPath) ||
             Tarvell_InstallAppToMemory(file->localPath.toUtf8().constData(), 3) < 0) {
             countFailed(Apps);
         }

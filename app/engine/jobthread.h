@@ -94,6 +94,11 @@ private:
     void setCurrentFile(const QString& path);
     void raisePercent(int done, int total);
     void countFailed(ContentKind kind);
+    // Counts kind as failed when the phone left a command unanswered since
+    // the library's failed-command count was failedCommandsBefore (a list
+    // that could not be read looks like an empty one) and nothing of the
+    // kind was counted as failed yet.
+    void countUnanswered(ContentKind kind, int failedCommandsBefore);
 
     mutable QMutex m_CurrentFileLock;
 };

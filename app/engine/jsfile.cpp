@@ -31,6 +31,10 @@ bool WritePrinted(QSaveFile& file, const char* prefix, const cJSON* root) {
     bool ok = file.write(prefix, kJsPrefixLength) == kJsPrefixLength;
     ok = ok && file.write(text, length) == length;
     ok = ok && file.write(";", 1) == 1;
+    // Written out now, so that a failure shows here: the flush inside
+    // QSaveFile::commit() does not stop the rename, and a file cut off by a
+    // full disk would take the final name.
+    ok = ok && file.flush();
     cJSON_free(text);
     return ok;
 }

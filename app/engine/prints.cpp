@@ -42,7 +42,10 @@ public:
         if (!m_File.isOpen()) {
             return false;
         }
-        if (!m_Ok) {
+        // Flushed first: a failed flush inside commit() would not stop the
+        // rename of a file cut off by a full disk.
+        if (!m_Ok || !m_File.flush()) {
+            m_Ok = false;
             m_File.cancelWriting();
         }
         const bool ok = m_File.commit() && m_Ok;

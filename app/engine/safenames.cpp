@@ -3,6 +3,7 @@
 #include "uilog.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tarvell {
 
@@ -52,6 +53,21 @@ bool FilenameStaysInside(const QString& kindFolder, const QString& filename) {
               qUtf8Printable(kindFolder));
     }
     return inside;
+}
+
+bool ResolvesInside(const QString& backupFolder, const QString& path) {
+    const QFileInfo file(path);
+    if (!file.exists() && !file.isSymLink()) {
+        return true;
+    }
+    const QString root = QFileInfo(backupFolder).canonicalFilePath();
+    const QString target = file.canonicalFilePath();
+    if (!root.isEmpty() && !target.isEmpty() && target.startsWith(root + u'/')) {
+        return true;
+    }
+    UiLog("warning: skipped %s: a link that leads outside the backup folder%s%s\n",
+          qUtf8Printable(path), target.isEmpty() ? "" : " to ", qUtf8Printable(target));
+    return false;
 }
 
 } // namespace tarvell

@@ -21,4 +21,12 @@ QString SafeFileName(const QString& name);
 // otherwise, so the caller skips the entry.
 bool FilenameStaysInside(const QString& kindFolder, const QString& filename);
 
+// Restore side: true when path, with every link in it followed, still lies
+// inside backupFolder, or does not exist (nothing would be read). A backup
+// folder may come from anyone: a link in it (a Gallery file that is a link
+// to a system file, a kind folder or .js file that is a link to a folder
+// elsewhere) must not hand a file from elsewhere on this computer to the
+// phone. Logs and gives false otherwise.
+bool ResolvesInside(const QString& backupFolder, const QString& path);
+
 } // namespace tarvell

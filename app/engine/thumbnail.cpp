@@ -84,7 +84,9 @@ bool SaveAtomically(const QImage& image, const QString& path) {
         return false;
     }
     QImageWriter writer(&file, format);
-    if (!writer.write(image)) {
+    // Flushed before the commit: a failed flush inside commit() would not
+    // stop the rename of a cut-off file.
+    if (!writer.write(image) || !file.flush()) {
         file.cancelWriting();
         file.commit();
         return false;

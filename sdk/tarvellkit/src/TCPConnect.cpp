@@ -8,6 +8,8 @@
 // that many body bytes (none when the length is 0 or less).
 #include "TCPConnect.h"
 
+#include "tarvellkit/tarvellkit.h"
+
 #include "CheckUSBDevice.h"
 #include "channel_detail.h"
 #include "command_line.h"
@@ -20,6 +22,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -37,7 +40,25 @@ constexpr int kTraceNoLength = 101;
 constexpr int kTraceTooLong = 110;
 constexpr int kTraceBodyEmpty = 123;
 
-std::atomic<int> g_ioTimeoutMs{kChannelIoTimeoutMs};
+// End-to-end tests of a silent companion shorten the bound through the
+// environment (100 ms to the full 120 s); users never set it.
+int InitialIoTimeoutMs() {
+    const char* text = std::getenv("TARVELL_TEST_CHANNEL_TIMEOUT_MS");
+    if (text == nullptr || *text == '\0') {
+        return kChannelIoTimeoutMs;
+    }
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || value < 100 || value > kChannelIoTimeoutMs) {
+        return kChannelIoTimeoutMs;
+    }
+    return static_cast<int>(value);
+}
+
+std::atomic<int> g_ioTimeoutMs{InitialIoTimeoutMs()};
+
+// Commands that got no whole answer on any attempt (Tarvell_GetFailedCommandCount).
+std::atomic<int> g_failedCommands{0};
 
 // The shared channel. g_sharedMutex guards the pointer itself (held briefly);
 // g_createMutex makes creation and discarding happen once at a time, so two
@@ -111,7 +132,7 @@ bool ReceiveBody(int fd, unsigned char* answer, int32_t length) {
 } // namespace
 
 void SetChannelIoTimeoutMs(int timeoutMs) {
-    g_ioTimeoutMs.store(timeoutMs > 0 ? timeoutMs : kChannelIoTimeoutMs);
+    g_ioTimeoutMs.store(timeoutMs > 0 ? timeoutMs : InitialIoTimeoutMs());
 }
 
 std::shared_ptr<TCPConnect> SharedChannel() {
@@ -266,8 +287,16 @@ int SendCommand(const char* command, void* answer, int answerSize, const void* p
             channel = fresh;
         }
     }
-    return SendCommandToAndroidServices(channel.get(), command, answer, answerSize, payload,
-                                        payloadLength, 0);
+    const int result = SendCommandToAndroidServices(channel.get(), command, answer, answerSize,
+                                                    payload, payloadLength, 0);
+    if (result < 0) {
+        g_failedCommands.fetch_add(1, std::memory_order_relaxed);
+    }
+    return result;
+}
+
+extern "C" TARVELL_API int Tarvell_GetFailedCommandCount(void) {
+    return g_failedCommands.load(std::memory_order_relaxed);
 }
 
 void DiscardSharedChannel() {

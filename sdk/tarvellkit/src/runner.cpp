@@ -6,16 +6,43 @@
 #include "platform/process.h"
 #include "temp_folder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr int kTimedWaitMs = 20000;
+// A file sent to the phone may take one second per MiB on top of the timed
+// bound: adb moves tens of MiB a second over USB 2, so only a copy that
+// stalls reaches it.
+constexpr int64_t kCopyBytesPerSecond = int64_t(1) << 20;
+constexpr int kWatchSliceMs = 250;
+
+// The timed bound; end-to-end tests of a hanging adb shorten it through the
+// environment (100 ms to 20 s); users never set it.
+int TimedWaitMs() {
+    static const int bound = [] {
+        const char* text = std::getenv("TARVELL_TEST_ADB_TIMEOUT_MS");
+        if (text == nullptr || *text == '\0') {
+            return kTimedWaitMs;
+        }
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        return (*end == '\0' && value >= 100 && value <= kTimedWaitMs) ? int(value) : kTimedWaitMs;
+    }();
+    return bound;
+}
 constexpr int kOutputWaitMs = 4000;
 constexpr int kEndAdbWaitMs = 3000;
 // No real argument text comes near this; a longer one is refused rather than
@@ -53,7 +80,19 @@ public:
     SlotHold& operator=(const SlotHold&) = delete;
 };
 
-std::atomic<int> g_tempCounter{0};
+// Every process of the user shares the temporary folder (the desktop program
+// and tarvell-cli, two scripts): each numbers its files from its own block of
+// a thousand, drawn from its process id and start time, so that one does not
+// remove and overwrite the adb output another is about to read.
+int FirstTempNumber() {
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    const unsigned long long mixed =
+        static_cast<unsigned long long>(getpid()) * 2654435761ULL ^ ticks;
+    return static_cast<int>(mixed % 900) * 1000;
+}
+
+std::atomic<int> g_tempCounter{FirstTempNumber()};
 std::atomic<bool> g_adbMissingLogged{false};
 
 // adb of the program folder, else the first adb on PATH; "" when none.
@@ -110,6 +149,94 @@ int RunWaited(const std::string& program, const char* args, const char* outPath,
     return failOnTimeOut ? -1 : 0;
 }
 
+int64_t LocalFileSize(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        return -1;
+    }
+    return static_cast<int64_t>(info.st_size);
+}
+
+// How long an adb command of RunAdb may take. Such commands (copies,
+// installs, the companion's start, forwards) have no fixed duration, but
+// none may stall forever and hold its caller, the runner slot and the
+// channel lock with it: a pull ends once the file it writes has not grown
+// for the timed bound; any other command once it has run the timed bound
+// plus one second per MiB of the largest local file it names (the file a
+// push or install sends).
+struct AdbWatch {
+    std::string growingFile; // pull: the local file; else empty
+    int64_t boundMs = 0;     // the others
+};
+
+AdbWatch WatchFor(const std::vector<std::string>& argv) {
+    AdbWatch watch;
+    size_t i = 0;
+    while (i + 1 < argv.size() && argv[i] == "-s") {
+        i += 2;
+    }
+    if (i < argv.size() && argv[i] == "pull" && argv.size() >= i + 3) {
+        watch.growingFile = argv.back();
+        return watch;
+    }
+    int64_t largest = 0;
+    for (size_t k = i + 1; k < argv.size(); ++k) {
+        largest = std::max(largest, LocalFileSize(argv[k]));
+    }
+    watch.boundMs = TimedWaitMs() + largest / kCopyBytesPerSecond * 1000;
+    return watch;
+}
+
+// RunAdb's wait: the child's end, or its stall (then it is ended and -1
+// returned, as the caller's step did not happen).
+int RunWatched(const std::string& program, const char* args) {
+    SlotHold slot;
+    platform::SpawnRequest request;
+    request.program = program;
+    request.args = SplitCommandLine(args);
+    request.workingFolder = platform::ProgramFolder();
+    const AdbWatch watch = WatchFor(request.args);
+    const platform::SpawnResult started = platform::Spawn(request);
+    if (started.pid < 0) {
+        return -1;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto begin = Clock::now();
+    auto lastGrowth = begin;
+    int64_t lastSize = -2;
+    for (;;) {
+        switch (platform::WaitForChild(started.pid, kWatchSliceMs)) {
+        case platform::WaitOutcome::Exited:
+            return 0;
+        case platform::WaitOutcome::Failed:
+            platform::AdoptChild(started.pid);
+            return 0;
+        case platform::WaitOutcome::TimedOut:
+            break;
+        }
+        const auto now = Clock::now();
+        bool stalled = false;
+        if (!watch.growingFile.empty()) {
+            const int64_t size = LocalFileSize(watch.growingFile);
+            if (size != lastSize) {
+                lastSize = size;
+                lastGrowth = now;
+            }
+            stalled = now - lastGrowth >= std::chrono::milliseconds(TimedWaitMs());
+        } else {
+            stalled = now - begin >= std::chrono::milliseconds(watch.boundMs);
+        }
+        if (stalled) {
+            // Ended, not left running: finishing later, it would write over
+            // what the caller did next (another copy of the same file).
+            ::kill(started.pid, SIGKILL);
+            platform::AdoptChild(started.pid);
+            LogWrite("adb stalled and was ended: %s\n", args);
+            return -1;
+        }
+    }
+}
+
 int RunAdbWaited(const char* args, const char* outPath, int timeoutMs, bool failOnTimeOut) {
     if (!ArgumentsAcceptable(args)) {
         return -1;
@@ -124,11 +251,18 @@ int RunAdbWaited(const char* args, const char* outPath, int timeoutMs, bool fail
 } // namespace
 
 int RunAdb(const char* args) {
-    return RunAdbWaited(args, nullptr, -1, false);
+    if (!ArgumentsAcceptable(args)) {
+        return -1;
+    }
+    const std::string adb = AdbProgram();
+    if (adb.empty()) {
+        return -1;
+    }
+    return RunWatched(adb, args);
 }
 
 int RunAdbTimed(const char* args) {
-    return RunAdbWaited(args, nullptr, kTimedWaitMs, true);
+    return RunAdbWaited(args, nullptr, TimedWaitMs(), true);
 }
 
 int RunAdbToFile(const char* args, const char* outPath) {

@@ -8,7 +8,10 @@
 
 #include <cstddef>
 
-int RunAdb(const char* args);      // waits without limit; -1 if not started
+// Waits while adb works: a pull as long as its file grows, any other
+// command up to 20000 ms plus one second per MiB of the local file it names;
+// a stalled adb is ended and -1 returned. -1 also if not started.
+int RunAdb(const char* args);
 int RunAdbTimed(const char* args); // waits at most 20000 ms; -1 on time-out
 int RunAdbToFile(const char* args,
                  const char* outPath);                 // stdout to outPath, 4000 ms; 0 on time-out

@@ -454,6 +454,18 @@ TARVELL_API int Tarvell_ReadyTodoing(int deviceIndex);
  */
 TARVELL_API int Tarvell_GetReadyTodoProgress(void);
 
+/*
+ * How many companion commands have failed for good since the library was
+ * loaded: no whole answer came on any of the channel's three attempts (the
+ * phone was unplugged, or the companion stopped answering, cut an answer
+ * short or sent one larger than the caller's buffer). Exports that read
+ * lists report such a failure like an empty list (a store that stays empty,
+ * a count of 0); a caller that reads this number before and after a piece of
+ * work learns whether the phone left something unanswered. Any thread may
+ * call it at any time.
+ */
+TARVELL_API int Tarvell_GetFailedCommandCount(void);
+
 /* ======================================================================
  * Record stores: messages, contacts, call log
  * ====================================================================== */
