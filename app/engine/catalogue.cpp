@@ -39,6 +39,11 @@ bool Catalogue::load(const QString& file) {
     }
     const QStringList keys = settings.allKeys();
     for (const QString& key : keys) {
+        // A key of slashes only is empty once saved: its entry could not
+        // be read back, so it is not taken in the first place.
+        if (QString(key).remove(QLatin1Char('/')).isEmpty()) {
+            continue;
+        }
         const QString path = settings.value(key, QStringLiteral("NULL")).toString();
         if (path.isEmpty() || path == QStringLiteral("NULL") || m_Paths.contains(path) ||
             !IsBackupFolder(path)) {
