@@ -14,6 +14,7 @@ packages=(
   umockdev libumockdev-dev
   adb
   xvfb xauth chromium
+  iproute2 util-linux
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-noto-color-emoji
 )

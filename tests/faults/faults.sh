@@ -43,6 +43,17 @@ OUT="$WORK/out"
 LOG="$HOME/Documents/LogFiles/tarvellui.log"
 LIBLOG="$HOME/Documents/LogFiles/tarvell.log"
 
+# No adb server of this case's phones outlives it: a server keeps its forward
+# of port 25803, which the next test of the run needs for itself.
+end_servers() {
+  local json
+  while IFS= read -r json; do
+    PHONESIM_HOME="$(dirname "$json")" "$PROGRAM_DIR/adb" kill-server >/dev/null 2>&1
+  done < <(find "$WORK" -maxdepth 3 -name phone.json 2>/dev/null)
+  return 0
+}
+trap end_servers EXIT
+
 fail() {
   echo "FAIL [$ROW${ARG:+ $ARG}]: $*" >&2
   for f in "$WORK/cli.out" "$WORK/cli.err"; do
