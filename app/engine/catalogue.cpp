@@ -39,9 +39,13 @@ bool Catalogue::load(const QString& file) {
     }
     const QStringList keys = settings.allKeys();
     for (const QString& key : keys) {
-        // A key of slashes only is empty once saved: its entry could not
-        // be read back, so it is not taken in the first place.
-        if (QString(key).remove(QLatin1Char('/')).isEmpty()) {
+        // Labels are taken the way the file stores keys (no slash at either
+        // end, none doubled), so that saving gives back the same entries: a
+        // key of slashes only would be saved empty, and two keys that store
+        // as one would keep only one path; such keys are skipped.
+        const QString label =
+            key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+        if (label.isEmpty() || m_Labels.contains(label)) {
             continue;
         }
         const QString path = settings.value(key, QStringLiteral("NULL")).toString();
@@ -49,7 +53,7 @@ bool Catalogue::load(const QString& file) {
             !IsBackupFolder(path)) {
             continue;
         }
-        add(key, path);
+        add(label, path);
     }
     return true;
 }

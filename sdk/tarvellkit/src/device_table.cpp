@@ -58,7 +58,31 @@ const char* FindListing(const char* text) {
     return end != nullptr ? end + 1 : nullptr;
 }
 
+// A phone listed again keeps the facts read from it earlier: a relisting
+// (every reconnection makes one) would otherwise leave its release empty,
+// and a phone of 4.4 or later would then be taken for an older one.
+void KeepFactsOf(const AdbDeviceEntry (&previous)[kDeviceTableRows], int previousCount) {
+    for (int i = 0; i < g_rowCount; ++i) {
+        for (int k = 0; k < previousCount; ++k) {
+            if (std::strcmp(g_rows[i].serial, previous[k].serial) != 0) {
+                continue;
+            }
+            std::memcpy(g_rows[i].manufacturer, previous[k].manufacturer,
+                        sizeof g_rows[i].manufacturer);
+            std::memcpy(g_rows[i].model, previous[k].model, sizeof g_rows[i].model);
+            std::memcpy(g_rows[i].release, previous[k].release, sizeof g_rows[i].release);
+            std::memcpy(g_rows[i].releaseRead, previous[k].releaseRead,
+                        sizeof g_rows[i].releaseRead);
+            std::memcpy(g_rows[i].pda, previous[k].pda, sizeof g_rows[i].pda);
+            break;
+        }
+    }
+}
+
 void ParseLocked(const char* text) {
+    AdbDeviceEntry previous[kDeviceTableRows];
+    std::memcpy(previous, g_rows, sizeof previous);
+    const int previousCount = g_listedRows;
     ClearLocked();
     if (text == nullptr) {
         return;
@@ -91,6 +115,7 @@ void ParseLocked(const char* text) {
         }
         line = end + 1;
     }
+    KeepFactsOf(previous, previousCount);
 }
 
 int Row0ReadyLocked() {

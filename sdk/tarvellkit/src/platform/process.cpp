@@ -488,6 +488,18 @@ bool ProcessIsNamed(const std::string& procDir, const char* name) {
 
 } // namespace
 
+// A process in another network namespace (a container, a sandbox, a test
+// run isolated from this one) holds none of the ports adb uses here, so it is
+// left alone. When either namespace cannot be read it counts as the same.
+static bool InOurNetworkNamespace(const std::string& dir) {
+    struct stat mine {};
+    struct stat theirs {};
+    if (stat("/proc/self/ns/net", &mine) != 0 || stat((dir + "/ns/net").c_str(), &theirs) != 0) {
+        return true;
+    }
+    return mine.st_ino == theirs.st_ino && mine.st_dev == theirs.st_dev;
+}
+
 std::vector<pid_t> FindProcessesNamed(const char* name) {
     std::vector<pid_t> found;
     if (name == nullptr || *name == '\0') {
@@ -510,7 +522,7 @@ std::vector<pid_t> FindProcessesNamed(const char* name) {
         if (stat(dir.c_str(), &st) != 0 || st.st_uid != uid) {
             continue;
         }
-        if (ProcessIsNamed(dir, name)) {
+        if (ProcessIsNamed(dir, name) && InOurNetworkNamespace(dir)) {
             found.push_back(static_cast<pid_t>(value));
         }
     }

@@ -199,6 +199,28 @@ TEST_F(DetectionTest, SerialsWithBlanksAndBackslashesStayOneArgument) {
     EXPECT_STREQ(row.model, "Model X\n");
 }
 
+TEST_F(DetectionTest, ARelistedPhoneKeepsItsFactsAnotherPhoneDoesNot) {
+    ParseAdbDevices("List of devices attached\nSER1\tdevice\n");
+    adbdouble::SetScript({"-s SER1 shell getprop ro.build.version.release\tout:14\\n",
+                          "-s SER1 shell getprop ro.product.model\tout:Model X\\n"});
+    ASSERT_EQ(ReadDeviceProperties(), 0);
+    // A reconnection lists the phones again: the same phone keeps its
+    // release (or its messages would be sent as to a phone older than 4.4).
+    ParseAdbDevices("List of devices attached\nSER1\tdevice\nSER2\tdevice\n");
+    AdbDeviceEntry row{};
+    ASSERT_TRUE(DeviceTableRow(0, &row));
+    EXPECT_STREQ(row.release, "14\n");
+    EXPECT_STREQ(row.model, "Model X\n");
+    EXPECT_EQ(Tarvell_CheckAndroidVersionAt44(0), 1);
+    ASSERT_TRUE(DeviceTableRow(1, &row));
+    EXPECT_STREQ(row.release, "");
+    // Another phone in the first row has no facts until they are read.
+    ParseAdbDevices("List of devices attached\nSER3\tdevice\n");
+    ASSERT_TRUE(DeviceTableRow(0, &row));
+    EXPECT_STREQ(row.release, "");
+    EXPECT_STREQ(row.model, "");
+}
+
 TEST_F(DetectionTest, RefreshAdbDevicesReadsTheListingWithoutRestart) {
     adbdouble::SetScript({"devices\tout:* daemon started successfully\\nList of devices attached\\n"
                           "SER9\\tdevice\\n"});
