@@ -292,8 +292,17 @@ failed_copy)
 # A destination path longer than the library takes is skipped and counted.
 long_path)
   gen tiny 1 "$WORK/phone"
+  # An output folder of exactly 965 bytes wherever the build lies: the
+  # backup folder's photo folder (about 51 bytes more) still fits the
+  # library's 1023, each photo's path does not.
   long="$OUT"
-  while ((${#long} < 950)); do long="$long/$(printf 'd%.0s' {1..60})"; done
+  while ((${#long} < 965)); do
+    room=$((965 - ${#long} - 1))
+    n=$((room > 60 ? 60 : room))
+    ((room - n == 1)) && n=$((n - 1))
+    long="$long/$(printf 'd%.0s' $(seq "$n"))"
+  done
+  expect_eq "${#long}" 965 "output folder length"
   cli "$WORK/phone" backup --kinds photos --out "$long"
   expect_eq "$RC" 1 "backup exit code"
   grep -q "could not be copied" "$WORK/cli.out" || fail "long paths not reported"
