@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstring>
 #include <iterator>
-#include <limits>
 #include <string_view>
 
 namespace {
@@ -130,14 +129,14 @@ void StoreValue(const DetailField& field, std::string_view entryValue, ValueCodi
     unsigned char* target = record + field.offset;
     switch (field.kind) {
     case FieldKind::Int32: {
-        const int32_t n = coding == ValueCoding::Hex ? DetailTextToInt32(value)
+        const int32_t n = coding == ValueCoding::Hex ? recordtext::ReadInt(value)
                                                      : static_cast<int32_t>(ParseDecimal64(value));
         std::memcpy(target, &n, sizeof n);
         break;
     }
     case FieldKind::Int64: {
         const int64_t n =
-            coding == ValueCoding::Hex ? DetailTextToInt64(value) : ParseDecimal64(value);
+            coding == ValueCoding::Hex ? recordtext::ReadInt64(value) : ParseDecimal64(value);
         std::memcpy(target, &n, sizeof n);
         break;
     }
@@ -180,48 +179,7 @@ int DecodeDetail(const char* reply, int length, void* record, const DetailField 
     return DecodeEntries(reply, length, record, fields, N, ValueCoding::Hex, true);
 }
 
-// atoi's reading in unsigned arithmetic, saturated at [min, max].
-int64_t ReadSaturated(const char* text, int64_t min, int64_t max) {
-    if (text == nullptr) {
-        return 0;
-    }
-    const char* p = text;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) {
-        ++p;
-    }
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    const uint64_t limit =
-        negative ? static_cast<uint64_t>(-(min + 1)) + 1 : static_cast<uint64_t>(max);
-    uint64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        const auto digit = static_cast<uint64_t>(*p - '0');
-        if (value > (limit - digit) / 10) {
-            value = limit;
-            break;
-        }
-        value = value * 10 + digit;
-    }
-    if (negative) {
-        return value == 0 ? 0 : -static_cast<int64_t>(value - 1) - 1;
-    }
-    return static_cast<int64_t>(value);
-}
-
 } // namespace
-
-int32_t DetailTextToInt32(const char* text) {
-    return static_cast<int32_t>(ReadSaturated(text, std::numeric_limits<int32_t>::min(),
-                                              std::numeric_limits<int32_t>::max()));
-}
-
-int64_t DetailTextToInt64(const char* text) {
-    return ReadSaturated(text, std::numeric_limits<int64_t>::min(),
-                         std::numeric_limits<int64_t>::max());
-}
 
 int DecodePhotoInfo(const char* reply, int length, PhotoInfo* record) {
     return DecodeDetail(reply, length, record, kPhotoFields);

@@ -27,9 +27,3 @@ int DecodeAppInfo(const char* reply, int length, AppInfo* record);
 // MEMTOTAL, MEMAVAIL, SDTOTAL, SDAVAIL, PHONETOTAL, PHONEAVAIL into the
 // fields of the same name; the other fields are left as they are.
 int DecodeStorageFigures(const char* reply, int length, DeviceInfoRecord* record);
-
-// Decimal readings of decoded values as the C library's atoi reads them
-// (leading blanks, an optional sign, digits up to the first non-digit), but
-// saturating at the type's limits instead of overflowing. Null gives 0.
-int32_t DetailTextToInt32(const char* text);
-int64_t DetailTextToInt64(const char* text);
