@@ -518,6 +518,14 @@ int main(int argc, char** argv) {
         if (!c.cfg)
             std::fprintf(stderr, "adb: phonesim: %s\n", err.c_str());
     }
+    const bool on_phone =
+        cmd == "shell" || cmd == "install" || cmd == "uninstall" || cmd == "push" || cmd == "pull";
+    if (on_phone && c.cfg && c.cfg->faults.adb_delay_ms > 0) {
+        // A slow link: the phone is looked for once the delay is over, so an
+        // unplug during it fails the command.
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.cfg->faults.adb_delay_ms));
+        c.cfg = LoadConfig(c.home);
+    }
     c.devices = ListDevices(c);
     if (c.cfg && (c.cfg->faults.adb_hang == "*" || c.cfg->faults.adb_hang == cmd))
         Hang();
@@ -532,8 +540,6 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    const bool on_phone =
-        cmd == "shell" || cmd == "install" || cmd == "uninstall" || cmd == "push" || cmd == "pull";
     if (!c.home.empty() && !EnsureServer(c.home, on_phone))
         return Fail("adb: cannot connect to daemon");
     if (cmd == "start-server")

@@ -84,6 +84,8 @@ bool Faults::Set(const std::string& key, const std::string& value, std::string* 
             companion_greeting = value;
         return true;
     }
+    if (key == "adb_delay_ms")
+        return off ? (adb_delay_ms = 0, true) : as_int(&adb_delay_ms);
     if (key == "adb_hang") {
         adb_hang = off ? "" : value;
         return true;
@@ -174,6 +176,7 @@ std::string ConfigToJson(const PhoneConfig& c) {
     if (ft.companion_greeting)
         cJSON_AddStringToObject(f, "companion_greeting", ft.companion_greeting->c_str());
     cJSON_AddStringToObject(f, "adb_hang", ft.adb_hang.c_str());
+    cJSON_AddNumberToObject(f, "adb_delay_ms", ft.adb_delay_ms);
     cJSON_AddNumberToObject(f, "default_sms_accept_after", ft.default_sms_accept_after);
     cJSON_AddNumberToObject(f, "extra_phones", ft.extra_phones);
     return Print(r);
@@ -228,6 +231,7 @@ std::optional<PhoneConfig> LoadConfig(const std::string& dir, std::string* error
         if (cJSON_IsString(g))
             ft.companion_greeting = g->valuestring;
         ft.adb_hang = Str(f, "adb_hang", "");
+        ft.adb_delay_ms = static_cast<int>(Num(f, "adb_delay_ms", 0));
         ft.default_sms_accept_after = static_cast<int>(Num(f, "default_sms_accept_after", 0));
         ft.extra_phones = static_cast<int>(Num(f, "extra_phones", 0));
     }
@@ -304,37 +308,6 @@ std::optional<RecordFile> ParseRecordFile(const std::string& text, std::string* 
 std::string RecordFileToJson(const RecordFile& f) {
     // Written by hand: cJSON's printer is far slower than needed for the
     // large phone's 50 000 messages, and the output stays one record a line.
-    auto quote = [](std::string& out, const std::string& s) {
-        out += '"';
-        for (unsigned char ch : s) {
-            switch (ch) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (ch < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", ch);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(ch);
-                }
-            }
-        }
-        out += '"';
-    };
     std::string out;
     out.reserve(f.items.size() * 200 + 64);
     out += "{\"next_id\": " + std::to_string(f.next_id) + ", \"items\": [";
@@ -344,9 +317,9 @@ std::string RecordFileToJson(const RecordFile& f) {
         out += "\"id\": " + std::to_string(r.id);
         for (const auto& [k, v] : r.fields) {
             out += ", ";
-            quote(out, k);
+            AppendQuoted(out, k, QuoteStyle::Json);
             out += ": ";
-            quote(out, v);
+            AppendQuoted(out, v, QuoteStyle::Json);
         }
         out += '}';
     }

@@ -27,6 +27,7 @@ struct Faults {
     std::string companion_oversize;                // command name or "*": 6 MiB answer
     std::optional<std::string> companion_greeting; // answer to the greeting instead of HI-PC
     std::string adb_hang;                          // adb command name or "*": the stand-in hangs
+    int adb_delay_ms = 0;                          // each command to the phone starts this late
     int default_sms_accept_after = 0;              // seconds; -1 = the user never accepts
     int extra_phones = 0;                          // phones listed besides this one
 

@@ -23,6 +23,39 @@ std::string HexEncode(std::string_view bytes) {
     return out;
 }
 
+void AppendQuoted(std::string& out, std::string_view s, QuoteStyle style) {
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || (c == 0x7F && style == QuoteStyle::Plain)) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, style == QuoteStyle::Json ? "\\u%04x" : "\\x%02X",
+                              c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    out += '"';
+}
+
 static int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';

@@ -16,6 +16,12 @@ std::string HexEncode(std::string_view bytes);
 // the text has an odd length or a character that is not a hex digit.
 std::optional<std::string> HexDecode(std::string_view hex);
 
+// Appends s in double quotes with '"', '\\', newline, return and tab escaped
+// by a backslash. Other control bytes become \u00XX (Json, where DEL stays
+// as it is) or \xXX (Plain, DEL included), so a quoted text is one line.
+enum class QuoteStyle { Json, Plain };
+void AppendQuoted(std::string& out, std::string_view s, QuoteStyle style);
+
 // Reads a whole file; nothing when it cannot be opened.
 std::optional<std::string> ReadFile(const std::string& path);
 // Writes a file through a temporary name and rename, so readers never see a

@@ -306,6 +306,20 @@ TEST_F(Adb, ServerLeavesWhenItsPhoneFolderIsRemoved) {
     ASSERT_EQ(::rename(moved.c_str(), phone_.c_str()), 0);
 }
 
+TEST_F(Adb, DelayedCommandLooksForThePhoneAfterItsWait) {
+    Fault("adb_delay_ms", "400");
+    const std::string apk = ProgramFolder() + "/tarvell.apk";
+    std::thread unplug([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Phonesim({"unplug", phone_});
+    });
+    auto r = Run({"-s", serial_, "install", apk});
+    unplug.join();
+    EXPECT_NE(r.exit_code, 0) << "installed on a phone unplugged during the wait";
+    Phonesim({"plug", phone_});
+    EXPECT_EQ(Run({"-s", serial_, "install", apk}).exit_code, 0);
+}
+
 TEST_F(Adb, HangingCommand_RealTimeout) {
     Fault("adb_hang", "install");
     auto r = Run({"-s", serial_, "install", ProgramFolder() + "/tarvell.apk"}, 700);
