@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QSemaphore>
+#include <QSet>
 #include <QThreadPool>
 #include <algorithm>
 #include <cstring>
@@ -862,6 +863,7 @@ void GetBackupDataThread::RestoreApps(const QString& folder) {
     if (!root) {
         return;
     }
+    QList<QByteArray> installed;
     ForEachEntry(root.get(), [&](const cJSON* entry) {
         if (m_Abort) {
             return false;
@@ -875,10 +877,50 @@ void GetBackupDataThread::RestoreApps(const QString& folder) {
         if (!FitsLibraryPath(file->localPath) || !ResolvesInside(folder, file->localPath) ||
             Tarvell_InstallAppToMemory(file->localPath.toUtf8().constData(), 3) < 0) {
             countFailed(Apps);
+        } else if (const char* package = EntryText(entry, "Packagename"); package && *package) {
+            installed.append(QByteArray(package));
         }
         m_Percent = 100;
         return true;
     });
+    if (!m_Abort) {
+        countAppsMissingFromPhone(installed);
+    }
+}
+
+// adb's install says nothing to its caller about the outcome, so the restore
+// looks at the phone's own app list afterwards: an app that is not there
+// (the phone was unplugged, its storage full, the package refused) failed.
+// An app the phone already had counts as restored.
+void GetBackupDataThread::countAppsMissingFromPhone(const QList<QByteArray>& packages) {
+    if (packages.isEmpty()) {
+        return;
+    }
+    const int unanswered = Tarvell_GetFailedCommandCount();
+    Tarvell_FlushDevicesApp();
+    if (Tarvell_GetFailedCommandCount() != unanswered) {
+        UiLog("error: the phone's app list could not be read; %d apps not confirmed as installed\n",
+              int(packages.size()));
+        for (int i = 0; i < packages.size(); ++i) {
+            countFailed(Apps);
+        }
+        return;
+    }
+    QSet<QByteArray> onPhone;
+    const int count = std::max(Tarvell_GetAppCount(), 0);
+    for (int j = 0; j < count; ++j) {
+        AppInfo info{};
+        if (Tarvell_GetAppInfo(&info, j) == 0) {
+            onPhone.insert(FieldBytes(info.packageName));
+        }
+    }
+    for (const QByteArray& package : packages) {
+        if (!onPhone.contains(package)) {
+            UiLog("error: app %s is not on the phone after its installation\n",
+                  package.constData());
+            countFailed(Apps);
+        }
+    }
 }
 
 } // namespace tarvell

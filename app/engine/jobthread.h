@@ -86,6 +86,7 @@ private:
     void RestoreVideos(const QString& folder);
     void RestoreMusics(const QString& folder);
     void RestoreApps(const QString& folder);
+    void countAppsMissingFromPhone(const QList<QByteArray>& packages);
     void RestoreMediaFiles(const QString& folder, ContentKind kind);
     // Asks the phone to make the companion the default messaging app and
     // waits for the user; false when the user did not accept in time.

@@ -6,35 +6,16 @@
 set -uo pipefail
 
 CASE="$1"
-CLI="$PROGRAM_DIR/tarvell-cli"
 WORK="$WORK_ROOT/$CASE"
-rm -rf "$WORK"
-mkdir -p "$WORK/home"
-export HOME="$WORK/home"
-unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_DOCUMENTS_DIR
-export TZ=UTC
-OUT="$WORK/out"
+# shellcheck source=../lib/case.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/case.sh"
 LIST="$HOME/.local/share/Tarvell/list.ini"
-
-# No adb server of this case's phones outlives it: a server keeps its forward
-# of port 25803, which the next test of the run needs for itself.
-end_servers() {
-  local json
-  while IFS= read -r json; do
-    PHONESIM_HOME="$(dirname "$json")" "$PROGRAM_DIR/adb" kill-server >/dev/null 2>&1
-  done < <(find "$WORK" -maxdepth 3 -name phone.json 2>/dev/null)
-  return 0
-}
-trap end_servers EXIT
 
 fail() {
   echo "FAIL [$CASE]: $*" >&2
   exit 1
 }
-expect_eq() { [[ "$1" == "$2" ]] || fail "$3: expected '$2', got '$1'"; }
 
-gen() { "$PHONESIM" gen --preset "$1" --seed "$2" "$3" >/dev/null || fail "phonesim gen $*"; }
-fault() { "$PHONESIM" fault "$1" "$2" "$3" >/dev/null || fail "phonesim fault $*"; }
 # Lines of the phone's dump of one item type (contact, sms, call, photo, music, video, app).
 count_items() { "$PHONESIM" dump "$1" | grep -c "^$2 "; }
 # True when the phone's default messaging app is the user's own again (after

@@ -28,31 +28,15 @@ fi
 
 ROW="$1"
 ARG="${2:-}"
-CLI="$PROGRAM_DIR/tarvell-cli"
 WORK="$WORK_ROOT/$ROW${ARG:+-$ARG}"
-rm -rf "$WORK"
-mkdir -p "$WORK/home"
-export HOME="$WORK/home"
-unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_DOCUMENTS_DIR
-export TZ=UTC
+# shellcheck source=../lib/case.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/case.sh"
 # Short bounds for the tests only: the companion's silence is noticed after
 # 2 s (120 s for users), the messaging-app request after 2 s (60 s).
 export TARVELL_TEST_CHANNEL_TIMEOUT_MS=2000
 export TARVELL_TEST_SMS_COUNTDOWN=2
-OUT="$WORK/out"
 LOG="$HOME/Documents/LogFiles/tarvellui.log"
 LIBLOG="$HOME/Documents/LogFiles/tarvell.log"
-
-# No adb server of this case's phones outlives it: a server keeps its forward
-# of port 25803, which the next test of the run needs for itself.
-end_servers() {
-  local json
-  while IFS= read -r json; do
-    PHONESIM_HOME="$(dirname "$json")" "$PROGRAM_DIR/adb" kill-server >/dev/null 2>&1
-  done < <(find "$WORK" -maxdepth 3 -name phone.json 2>/dev/null)
-  return 0
-}
-trap end_servers EXIT
 
 fail() {
   echo "FAIL [$ROW${ARG:+ $ARG}]: $*" >&2
@@ -61,7 +45,6 @@ fail() {
   done
   exit 1
 }
-expect_eq() { [[ "$1" == "$2" ]] || fail "$3: expected '$2', got '$1'"; }
 expect_in() {
   local got="$1" what="$2"
   shift 2
@@ -69,8 +52,6 @@ expect_in() {
   fail "$what: got '$got', expected one of: $*"
 }
 
-gen() { "$PHONESIM" gen --preset "$1" --seed "$2" "$3" >/dev/null || fail "phonesim gen $*"; }
-fault() { "$PHONESIM" fault "$1" "$2" "$3" >/dev/null || fail "phonesim fault $*"; }
 # Items of one type on a phone (the companion service the jobs install is
 # not counted among the apps).
 count_items() { "$PHONESIM" dump "$1" | grep -v '^app .*pkg="com.velmora.tarvell"' | grep -c "^$2 "; }
@@ -294,6 +275,18 @@ unplug_restore() {
   expect_eq "$RC" 0 "backup to restore from"
   B=$(find "$WORK/made" -mindepth 1 -maxdepth 1 -type d)
   gen tiny 2 "$WORK/target"
+  if [[ "$1" == apps ]]; then
+    # Apps the phone has already are not installed again: the target lacks
+    # the backup's apps, so that the unplug lands between installations.
+    local pkg
+    for pkg in $(grep -o '"Packagename":[[:space:]]*"[^"]*"' "$B/Datajs/Apps.js" | cut -d'"' -f4 | grep -v '^com.velmora.tarvell$'); do
+      PHONESIM_HOME="$WORK/target" "$PROGRAM_DIR/adb" uninstall "$pkg" >/dev/null || fail "uninstall $pkg"
+    done
+    PHONESIM_HOME="$WORK/target" "$PROGRAM_DIR/adb" kill-server >/dev/null 2>&1
+    # Installations come one after another without the companion; a slow
+    # link keeps the next one waiting until the unplug has landed.
+    fault "$WORK/target" adb_delay_ms 300
+  fi
   dump "$WORK/target" "$WORK/before.dump"
   fault "$WORK/target" companion_delay_ms 60
   fault "$WORK/target" default_sms_accept_after 0

@@ -193,6 +193,22 @@ broken_js)
   grep -q "not cleared" "$LOG" || fail "no log line for the kinds not cleared"
   ;;
 
+# A package file that is not a package: adb refuses it without a word to
+# its caller, so only the phone's own app list shows the failure.
+broken_apk)
+  make_backup "$WORK/source" "$WORK/made" apps
+  apk=$(find "$B/Apps" -name 'net.demo.notes*' | head -n 1)
+  [[ -n "$apk" ]] || fail "no package file of net.demo.notes in the backup"
+  printf 'not a package' >"$apk"
+  gen empty 1 "$WORK/target"
+  cli_within 120 "$WORK/target" restore "$B" --kinds apps
+  expect_eq "$RC" 1 "restore exit code"
+  said_what_failed
+  grep -q "app net.demo.notes is not on the phone" "$LOG" || fail "no log line for the refused package"
+  expect_eq "$(count_items "$WORK/target" app)" "$(($(count_items "$WORK/source" app) - 1))" \
+    "apps installed beside it"
+  ;;
+
 *)
   fail "unknown row"
   ;;
