@@ -2,7 +2,7 @@
 // Draws the viewer's favicon (a phone with a check mark on the program's blue)
 // and writes viewer/Template/favicon.ico with 16, 32 and 48 pixel images, each
 // stored as PNG inside the icon file.
-//   node tests/viewer/make-favicon.mjs [output path]
+//   node viewer/tools/make-favicon.mjs [output path]
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
@@ -90,7 +90,7 @@ export function makeIco(sizes = [16, 32, 48]) {
 }
 
 if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
-  const out = process.argv[2] || path.resolve(here, '../../viewer/Template/favicon.ico');
+  const out = process.argv[2] || path.resolve(here, '../Template/favicon.ico');
   fs.writeFileSync(out, makeIco());
   console.log(`wrote ${out}`);
 }

@@ -2,7 +2,7 @@
 // index.html carries its script inline (a backup of only music, videos or apps
 // has no Script folder), and its content security policy allows exactly that
 // script by its SHA-256 hash. After editing the script, run
-//   node tests/viewer/index-csp.mjs --write
+//   node viewer/tools/index-csp.mjs --write
 // to put the new hash in place; without --write it only reports whether the
 // hash is current (exit 1 when not).
 import crypto from 'node:crypto';
@@ -10,7 +10,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-export const indexPath = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../viewer/Template/index.html');
+export const indexPath = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../Template/index.html');
 
 export function inlineScriptHashes(html) {
   return [...html.matchAll(/<script>([\s\S]*?)<\/script>/g)]
