@@ -64,7 +64,7 @@ constexpr char kDevicesHelp[] =
     "Exit codes: 0 a phone is ready, 2 usage error, 3 no phone or not allowed.\n";
 
 constexpr char kBackupHelp[] =
-    "Usage: tarvell-cli backup [--kinds LIST] [--out DIR]\n"
+    "Usage: tarvell-cli backup [--kinds LIST] [--out DIR] [--keep-companion]\n"
     "\n"
     "Prepares the phone and backs it up into a new folder\n"
     "DIR/<phone>-MM-dd-yyyy-HH-mm-ss, then records it in the backup list.\n"
@@ -73,6 +73,8 @@ constexpr char kBackupHelp[] =
     "                music, apps, or all (default: all but apps)\n"
     "  --out DIR     output folder (default: the folder used last, else\n"
     "                ~/Documents/Tarvell); it is remembered for the next backup\n"
+    "  --keep-companion  leave the Tarvell service on the phone afterwards (it is\n"
+    "                removed by default, and installed again by the next run)\n"
     "\n"
     "Ctrl-C cancels (a second Ctrl-C ends at once); a cancelled backup keeps what\n"
     "it wrote but is not listed.\n"
@@ -80,7 +82,7 @@ constexpr char kBackupHelp[] =
     "phone not ready, 4 cancelled.\n";
 
 constexpr char kRestoreHelp[] =
-    "Usage: tarvell-cli restore DIR... [--kinds LIST] [--clear]\n"
+    "Usage: tarvell-cli restore DIR... [--kinds LIST] [--clear] [--keep-companion]\n"
     "\n"
     "Prepares the phone and writes the backup folders DIR..., in order, back to it.\n"
     "\n"
@@ -88,6 +90,7 @@ constexpr char kRestoreHelp[] =
     "                music, apps, or all (default: all but apps)\n"
     "  --clear       first delete the phone's data of each chosen kind; a kind is\n"
     "                only cleared when a folder holds something of it to put back\n"
+    "  --keep-companion  leave the Tarvell service on the phone afterwards\n"
     "\n"
     "Android 4.4 and later ask on the phone to make the Tarvell service the default\n"
     "messaging app while messages are written; accept within 60 seconds. The\n"
@@ -102,6 +105,11 @@ constexpr char kListHelp[] = "Usage: tarvell-cli list\n"
                              "Exit codes: 0 success, 2 usage error.\n";
 
 volatile std::sig_atomic_t g_Interrupted = 0;
+
+// Set once the preparation may have installed the companion service; main
+// removes it again unless --keep-companion asked otherwise.
+bool g_CompanionInstalled = false;
+bool g_KeepCompanion = false;
 
 // The first Ctrl-C asks the job to cancel; a second one ends the program at
 // once.
@@ -245,6 +253,8 @@ int PreparePhone(bool terminal) {
     }
     std::atomic<bool> done{false};
     int result = -1;
+    // The preparation installs the companion, also when it fails later on.
+    g_CompanionInstalled = true;
     std::thread worker([&] {
         result = Tarvell_ReadyTodoing(0);
         done = true;
@@ -276,6 +286,17 @@ int PreparePhone(bool terminal) {
         return kNoPhone;
     }
     return kSuccess;
+}
+
+// Removes the companion service and waits for adb to finish, so that a
+// script's next command does not meet an uninstall still under way.
+void RemoveCompanion() {
+    if (!g_CompanionInstalled || g_KeepCompanion) {
+        return;
+    }
+    if (Tarvell_UnInstallApp("com.velmora.tarvell", 1) != 0) {
+        UiLog("the Tarvell service could not be removed from the phone\n");
+    }
 }
 
 // ---- Progress display --------------------------------------------------------------------
@@ -448,6 +469,8 @@ int CmdBackup(const QStringList& args, bool terminal) {
                 return Usage(QStringLiteral("--out needs a folder"));
             }
             out = args[++i];
+        } else if (a == QLatin1String("--keep-companion")) {
+            g_KeepCompanion = true;
         } else {
             return Usage(QStringLiteral("unknown argument '%1' for backup").arg(a));
         }
@@ -512,6 +535,8 @@ int CmdRestore(const QStringList& args, bool terminal) {
             }
         } else if (a == QLatin1String("--clear")) {
             clear = true;
+        } else if (a == QLatin1String("--keep-companion")) {
+            g_KeepCompanion = true;
         } else if (a.startsWith(QLatin1String("--"))) {
             return Usage(QStringLiteral("unknown option '%1' for restore").arg(a));
         } else {
@@ -630,8 +655,6 @@ int main(int argc, char** argv) {
     } else {
         result = CmdRestore(args, terminal);
     }
-    // The companion stays on the phone: Tarvell_UnInit removes it with adb
-    // commands it does not wait for, which would still be running (and
-    // removing the companion) when a script starts the next command.
+    RemoveCompanion();
     return result;
 }

@@ -224,6 +224,11 @@ empty_phone)
   expect_eq "$(grep -c '"Packagename":' "$B/Datajs/Apps.js")" 1 "apps listed"
   grep -q '"Packagename":[[:space:]]*"com.velmora.tarvell"' "$B/Datajs/Apps.js" || fail "unexpected app"
   [[ -s "$B/Datajs/Deviceinfo.js" ]] || fail "no device facts"
+  # The job removes the companion service again, unless asked to keep it.
+  expect_eq "$(count_items "$WORK/phone" app)" 0 "apps left on the phone"
+  cli "$WORK/phone" backup --kinds contacts --out "$OUT/kept" --keep-companion
+  expect_eq "$RC" 0 "backup exit code (--keep-companion)"
+  expect_eq "$(count_items "$WORK/phone" app)" 1 "apps left on the phone (--keep-companion)"
   ;;
 
 # Hostile names from the phone never lead outside the backup folder, and a
