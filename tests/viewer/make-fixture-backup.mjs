@@ -10,7 +10,7 @@
 // tests compare the pages with.
 import fs from 'node:fs';
 import path from 'node:path';
-import zlib from 'node:zlib';
+import { encodePng } from '../../viewer/tools/png.mjs';
 import { fileURLToPath } from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -94,22 +94,6 @@ const phoneTime = (d) =>
 const hms = (s) => `${pad(Math.floor(s / 3600))}:${pad(Math.floor(s / 60) % 60)}:${pad(s % 60)}`;
 
 // ------------------------------------------------------------------- images
-const crcTable = new Int32Array(256).map((_, n) => {
-  let c = n;
-  for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
-  return c;
-});
-function crc32(buf) {
-  let c = -1;
-  for (const b of buf) c = crcTable[(c ^ b) & 0xff] ^ (c >>> 8);
-  return (c ^ -1) >>> 0;
-}
-function pngChunk(type, data) {
-  const len = Buffer.alloc(4); len.writeUInt32BE(data.length);
-  const td = Buffer.concat([Buffer.from(type, 'latin1'), data]);
-  const crc = Buffer.alloc(4); crc.writeUInt32BE(crc32(td));
-  return Buffer.concat([len, td, crc]);
-}
 // A small RGB PNG with a diagonal two-colour gradient: enough to tell photos apart.
 export function makePng(w, h, [r1, g1, b1], [r2, g2, b2]) {
   const raw = Buffer.alloc((w * 3 + 1) * h);
@@ -121,10 +105,7 @@ export function makePng(w, h, [r1, g1, b1], [r2, g2, b2]) {
       raw[o] = r1 + (r2 - r1) * t; raw[o + 1] = g1 + (g2 - g1) * t; raw[o + 2] = b1 + (b2 - b1) * t;
     }
   }
-  const ihdr = Buffer.alloc(13);
-  ihdr.writeUInt32BE(w, 0); ihdr.writeUInt32BE(h, 4); ihdr[8] = 8; ihdr[9] = 2;
-  return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), pngChunk('IHDR', ihdr),
-    pngChunk('IDAT', zlib.deflateSync(raw)), pngChunk('IEND', Buffer.alloc(0))]);
+  return encodePng(w, h, 2, raw);
 }
 
 // ------------------------------------------------------------ backup writer
