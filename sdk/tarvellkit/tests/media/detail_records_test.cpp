@@ -35,29 +35,13 @@ struct PhotoCase {
     int64_t created;
 };
 
-class PhotoDecode : public ::testing::TestWithParam<PhotoCase> {};
-
 // How entries are found (';', ':', NUL, length) is the shared walker's,
 // covered in records/decoder_test.cpp; these rows cover what the detail
 // decoders add on top of it.
-TEST_P(PhotoDecode, FillsFieldsByTag) {
-    const PhotoCase& c = GetParam();
-    PhotoInfo info{};
-    ASSERT_EQ(Decode(c.reply, &info), 0) << c.what;
-    EXPECT_EQ(info.id, c.id) << c.what;
-    EXPECT_EQ(std::string(info.title), c.title) << c.what;
-    EXPECT_EQ(std::string(info.path), c.path) << c.what;
-    EXPECT_EQ(int64_t{info.size}, c.size) << c.what;
-    EXPECT_EQ(int64_t{info.modifiedTime}, c.modified) << c.what;
-    EXPECT_EQ(int64_t{info.createdTime}, c.created) << c.what;
-}
-
-const std::string kLongTitle(600, 'T');
-const std::string kLongPath(1500, 'p');
-
-INSTANTIATE_TEST_SUITE_P(
-    Replies, PhotoDecode,
-    ::testing::Values(
+TEST(DetailDecode, PhotoFieldsByTag) {
+    const std::string kLongTitle(600, 'T');
+    const std::string kLongPath(1500, 'p');
+    const PhotoCase cases[] = {
         PhotoCase{"every field",
                   E("ID", "12") + E("TILTE", "Beach") + E("PATH", "/sdcard/DCIM/b.jpg") +
                       E("SIZE", "5000000000") + E("MODIFTIME", "1700000000123") +
@@ -85,7 +69,18 @@ INSTANTIATE_TEST_SUITE_P(
                   std::numeric_limits<int32_t>::max(), "", "", std::numeric_limits<int64_t>::max(),
                   std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()},
         PhotoCase{"the most negative 32-bit value", E("ID", "-2147483648"),
-                  std::numeric_limits<int32_t>::min(), "", "", 0, 0, 0}));
+                  std::numeric_limits<int32_t>::min(), "", "", 0, 0, 0}};
+    for (const PhotoCase& c : cases) {
+        PhotoInfo info{};
+        ASSERT_EQ(Decode(c.reply, &info), 0) << c.what;
+        EXPECT_EQ(info.id, c.id) << c.what;
+        EXPECT_EQ(std::string(info.title), c.title) << c.what;
+        EXPECT_EQ(std::string(info.path), c.path) << c.what;
+        EXPECT_EQ(int64_t{info.size}, c.size) << c.what;
+        EXPECT_EQ(int64_t{info.modifiedTime}, c.modified) << c.what;
+        EXPECT_EQ(int64_t{info.createdTime}, c.created) << c.what;
+    }
+}
 
 TEST(DetailDecode, MissingReplyIsRefused) {
     PhotoInfo info{};
@@ -223,27 +218,8 @@ struct StorageCase {
     int64_t memTotal, memAvail, sdTotal, sdAvail, phoneTotal, phoneAvail;
 };
 
-class StorageDecode : public ::testing::TestWithParam<StorageCase> {};
-
-TEST_P(StorageDecode, ReadsPlainDecimalFigures) {
-    const StorageCase& c = GetParam();
-    DeviceInfoRecord info{};
-    std::strcpy(info.model, "kept");
-    info.battery = 55;
-    ASSERT_EQ(DecodeStorageFigures(c.reply.data(), static_cast<int>(c.reply.size()), &info), 0);
-    EXPECT_EQ(int64_t{info.memTotal}, c.memTotal) << c.what;
-    EXPECT_EQ(int64_t{info.memAvail}, c.memAvail) << c.what;
-    EXPECT_EQ(int64_t{info.sdTotal}, c.sdTotal) << c.what;
-    EXPECT_EQ(int64_t{info.sdAvail}, c.sdAvail) << c.what;
-    EXPECT_EQ(int64_t{info.phoneTotal}, c.phoneTotal) << c.what;
-    EXPECT_EQ(int64_t{info.phoneAvail}, c.phoneAvail) << c.what;
-    EXPECT_STREQ(info.model, "kept") << c.what;
-    EXPECT_EQ(info.battery, 55) << c.what;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Replies, StorageDecode,
-    ::testing::Values(
+TEST(DetailDecode, StorageFiguresArePlainDecimal) {
+    const StorageCase cases[] = {
         StorageCase{"every figure",
                     "MEMTOTAL:3900000000;MEMAVAIL:1200000000;SDTOTAL:64000000000;SDAVAIL:"
                     "1000;PHONETOTAL:128000000000;PHONEAVAIL:7;",
@@ -253,6 +229,21 @@ INSTANTIATE_TEST_SUITE_P(
                     0, 0, 2, 0, 3},
         StorageCase{"unknown tags skipped, cut entry ends", "BATTERY:9;MEMAVAIL:5;SDTOTAL:77", 0, 5,
                     0, 0, 0, 0},
-        StorageCase{"values are decimal, not hex", "PHONETOTAL:3130;", 0, 0, 0, 0, 3130, 0}));
+        StorageCase{"values are decimal, not hex", "PHONETOTAL:3130;", 0, 0, 0, 0, 3130, 0}};
+    for (const StorageCase& c : cases) {
+        DeviceInfoRecord info{};
+        std::strcpy(info.model, "kept");
+        info.battery = 55;
+        ASSERT_EQ(DecodeStorageFigures(c.reply.data(), static_cast<int>(c.reply.size()), &info), 0);
+        EXPECT_EQ(int64_t{info.memTotal}, c.memTotal) << c.what;
+        EXPECT_EQ(int64_t{info.memAvail}, c.memAvail) << c.what;
+        EXPECT_EQ(int64_t{info.sdTotal}, c.sdTotal) << c.what;
+        EXPECT_EQ(int64_t{info.sdAvail}, c.sdAvail) << c.what;
+        EXPECT_EQ(int64_t{info.phoneTotal}, c.phoneTotal) << c.what;
+        EXPECT_EQ(int64_t{info.phoneAvail}, c.phoneAvail) << c.what;
+        EXPECT_STREQ(info.model, "kept") << c.what;
+        EXPECT_EQ(info.battery, 55) << c.what;
+    }
+}
 
 } // namespace
