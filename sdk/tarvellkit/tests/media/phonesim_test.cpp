@@ -1,4 +1,4 @@
-// Media, apps and device facts through the real library against the
+// Media and screenshots through the real library against the
 // simulated phone: the adb stand-in in this program's folder and its
 // companion emulator, one generated phone for the whole suite.
 #include "tarvellkit/tarvellkit.h"
@@ -154,16 +154,6 @@ protected:
         ASSERT_EQ(kind.progress(), 100);
     }
 
-    // A number of phone.json: the digits after "key":.
-    static int64_t ConfigNumber(const std::string& key) {
-        const std::string config = ReadFile(s_phone + "/phone.json");
-        const size_t at = config.find("\"" + key + "\":");
-        if (at == std::string::npos) {
-            return -1;
-        }
-        return std::strtoll(config.c_str() + at + key.size() + 3, nullptr, 10);
-    }
-
     static std::unique_ptr<ScratchFolder> s_scratch;
     static std::string s_phone;
     ScratchFolder local;
@@ -293,34 +283,6 @@ TEST_F(MediaPhonesim, DeleteAndClear) {
         EXPECT_EQ(kind.flush(), 0) << kind.name;
         EXPECT_EQ(kind.count(), 0) << kind.name;
     }
-}
-
-TEST_F(MediaPhonesim, DeviceFacts) {
-    const std::string config = ReadFile(s_phone + "/phone.json");
-    DeviceInfoRecord info{};
-    ASSERT_EQ(Tarvell_GetAndroidDevicesInfo(&info), 0);
-    EXPECT_NE(config.find(std::string("\"") + info.serial + "\""), std::string::npos);
-    EXPECT_EQ(std::string(info.serial).rfind("PSIM", 0), 0u);
-    EXPECT_EQ(std::string(info.manufacturer).rfind("Phonesim", 0), 0u);
-    EXPECT_EQ(std::string(info.model).rfind("Simulated tiny", 0), 0u);
-    EXPECT_EQ(std::string(info.release).rfind("4.4.2", 0), 0u);
-    EXPECT_STREQ(info.baseband, "");
-    EXPECT_EQ(info.battery, ConfigNumber("battery"));
-    const std::pair<const char*, int64_t> figures[] = {
-        {"MEMTOTAL", info.memTotal},     {"MEMAVAIL", info.memAvail},
-        {"SDTOTAL", info.sdTotal},       {"SDAVAIL", info.sdAvail},
-        {"PHONETOTAL", info.phoneTotal}, {"PHONEAVAIL", info.phoneAvail}};
-    for (const auto& [key, value] : figures) {
-        EXPECT_EQ(value, ConfigNumber(key)) << key;
-    }
-    EXPECT_GT(int64_t{info.memTotal}, 0);
-
-    DeviceInfoRecord refreshed{};
-    ASSERT_EQ(Tarvell_GetAndroidDevicesInfo2(&refreshed), 0);
-    EXPECT_STREQ(refreshed.serial, info.serial);
-    EXPECT_STREQ(refreshed.model, info.model);
-    EXPECT_EQ(refreshed.battery, 0);
-    EXPECT_EQ(int64_t{refreshed.memTotal}, 0);
 }
 
 TEST_F(MediaPhonesim, Screenshot) {
