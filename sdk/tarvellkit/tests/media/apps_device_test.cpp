@@ -149,44 +149,6 @@ TEST_F(AppsDeviceTest, ExportAppPullsThePackageFile) {
     EXPECT_EQ(Tarvell_ExportApp("com.example.app", "/tmp/tarvell-media-none.apk"), -1);
 }
 
-TEST_F(AppsDeviceTest, AppListAndDetails) {
-    fakes::SetCompanion([](const std::string& c, const std::string&) -> std::optional<std::string> {
-        if (c == "flushapplist;") {
-            return fakes::Int32Reply(1);
-        }
-        if (c == "getappcount;") {
-            return fakes::Int32Reply(42);
-        }
-        if (c == "getappindexinfo:3;") {
-            return "PKG:" + Hex("com.example") + ";VERSIONCODE:" + Hex("12") + ";.";
-        }
-        return std::string();
-    });
-    EXPECT_EQ(Tarvell_FlushDevicesApp(), 1);
-    EXPECT_EQ(Tarvell_GetAppCount(), 42);
-    AppInfo app;
-    std::memset(&app, 0x7F, sizeof app);
-    ASSERT_EQ(Tarvell_GetAppInfo(&app, 3), 0);
-    EXPECT_STREQ(app.packageName, "com.example");
-    EXPECT_EQ(app.versionCode, 12);
-    EXPECT_EQ(app.reserved, 0);
-    EXPECT_STREQ(app.appName, "");
-    EXPECT_EQ(int64_t{app.installTime}, 0);
-
-    std::memset(&app, 0x7F, sizeof app);
-    EXPECT_EQ(Tarvell_GetAppInfo(&app, 4), -1);
-    const AppInfo zero{};
-    EXPECT_EQ(std::memcmp(&app, &zero, sizeof app), 0);
-    EXPECT_EQ(Tarvell_GetAppInfo(nullptr, 4), -1);
-    EXPECT_EQ(fakes::Commands(),
-              (std::vector<std::string>{"flushapplist;", "getappcount;", "getappindexinfo:3;",
-                                        "getappindexinfo:4;"}));
-
-    fakes::SetCompanion([](const std::string&, const std::string&) { return std::nullopt; });
-    EXPECT_EQ(Tarvell_FlushDevicesApp(), 0);
-    EXPECT_EQ(Tarvell_GetAppCount(), 0);
-}
-
 TEST_F(AppsDeviceTest, DeviceFactsFromTableAndPhone) {
     fakes::SetCompanion([](const std::string& c, const std::string&) -> std::optional<std::string> {
         if (c == "getBattery;") {

@@ -169,6 +169,8 @@ TEST_F(MediaTest, NumericCommandsPassTheReplyOn) {
         {"getvideocount;", [] { return Tarvell_GetVideoCount(); }},
         {"deletevideofromdevice:0;", [] { return Tarvell_DeleteVideofromDevice(0); }},
         {"ClearVideos;", [] { return Tarvell_ClearVideofromDevice(); }},
+        {"flushapplist;", [] { return Tarvell_FlushDevicesApp(); }},
+        {"getappcount;", [] { return Tarvell_GetAppCount(); }},
     };
     for (const auto& [command, call] : cases) {
         fakes::Reset();
@@ -194,6 +196,9 @@ TEST_F(MediaTest, DetailsAreFetchedByPositionIntoAClearedRecord) {
         if (c == "getvideoindexinfo:2;") {
             return "DISPLAYNAME:" + Hex("v.mp4") + ";.";
         }
+        if (c == "getappindexinfo:3;") {
+            return "PKG:" + Hex("com.example") + ";VERSIONCODE:" + Hex("12") + ";.";
+        }
         return std::string();
     });
     PhotoInfo photo;
@@ -214,8 +219,21 @@ TEST_F(MediaTest, DetailsAreFetchedByPositionIntoAClearedRecord) {
     ASSERT_EQ(Tarvell_GetVideoInfo(&video, 2), 0);
     EXPECT_STREQ(video.displayName, "v.mp4");
     EXPECT_EQ(video.id, 0);
+    AppInfo app;
+    std::memset(&app, 0x7F, sizeof app);
+    ASSERT_EQ(Tarvell_GetAppInfo(&app, 3), 0);
+    EXPECT_STREQ(app.packageName, "com.example");
+    EXPECT_EQ(app.versionCode, 12);
+    EXPECT_EQ(app.reserved, 0);
+    EXPECT_STREQ(app.appName, "");
 
-    // Nothing or an empty text: -1 and id 0.
+    // Nothing or an empty text: -1 and a record of zeros.
+    std::memset(&app, 0x7F, sizeof app);
+    EXPECT_EQ(Tarvell_GetAppInfo(&app, 4), -1);
+    const AppInfo zero{};
+    EXPECT_EQ(std::memcmp(&app, &zero, sizeof app), 0);
+    EXPECT_EQ(Tarvell_GetAppInfo(nullptr, 4), -1);
+
     EXPECT_EQ(Tarvell_GetPhotoInfo(&photo, 9), -1);
     EXPECT_EQ(photo.id, 0);
     fakes::SetCompanion(Always(std::nullopt));
@@ -225,7 +243,8 @@ TEST_F(MediaTest, DetailsAreFetchedByPositionIntoAClearedRecord) {
     EXPECT_EQ(Tarvell_GetPhotoInfo(nullptr, 0), -1);
     EXPECT_EQ(fakes::Commands(),
               (std::vector<std::string>{"getdcimindexinfo:4;", "getmusicindexinfo:1;",
-                                        "getvideoindexinfo:2;", "getdcimindexinfo:9;",
+                                        "getvideoindexinfo:2;", "getappindexinfo:3;",
+                                        "getappindexinfo:4;", "getdcimindexinfo:9;",
                                         "getmusicindexinfo:0;", "getvideoindexinfo:0;"}));
 
     // A reply of 1024 bytes, the most a detail reply holds, with no '.' or
