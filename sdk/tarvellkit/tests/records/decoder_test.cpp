@@ -200,6 +200,7 @@ TEST(SmsDecode, KeepsAndFillsMessages) {
         {"missing type is dropped", Record({{"THREAD_ID", "7"}}), ""},
         {"missing thread is dropped", Record({{"TYPE", "1"}}), ""},
         {"type 7 becomes 4", Record({{"THREAD_ID", "7"}, {"TYPE", "7"}}), "~|~|~|4|7|~"},
+        {"type 5 becomes 4", Record({{"THREAD_ID", "7"}, {"TYPE", "5"}}), "~|~|~|4|7|~"},
         {"type 12 becomes 4", Record({{"THREAD_ID", "7"}, {"TYPE", "12"}}), "~|~|~|4|7|~"},
         {"huge type becomes 4", Record({{"THREAD_ID", "7"}, {"TYPE", "99999999999999999999"}}),
          "~|~|~|4|7|~"},
