@@ -1,6 +1,7 @@
 #include "tarvellkit/tarvellkit.h"
 
 #include "fakes.h"
+#include "media_kinds.h"
 #include "receive_buffer.h"
 #include "test_support.h"
 
@@ -15,6 +16,8 @@
 #include <vector>
 
 using mediatest::Hex;
+using mediatest::Kinds;
+using mediatest::MediaKind;
 using mediatest::PatternBytes;
 using mediatest::ReadFile;
 using mediatest::ScratchFolder;
@@ -24,40 +27,6 @@ namespace {
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-// What the three kinds differ in, as a test sees it.
-struct KindCase {
-    const char* name;
-    int (*addAdb)(const char*, const char*);
-    int (*addStreamed)(const char*, const char*);
-    int (*exportAdb)(int, const char*, int64_t);
-    int (*exportStreamed)(int, const char*, int64_t);
-    int (*abort)();
-    int (*progress)();
-    std::string check, folder, announce, open, write, close, abortAnnounce, pathQuery, read;
-    bool streamedAddReturnsReply;
-};
-
-const std::vector<KindCase>& Kinds() {
-    static const std::vector<KindCase> kinds = {
-        {"photo", Tarvell_addPhoto, Tarvell_addPhoto2, Tarvell_ExportPhotofromDevice,
-         Tarvell_ExportPhotofromDevice2, Tarvell_PhotoAbort, Tarvell_GetPhotoProgress,
-         "checkFileisExist:", "/sdcard/Images/",
-         "addphototodevice:", "open_photofile:", "write_photofile:", "close_photofile;",
-         "addphototodevice_abort:", "getfilepathForid:", "getdcimdata:", true},
-        {"music", Tarvell_AddMusicToDevice, Tarvell_AddMusicToDevice2,
-         Tarvell_ExportMusicfromDevice, Tarvell_ExportMusicfromDevice2, Tarvell_MusicAbort,
-         Tarvell_GetMusicProgress, "checkMusicFileisExist:", "/sdcard/Music/",
-         "addmusictodevice:", "open_Musicfile:", "write_musicfile:", "close_Musicfile;",
-         "addmusictodevice_abort:", "GetMusicPathById:", "exportfilefromdevice_music:", true},
-        {"video", Tarvell_AddVideoToDevice, Tarvell_AddVideoToDevice2,
-         Tarvell_ExportVideofromDevice, Tarvell_ExportVideofromDevice2, Tarvell_VideoAbort,
-         Tarvell_GetVideoProgress, "checkVideoFileisExist:", "/sdcard/Videos/",
-         "addvideotodevice:", "open_videofile:", "write_videofile:", "close_videofile;",
-         "addvideotodevice_abort:", "GetVideoPathById:", "exportfilefromdevice_video:", false},
-    };
-    return kinds;
 }
 
 // A scripted companion holding the media state the transfers touch.
@@ -77,7 +46,7 @@ struct FakeMediaPhone {
         if (command == "getExternalStoragePath;") {
             return std::string("/storage/emulated/0");
         }
-        for (const KindCase& kind : Kinds()) {
+        for (const MediaKind& kind : Kinds()) {
             if (StartsWith(command, kind.check)) {
                 const std::string name =
                     command.substr(kind.check.size(), command.size() - kind.check.size() - 1);
@@ -317,7 +286,7 @@ TEST_F(MediaTest, UnusableArgumentsAreRefusedBeforeAnythingIsSent) {
         {missing.c_str(), "p.jpg", true},
     };
     const std::vector<const char*> exports = {nullptr, "", "/x/\"y.jpg"};
-    for (const KindCase& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         for (const Add& c : adds) {
             const std::string label = std::string(kind.name) + " " + (c.path ? c.path : "(null)") +
                                       " " + (c.name ? c.name : "(null)");
@@ -371,7 +340,7 @@ TEST_F(MediaTest, AddThroughAdbFindsAFreeName) {
     };
     const std::string source = folder.file("p.jpg");
     WriteFile(source, "jpeg bytes");
-    for (const KindCase& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         for (const Case& c : cases) {
             Fresh();
             phone.existing = c.existing;
@@ -446,7 +415,7 @@ TEST_F(MediaTest, ExportThroughAdbPullsFromSdcard) {
         {"adb ran but nothing arrived", "/storage/emulated/0/DCIM/x.jpg", false, -1,
          "RunAdb pull \"/sdcard/DCIM/x.jpg\" \"" + out + "\" "},
     };
-    for (const KindCase& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         for (const Case& c : cases) {
             Fresh();
             std::remove(out.c_str());
@@ -494,7 +463,7 @@ TEST_F(MediaTest, StreamedAddSendsTheFileInChunks) {
     for (const Case& c : cases) {
         const std::string bytes = PatternBytes(c.bytes, 7);
         WriteFile(source, bytes);
-        for (const KindCase& kind : Kinds()) {
+        for (const MediaKind& kind : Kinds()) {
             SCOPED_TRACE(std::string(kind.name) + " " + c.what);
             Fresh();
             phone.announceReply = 7;
@@ -549,7 +518,7 @@ TEST_F(MediaTest, StreamedExportWritesWhatThePhoneSends) {
         {"an abort keeps what arrived", 100000, 100000, 3, 0, 30720, {0, 10240, 20480}},
     };
     const std::string out = folder.file("export.bin");
-    for (const KindCase& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(kind.name) + ": " + c.what);
             Fresh();

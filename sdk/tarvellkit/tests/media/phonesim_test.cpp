@@ -3,6 +3,7 @@
 // companion emulator, one generated phone for the whole suite.
 #include "tarvellkit/tarvellkit.h"
 
+#include "media_kinds.h"
 #include "runner.h"
 #include "test_support.h"
 
@@ -19,6 +20,9 @@
 #include <vector>
 
 using mediatest::FileExists;
+using mediatest::Item;
+using mediatest::Kinds;
+using mediatest::MediaKind;
 using mediatest::PatternBytes;
 using mediatest::ReadFile;
 using mediatest::RunAndWait;
@@ -28,61 +32,6 @@ using mediatest::WriteFile;
 namespace {
 
 const std::string kExternal = "/storage/emulated/0";
-
-struct Item {
-    int id = 0;
-    std::string path;
-    int64_t size = 0;
-};
-
-// What a test needs of one media kind.
-struct Kind {
-    const char* name;
-    const char* folder; // where additions land under /sdcard
-    const char* extension;
-    int (*flush)();
-    int (*count)();
-    std::function<std::optional<Item>(int)> info;
-    int (*addAdb)(const char*, const char*);
-    int (*addStreamed)(const char*, const char*);
-    int (*exportAdb)(int, const char*, int64_t);
-    int (*exportStreamed)(int, const char*, int64_t);
-    int (*remove)(int);
-    int (*clear)();
-    int (*abort)();
-    int (*progress)();
-    int streamedAddResult; // the reply the phone gives to an announce, or 0 for videos
-};
-
-template <typename Record>
-std::function<std::optional<Item>(int)> InfoOf(int (*get)(Record*, int)) {
-    return [get](int position) -> std::optional<Item> {
-        Record record{};
-        if (get(&record, position) != 0) {
-            return std::nullopt;
-        }
-        return Item{record.id, record.path, int64_t{record.size}};
-    };
-}
-
-const std::vector<Kind>& Kinds() {
-    static const std::vector<Kind> kinds = {
-        {"photo", "Images", "jpg", Tarvell_FlushDevicesPhotos, Tarvell_GetPhotoCount,
-         InfoOf(Tarvell_GetPhotoInfo), Tarvell_addPhoto, Tarvell_addPhoto2,
-         Tarvell_ExportPhotofromDevice, Tarvell_ExportPhotofromDevice2, Tarvell_DeletePhoto,
-         Tarvell_ClearPhoto, Tarvell_PhotoAbort, Tarvell_GetPhotoProgress, 1},
-        {"music", "Music", "mp3", Tarvell_FlushDevicesMusic, Tarvell_GetMusicCount,
-         InfoOf(Tarvell_GetMusicInfo), Tarvell_AddMusicToDevice, Tarvell_AddMusicToDevice2,
-         Tarvell_ExportMusicfromDevice, Tarvell_ExportMusicfromDevice2, Tarvell_DeleteMusic,
-         Tarvell_ClearMusic, Tarvell_MusicAbort, Tarvell_GetMusicProgress, 1},
-        {"video", "Videos", "mp4", Tarvell_FlushDevicesVideo, Tarvell_GetVideoCount,
-         InfoOf(Tarvell_GetVideoInfo), Tarvell_AddVideoToDevice, Tarvell_AddVideoToDevice2,
-         Tarvell_ExportVideofromDevice, Tarvell_ExportVideofromDevice2,
-         Tarvell_DeleteVideofromDevice, Tarvell_ClearVideofromDevice, Tarvell_VideoAbort,
-         Tarvell_GetVideoProgress, 0},
-    };
-    return kinds;
-}
 
 class MediaPhonesim : public ::testing::Test {
 protected:
@@ -117,7 +66,8 @@ protected:
         ASSERT_EQ(RunAndWait({PHONESIM_EXE_PATH, "fault", s_phone, key, value}), 0);
     }
 
-    static std::optional<std::pair<int, Item>> Find(const Kind& kind, const std::string& suffix) {
+    static std::optional<std::pair<int, Item>> Find(const MediaKind& kind,
+                                                    const std::string& suffix) {
         const int n = kind.flush();
         for (int position = 0; position < n; ++position) {
             std::optional<Item> item = kind.info(position);
@@ -133,7 +83,7 @@ protected:
     // chunk, then sets the abort switch. The kind's progress must stand at
     // 100 from a finished transfer before that one starts, so that only the
     // new transfer can bring it to 1-99.
-    static void AbortOnceStarted(const Kind& kind, const std::atomic<bool>& finished) {
+    static void AbortOnceStarted(const MediaKind& kind, const std::atomic<bool>& finished) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         for (;;) {
             const int progress = kind.progress();
@@ -147,7 +97,7 @@ protected:
     }
 
     // A small complete streamed copy: leaves the kind's progress at 100.
-    void FinishSmallTransfer(const Kind& kind) {
+    void FinishSmallTransfer(const MediaKind& kind) {
         const std::string source = local.file("small");
         WriteFile(source, "small");
         kind.addStreamed(source.c_str(), (std::string("small.") + kind.extension).c_str());
@@ -163,7 +113,7 @@ std::unique_ptr<ScratchFolder> MediaPhonesim::s_scratch;
 std::string MediaPhonesim::s_phone;
 
 TEST_F(MediaPhonesim, EveryItemComesOffThePhoneBothWays) {
-    for (const Kind& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         const int n = kind.flush();
         ASSERT_GT(n, 0) << kind.name;
         EXPECT_EQ(kind.count(), n) << kind.name;
@@ -188,7 +138,7 @@ TEST_F(MediaPhonesim, EveryItemComesOffThePhoneBothWays) {
 }
 
 TEST_F(MediaPhonesim, FilesGoOntoThePhoneBothWays) {
-    for (const Kind& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         const int before = kind.flush();
         const std::string bytes = PatternBytes(250001, static_cast<unsigned>(before) + 3);
         const std::string source = local.file(std::string("source ") + kind.name);
@@ -197,12 +147,13 @@ TEST_F(MediaPhonesim, FilesGoOntoThePhoneBothWays) {
         const std::string adbName =
             std::string("new 'one' $(x) -rf ") + kind.name + "." + kind.extension;
         ASSERT_EQ(kind.addAdb(source.c_str(), adbName.c_str()), 0) << kind.name;
-        EXPECT_EQ(ReadFile(s_phone + "/sdcard/" + kind.folder + "/" + adbName), bytes);
+        EXPECT_EQ(ReadFile(s_phone + kind.folder + adbName), bytes);
 
         const std::string streamedName = std::string("流 ") + kind.name + "." + kind.extension;
-        EXPECT_EQ(kind.addStreamed(source.c_str(), streamedName.c_str()), kind.streamedAddResult)
+        EXPECT_EQ(kind.addStreamed(source.c_str(), streamedName.c_str()),
+                  (kind.streamedAddReturnsReply ? 1 : 0))
             << kind.name;
-        EXPECT_EQ(ReadFile(s_phone + "/sdcard/" + kind.folder + "/" + streamedName), bytes);
+        EXPECT_EQ(ReadFile(s_phone + kind.folder + streamedName), bytes);
         EXPECT_EQ(kind.progress(), 100);
 
         // Both were registered with the phone's list, and read back whole.
@@ -232,7 +183,7 @@ TEST_F(MediaPhonesim, AbortingAStreamedCopyEitherWay) {
     Fault("companion_delay_ms", "2");
     for (bool toPhone : {true, false}) {
         for (size_t k = 0; k < Kinds().size(); ++k) {
-            const Kind& kind = Kinds()[k];
+            const MediaKind& kind = Kinds()[k];
             SCOPED_TRACE(std::string(kind.name) + (toPhone ? " to the phone" : " from the phone"));
             const std::string name = std::string("aborted.") + kind.extension;
             const std::string phoneFile = phoneFiles[k];
@@ -253,7 +204,7 @@ TEST_F(MediaPhonesim, AbortingAStreamedCopyEitherWay) {
             EXPECT_EQ(result, 0); // the phone answers an abort with 0
             if (toPhone) {
                 EXPECT_LT(kind.progress(), 100);
-                EXPECT_FALSE(FileExists(s_phone + "/sdcard/" + kind.folder + "/" + name));
+                EXPECT_FALSE(FileExists(s_phone + kind.folder + name));
             } else {
                 const std::string partial = ReadFile(out);
                 EXPECT_GT(partial.size(), 0u);
@@ -267,7 +218,7 @@ TEST_F(MediaPhonesim, AbortingAStreamedCopyEitherWay) {
 }
 
 TEST_F(MediaPhonesim, DeleteAndClear) {
-    for (const Kind& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         const std::string source = local.file("gone");
         WriteFile(source, "bytes");
         const std::string name = std::string("gone.") + kind.extension;
@@ -276,7 +227,7 @@ TEST_F(MediaPhonesim, DeleteAndClear) {
         ASSERT_TRUE(found) << kind.name;
         const int before = kind.flush();
         EXPECT_EQ(kind.remove(found->first), 1) << kind.name;
-        EXPECT_FALSE(FileExists(s_phone + "/sdcard/" + kind.folder + "/" + name));
+        EXPECT_FALSE(FileExists(s_phone + kind.folder + name));
         EXPECT_EQ(kind.flush(), before - 1) << kind.name;
 
         EXPECT_EQ(kind.clear(), before - 1) << kind.name;
