@@ -176,7 +176,6 @@ TEST_F(WritesTest, UpdatePersonKeysAndRefusals) {
 }
 
 TEST_F(WritesTest, AddPerson2SendsTheContactFieldByField) {
-    std::vector<std::string> fields(21);
     const char* values[] = {"id", "Ann", "Lee", "Nick", "m",    "h",  "w",  "web", "he", "b", "grp",
                             "n",  "org", "dep", "cd",   "resv", "ha", "wa", "hf",  "wf", "we"};
     ContactRecord c{};
