@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,61 +47,73 @@ protected:
     ScratchFolder folder;
 };
 
-TEST_F(AppsDeviceTest, InstallModes) {
+// What each app and screenshot export starts with adb, and what it refuses
+// without starting anything.
+TEST_F(AppsDeviceTest, AdbCommandsAndRefusals) {
+    const std::string shot = folder.file("shot.png");
     struct Case {
-        int mode;
-        const char* args; // nullptr: refused
+        const char* what;
+        std::function<int()> call;
+        std::vector<std::string> args; // empty: refused
     };
+    auto install = [](const char* path, int mode) {
+        return [=] { return Tarvell_InstallAppToMemory(path, mode); };
+    };
+    auto uninstall = [](const char* package, int mode) {
+        return [=] { return Tarvell_UnInstallApp(package, mode); };
+    };
+    auto screenshot = [](std::string path, int index) {
+        return [=] { return Tarvell_GetAndroidDevicesScreenCap(path.c_str(), index); };
+    };
+    const std::string apk = "\"/a b/x.apk\"";
     const std::vector<Case> cases = {
-        {1, "-s SER123 install -l \"/a b/x.apk\""},
-        {2, "-s SER123 install -r \"/a b/x.apk\""},
-        {3, "-s SER123 install -s \"/a b/x.apk\""},
-        {4, "-s SER123 install \"/a b/x.apk\""},
-        {5, "-s SER123 install -r -s \"/a b/x.apk\""},
-        {0, nullptr},
-        {6, nullptr},
-        {-1, nullptr},
+        {"install 1", install("/a b/x.apk", 1), {"-s SER123 install -l " + apk}},
+        {"install 2", install("/a b/x.apk", 2), {"-s SER123 install -r " + apk}},
+        {"install 3", install("/a b/x.apk", 3), {"-s SER123 install -s " + apk}},
+        {"install 4", install("/a b/x.apk", 4), {"-s SER123 install " + apk}},
+        {"install 5", install("/a b/x.apk", 5), {"-s SER123 install -r -s " + apk}},
+        {"install mode 0", install("/a b/x.apk", 0), {}},
+        {"install mode 6", install("/a b/x.apk", 6), {}},
+        {"install mode -1", install("/a b/x.apk", -1), {}},
+        {"install quoted path", install("/a\"b.apk", 1), {}},
+        {"install path ending in a backslash", install("/a\\", 1), {}},
+        {"install no path", install(nullptr, 1), {}},
+        {"install empty path", install("", 1), {}},
+        {"uninstall 1", uninstall("com.example.app", 1), {"-s SER123 uninstall com.example.app"}},
+        {"uninstall 2",
+         uninstall("com.example.app", 2),
+         {"-s SER123 uninstall -k com.example.app"}},
+        {"uninstall mode 3", uninstall("com.example.app", 3), {}},
+        {"uninstall mode 0", uninstall("com.example.app", 0), {}},
+        {"uninstall quoted package", uninstall("com.a\" -k", 1), {}},
+        {"uninstall package with a blank", uninstall("com.a -k", 1), {}},
+        {"uninstall no package", uninstall(nullptr, 1), {}},
+        {"export quoted package", [] { return Tarvell_ExportApp("com.a\"", "/out/x.apk"); }, {}},
+        {"export quoted path", [] { return Tarvell_ExportApp("com.a", "/out/\"x.apk"); }, {}},
+        {"export no path", [] { return Tarvell_ExportApp("com.a", nullptr); }, {}},
+        {"screenshot",
+         screenshot(shot, 0),
+         {"-s SER123 shell /system/bin/screencap -p /sdcard/screenshot.png",
+          "-s SER123 pull /sdcard/screenshot.png \"" + shot + "\" "}},
+        {"screenshot quoted path", screenshot("/out/\"s.png", 0), {}},
+        {"screenshot phone 1", screenshot("/out/s.png", 1), {}},
+        {"screenshot phone 10", screenshot("/out/s.png", 10), {}},
+        {"screenshot phone -1", screenshot("/out/s.png", -1), {}},
     };
     for (const Case& c : cases) {
         fakes::Reset();
         fakes::SetDeviceRow0(PhoneRow());
-        EXPECT_EQ(Tarvell_InstallAppToMemory("/a b/x.apk", c.mode), c.args ? 0 : -1) << c.mode;
-        EXPECT_EQ(AdbArgs(), c.args ? std::vector<std::string>{std::string("RunAdb ") + c.args}
-                                    : std::vector<std::string>{})
-            << c.mode;
+        EXPECT_EQ(c.call(), c.args.empty() ? -1 : 0) << c.what;
+        std::vector<std::string> expected;
+        for (const std::string& a : c.args) {
+            expected.push_back("RunAdb " + a);
+        }
+        EXPECT_EQ(AdbArgs(), expected) << c.what;
     }
-    // adb that cannot start is reported.
-    fakes::SetRunResult(-1);
-    EXPECT_EQ(Tarvell_InstallAppToMemory("/x.apk", 4), -1);
-}
 
-TEST_F(AppsDeviceTest, UninstallModes) {
-    EXPECT_EQ(Tarvell_UnInstallApp("com.example.app", 1), 0);
-    EXPECT_EQ(Tarvell_UnInstallApp("com.example.app", 2), 0);
-    EXPECT_EQ(Tarvell_UnInstallApp("com.example.app", 3), -1);
-    EXPECT_EQ(Tarvell_UnInstallApp("com.example.app", 0), -1);
-    EXPECT_EQ(AdbArgs(),
-              (std::vector<std::string>{"RunAdb -s SER123 uninstall com.example.app",
-                                        "RunAdb -s SER123 uninstall -k com.example.app"}));
-}
-
-TEST_F(AppsDeviceTest, RefusedArgumentsStartNothing) {
-    EXPECT_EQ(Tarvell_InstallAppToMemory("/a\"b.apk", 1), -1);
-    EXPECT_EQ(Tarvell_InstallAppToMemory("/a\\", 1), -1);
-    EXPECT_EQ(Tarvell_InstallAppToMemory(nullptr, 1), -1);
-    EXPECT_EQ(Tarvell_InstallAppToMemory("", 1), -1);
-    EXPECT_EQ(Tarvell_UnInstallApp("com.a\" -k", 1), -1);
-    EXPECT_EQ(Tarvell_UnInstallApp("com.a -k", 1), -1);
-    EXPECT_EQ(Tarvell_UnInstallApp(nullptr, 1), -1);
-    EXPECT_EQ(Tarvell_ExportApp("com.a\"", "/out/x.apk"), -1);
-    EXPECT_EQ(Tarvell_ExportApp("com.a", "/out/\"x.apk"), -1);
-    EXPECT_EQ(Tarvell_ExportApp("com.a", nullptr), -1);
-    EXPECT_EQ(Tarvell_GetAndroidDevicesScreenCap("/out/\"s.png", 0), -1);
-    EXPECT_EQ(Tarvell_GetAndroidDevicesScreenCap("/out/s.png", 1), -1);
-    EXPECT_EQ(Tarvell_GetAndroidDevicesScreenCap("/out/s.png", 10), -1);
-    EXPECT_EQ(Tarvell_GetAndroidDevicesScreenCap("/out/s.png", -1), -1);
-
-    // No phone, or a serial that cannot be embedded: nothing is started.
+    // No phone, or a serial that cannot be embedded, starts nothing; adb
+    // that cannot start is reported.
+    fakes::Reset();
     fakes::SetDeviceRow0(AdbDeviceEntry{}, 0);
     EXPECT_EQ(Tarvell_InstallAppToMemory("/x.apk", 1), -1);
     EXPECT_EQ(Tarvell_UnInstallApp("com.a", 1), -1);
@@ -109,87 +122,43 @@ TEST_F(AppsDeviceTest, RefusedArgumentsStartNothing) {
     EXPECT_EQ(Tarvell_InstallAppToMemory("/x.apk", 1), -1);
     EXPECT_EQ(Tarvell_GetAndroidDevicesScreenCap("/out/s.png", 0), -1);
     EXPECT_TRUE(fakes::AdbRuns().empty());
+    fakes::SetDeviceRow0(PhoneRow());
+    fakes::SetRunResult(-1);
+    EXPECT_EQ(Tarvell_InstallAppToMemory("/x.apk", 4), -1);
 }
 
 TEST_F(AppsDeviceTest, ExportAppPullsThePackageFile) {
-    struct Case {
-        std::string out;
-    };
-    const std::vector<Case> cases = {
-        {folder.path() + "/x.apk"},   // the folder name holds a blank: quoted
-        {"/tmp/tarvell-media-x.apk"}, // no blank: as it stands
-    };
-    for (const Case& c : cases) {
+    // The folder name holds a blank and is quoted; a path without one is not.
+    for (const std::string& out :
+         {folder.path() + "/x.apk", std::string("/tmp/tarvell-media-x.apk")}) {
         fakes::Reset();
         fakes::SetDeviceRow0(PhoneRow());
-        std::remove(c.out.c_str());
-        fakes::SetAdbAction([&](const std::string&) { WriteFile(c.out, "apk"); });
-        ASSERT_EQ(Tarvell_ExportApp("com.example.app", c.out.c_str()), 0) << c.out;
-        const bool blank = c.out.find(' ') != std::string::npos;
-        EXPECT_EQ(
-            AdbArgs(),
-            std::vector<std::string>{"RunAdb -s SER123 pull /data/app/com.example.app-1.apk " +
-                                     (blank ? "\"" + c.out + "\"" : c.out)})
-            << c.out;
-        std::remove(c.out.c_str());
+        std::remove(out.c_str());
+        fakes::SetAdbAction([&](const std::string&) { WriteFile(out, "apk"); });
+        ASSERT_EQ(Tarvell_ExportApp("com.example.app", out.c_str()), 0) << out;
+        const bool blank = out.find(' ') != std::string::npos;
+        EXPECT_EQ(AdbArgs(), std::vector<std::string>{
+                                 "RunAdb -s SER123 pull /data/app/com.example.app-1.apk " +
+                                 (blank ? "\"" + out + "\"" : out)});
+        std::remove(out.c_str());
     }
-    // adb ran but the phone had no such file.
+    // adb ran but the phone had no such file, or adb could not start.
     fakes::SetAdbAction(nullptr);
     EXPECT_EQ(Tarvell_ExportApp("com.example.app", "/tmp/tarvell-media-none.apk"), -1);
     fakes::SetRunResult(-1);
     EXPECT_EQ(Tarvell_ExportApp("com.example.app", "/tmp/tarvell-media-none.apk"), -1);
 }
 
-TEST_F(AppsDeviceTest, AppListAndDetails) {
+TEST_F(AppsDeviceTest, DeviceFactsFromTableAndPhone) {
     fakes::SetCompanion([](const std::string& c, const std::string&) -> std::optional<std::string> {
-        if (c == "flushapplist;") {
-            return fakes::Int32Reply(1);
+        if (c == "getBattery;") {
+            return fakes::Int32Reply(87);
         }
-        if (c == "getappcount;") {
-            return fakes::Int32Reply(42);
-        }
-        if (c == "getappindexinfo:3;") {
-            return "PKG:" + Hex("com.example") + ";VERSIONCODE:" + Hex("12") + ";.";
+        if (c == "GetandroidTempinfo;") {
+            return std::string("MEMTOTAL:1024;.SDTOTAL:0;PHONEAVAIL:99;");
         }
         return std::string();
     });
-    EXPECT_EQ(Tarvell_FlushDevicesApp(), 1);
-    EXPECT_EQ(Tarvell_GetAppCount(), 42);
-    AppInfo app;
-    std::memset(&app, 0x7F, sizeof app);
-    ASSERT_EQ(Tarvell_GetAppInfo(&app, 3), 0);
-    EXPECT_STREQ(app.packageName, "com.example");
-    EXPECT_EQ(app.versionCode, 12);
-    EXPECT_EQ(app.reserved, 0);
-    EXPECT_STREQ(app.appName, "");
-    EXPECT_EQ(int64_t{app.installTime}, 0);
-
-    std::memset(&app, 0x7F, sizeof app);
-    EXPECT_EQ(Tarvell_GetAppInfo(&app, 4), -1);
-    const AppInfo zero{};
-    EXPECT_EQ(std::memcmp(&app, &zero, sizeof app), 0);
-    EXPECT_EQ(Tarvell_GetAppInfo(nullptr, 4), -1);
-    EXPECT_EQ(fakes::Commands(),
-              (std::vector<std::string>{"flushapplist;", "getappcount;", "getappindexinfo:3;",
-                                        "getappindexinfo:4;"}));
-
-    fakes::SetCompanion([](const std::string&, const std::string&) { return std::nullopt; });
-    EXPECT_EQ(Tarvell_FlushDevicesApp(), 0);
-    EXPECT_EQ(Tarvell_GetAppCount(), 0);
-}
-
-std::optional<std::string> DeviceCompanion(const std::string& c, const std::string&) {
-    if (c == "getBattery;") {
-        return fakes::Int32Reply(87);
-    }
-    if (c == "GetandroidTempinfo;") {
-        return std::string("MEMTOTAL:1024;.SDTOTAL:0;PHONEAVAIL:99;");
-    }
-    return std::string();
-}
-
-TEST_F(AppsDeviceTest, DeviceFactsFromTableAndPhone) {
-    fakes::SetCompanion(DeviceCompanion);
     DeviceInfoRecord info;
     std::memset(&info, 'z', sizeof info);
     ASSERT_EQ(Tarvell_GetAndroidDevicesInfo(&info), 0);
@@ -201,13 +170,23 @@ TEST_F(AppsDeviceTest, DeviceFactsFromTableAndPhone) {
     EXPECT_EQ(info.battery, 87);
     EXPECT_EQ(int64_t{info.memTotal}, 1024);
     EXPECT_EQ(int64_t{info.memAvail}, 0);
-    EXPECT_EQ(int64_t{info.sdTotal}, 0);
-    EXPECT_EQ(int64_t{info.sdAvail}, 0);
-    EXPECT_EQ(int64_t{info.phoneTotal}, 0);
     EXPECT_EQ(int64_t{info.phoneAvail}, 99);
     EXPECT_EQ(fakes::UsbScanCount(), 1);
     EXPECT_EQ(fakes::Commands(), (std::vector<std::string>{"getBattery;", "GetandroidTempinfo;"}));
     EXPECT_TRUE(fakes::AdbRuns().empty()); // properties are not read again here
+
+    // The refreshing variant reads the properties again and leaves the
+    // phone's figures at zero without asking it.
+    fakes::Reset();
+    fakes::SetDeviceRow0(PhoneRow());
+    std::memset(&info, 'z', sizeof info);
+    ASSERT_EQ(Tarvell_GetAndroidDevicesInfo2(&info), 0);
+    EXPECT_STREQ(info.model, "Model X\r\n");
+    EXPECT_EQ(info.battery, 0);
+    EXPECT_EQ(int64_t{info.memTotal}, 0);
+    EXPECT_EQ(int64_t{info.phoneAvail}, 0);
+    EXPECT_TRUE(fakes::Commands().empty());
+    EXPECT_EQ(AdbArgs(), std::vector<std::string>{"ReadDeviceProperties "});
 
     // A phone that does not answer leaves zeros.
     fakes::SetCompanion([](const std::string&, const std::string&) { return std::nullopt; });
@@ -215,40 +194,15 @@ TEST_F(AppsDeviceTest, DeviceFactsFromTableAndPhone) {
     EXPECT_EQ(info.battery, 0);
     EXPECT_EQ(int64_t{info.memTotal}, 0);
     EXPECT_STREQ(info.serial, "SER123");
-}
 
-TEST_F(AppsDeviceTest, DeviceFactsRefreshLeavesFiguresAtZero) {
-    fakes::SetCompanion(DeviceCompanion);
-    DeviceInfoRecord info;
-    std::memset(&info, 'z', sizeof info);
-    ASSERT_EQ(Tarvell_GetAndroidDevicesInfo2(&info), 0);
-    EXPECT_STREQ(info.manufacturer, "Maker\r\n");
-    EXPECT_STREQ(info.model, "Model X\r\n");
-    EXPECT_EQ(info.battery, 0);
-    EXPECT_EQ(int64_t{info.memTotal}, 0);
-    EXPECT_EQ(int64_t{info.phoneAvail}, 0);
-    EXPECT_TRUE(fakes::Commands().empty());
-    EXPECT_EQ(AdbArgs(), std::vector<std::string>{"ReadDeviceProperties "});
-}
-
-TEST_F(AppsDeviceTest, DeviceFactsFailWhenTheUsbScanFails) {
-    fakes::SetCompanion(DeviceCompanion);
+    // A failed USB scan fails both without asking anything.
+    fakes::Reset();
     fakes::SetUsbCount(-1);
-    DeviceInfoRecord info{};
     EXPECT_EQ(Tarvell_GetAndroidDevicesInfo(&info), -1);
     EXPECT_EQ(Tarvell_GetAndroidDevicesInfo2(&info), -1);
     EXPECT_EQ(Tarvell_GetAndroidDevicesInfo(nullptr), -1);
     EXPECT_TRUE(fakes::Commands().empty());
     EXPECT_TRUE(fakes::AdbRuns().empty());
-}
-
-TEST_F(AppsDeviceTest, ScreenshotTakesAndPullsThePicture) {
-    const std::string out = folder.file("shot.png");
-    EXPECT_EQ(Tarvell_GetAndroidDevicesScreenCap(out.c_str(), 0), 0);
-    EXPECT_EQ(AdbArgs(),
-              (std::vector<std::string>{
-                  "RunAdb -s SER123 shell /system/bin/screencap -p /sdcard/screenshot.png",
-                  "RunAdb -s SER123 pull /sdcard/screenshot.png \"" + out + "\" "}));
 }
 
 } // namespace

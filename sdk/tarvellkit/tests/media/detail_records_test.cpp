@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,29 +36,13 @@ struct PhotoCase {
     int64_t created;
 };
 
-class PhotoDecode : public ::testing::TestWithParam<PhotoCase> {};
-
 // How entries are found (';', ':', NUL, length) is the shared walker's,
 // covered in records/decoder_test.cpp; these rows cover what the detail
 // decoders add on top of it.
-TEST_P(PhotoDecode, FillsFieldsByTag) {
-    const PhotoCase& c = GetParam();
-    PhotoInfo info{};
-    ASSERT_EQ(Decode(c.reply, &info), 0) << c.what;
-    EXPECT_EQ(info.id, c.id) << c.what;
-    EXPECT_EQ(std::string(info.title), c.title) << c.what;
-    EXPECT_EQ(std::string(info.path), c.path) << c.what;
-    EXPECT_EQ(int64_t{info.size}, c.size) << c.what;
-    EXPECT_EQ(int64_t{info.modifiedTime}, c.modified) << c.what;
-    EXPECT_EQ(int64_t{info.createdTime}, c.created) << c.what;
-}
-
-const std::string kLongTitle(600, 'T');
-const std::string kLongPath(1500, 'p');
-
-INSTANTIATE_TEST_SUITE_P(
-    Replies, PhotoDecode,
-    ::testing::Values(
+TEST(DetailDecode, PhotoFieldsByTag) {
+    const std::string kLongTitle(600, 'T');
+    const std::string kLongPath(1500, 'p');
+    const PhotoCase cases[] = {
         PhotoCase{"every field",
                   E("ID", "12") + E("TILTE", "Beach") + E("PATH", "/sdcard/DCIM/b.jpg") +
                       E("SIZE", "5000000000") + E("MODIFTIME", "1700000000123") +
@@ -85,7 +70,18 @@ INSTANTIATE_TEST_SUITE_P(
                   std::numeric_limits<int32_t>::max(), "", "", std::numeric_limits<int64_t>::max(),
                   std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()},
         PhotoCase{"the most negative 32-bit value", E("ID", "-2147483648"),
-                  std::numeric_limits<int32_t>::min(), "", "", 0, 0, 0}));
+                  std::numeric_limits<int32_t>::min(), "", "", 0, 0, 0}};
+    for (const PhotoCase& c : cases) {
+        PhotoInfo info{};
+        ASSERT_EQ(Decode(c.reply, &info), 0) << c.what;
+        EXPECT_EQ(info.id, c.id) << c.what;
+        EXPECT_EQ(std::string(info.title), c.title) << c.what;
+        EXPECT_EQ(std::string(info.path), c.path) << c.what;
+        EXPECT_EQ(int64_t{info.size}, c.size) << c.what;
+        EXPECT_EQ(int64_t{info.modifiedTime}, c.modified) << c.what;
+        EXPECT_EQ(int64_t{info.createdTime}, c.created) << c.what;
+    }
+}
 
 TEST(DetailDecode, MissingReplyIsRefused) {
     PhotoInfo info{};
@@ -102,41 +98,34 @@ TEST(DetailDecode, MissingReplyIsRefused) {
     EXPECT_EQ(DecodeStorageFigures(nullptr, 5, &device), -1);
 }
 
-TEST(DetailDecode, MusicAndVideoFields) {
-    MusicInfo music{};
+// The values joined by blanks (packed 64-bit fields are passed by value).
+template <typename... Values> std::string Line(const Values&... values) {
+    std::ostringstream out;
+    ((out << values << ' '), ...);
+    return out.str();
+}
+
+// Every tag reaches its own field: each carries a distinct value.
+TEST(DetailDecode, MusicVideoAndAppFields) {
     const std::string m = E("ID", "5") + E("ALBUMID", "77") + E("TILTE", "Song") +
                           E("ALBUM", "Album") + E("ARTIST", "Artist") + E("PATH", "/m.mp3") +
                           E("DURATION", "215") + E("SIZE", "4096") + E("MODIFTIME", "11") +
                           E("CREATETIME", "22");
-    ASSERT_EQ(DecodeMusicInfo(m.data(), static_cast<int>(m.size()), &music), 0);
-    EXPECT_EQ(music.id, 5);
-    EXPECT_EQ(music.albumId, 77);
-    EXPECT_STREQ(music.title, "Song");
-    EXPECT_STREQ(music.album, "Album");
-    EXPECT_STREQ(music.artist, "Artist");
-    EXPECT_STREQ(music.path, "/m.mp3");
-    EXPECT_EQ(int64_t{music.duration}, 215);
-    EXPECT_EQ(int64_t{music.size}, 4096);
-    EXPECT_EQ(int64_t{music.modifiedTime}, 11);
-    EXPECT_EQ(int64_t{music.createdTime}, 22);
+    MusicInfo s{};
+    ASSERT_EQ(DecodeMusicInfo(m.data(), static_cast<int>(m.size()), &s), 0);
+    EXPECT_EQ(Line(s.id, s.albumId, s.title, s.album, s.artist, s.path, int64_t{s.duration},
+                   int64_t{s.size}, int64_t{s.modifiedTime}, int64_t{s.createdTime}),
+              "5 77 Song Album Artist /m.mp3 215 4096 11 22 ");
 
-    VideoInfo video{};
     const std::string v = E("ID", "8") + E("TILTE", "Clip") + E("DISPLAYNAME", "clip.mp4") +
                           E("PATH", "/v/clip.mp4") + E("DURATION", "60") + E("SIZE", "123") +
                           E("MODIFTIME", "3") + E("CREATETIME", "4");
-    ASSERT_EQ(DecodeVideoInfo(v.data(), static_cast<int>(v.size()), &video), 0);
-    EXPECT_EQ(video.id, 8);
-    EXPECT_STREQ(video.title, "Clip");
-    EXPECT_STREQ(video.displayName, "clip.mp4");
-    EXPECT_STREQ(video.path, "/v/clip.mp4");
-    EXPECT_EQ(int64_t{video.duration}, 60);
-    EXPECT_EQ(int64_t{video.size}, 123);
-    EXPECT_EQ(int64_t{video.modifiedTime}, 3);
-    EXPECT_EQ(int64_t{video.createdTime}, 4);
-}
+    VideoInfo w{};
+    ASSERT_EQ(DecodeVideoInfo(v.data(), static_cast<int>(v.size()), &w), 0);
+    EXPECT_EQ(Line(w.id, w.title, w.displayName, w.path, int64_t{w.duration}, int64_t{w.size},
+                   int64_t{w.modifiedTime}, int64_t{w.createdTime}),
+              "8 Clip clip.mp4 /v/clip.mp4 60 123 3 4 ");
 
-TEST(DetailDecode, AppFieldsAndPermissionsWidth) {
-    AppInfo app{};
     const std::string perms(300, 'P');
     const std::string a = E("PKG", "com.example.app") + E("CLS", "com.example.Main") +
                           E("APPNAME", "Example \xE2\x9C\x93") + E("VERSION", "1.2.3") +
@@ -144,22 +133,14 @@ TEST(DetailDecode, AppFieldsAndPermissionsWidth) {
                           E("CACHSEZE", "10") + E("DATASIZE", "20") + E("CODESIZE", "30") +
                           E("TOTALSIZE", "60") + E("PERMISSIONS", perms) +
                           E("INSTALLTIME", "1700000000000") + E("LASTUPDATETIME", "1700000000001");
-    ASSERT_EQ(DecodeAppInfo(a.data(), static_cast<int>(a.size()), &app), 0);
-    EXPECT_EQ(app.reserved, 0);
-    EXPECT_STREQ(app.packageName, "com.example.app");
-    EXPECT_STREQ(app.className, "com.example.Main");
-    EXPECT_STREQ(app.appName, "Example \xE2\x9C\x93");
-    EXPECT_STREQ(app.version, "1.2.3");
-    EXPECT_EQ(app.versionCode, 123);
-    EXPECT_EQ(app.systemApp, 1);
-    EXPECT_EQ(app.sdcardApp, 0);
-    EXPECT_EQ(app.cacheSize, 10);
-    EXPECT_EQ(app.dataSize, 20);
-    EXPECT_EQ(app.codeSize, 30);
-    EXPECT_EQ(app.totalSize, 60);
-    EXPECT_EQ(std::string(app.permissions), perms.substr(0, 127));
-    EXPECT_EQ(int64_t{app.installTime}, 1700000000000LL);
-    EXPECT_EQ(int64_t{app.lastUpdateTime}, 1700000000001LL);
+    AppInfo p{};
+    ASSERT_EQ(DecodeAppInfo(a.data(), static_cast<int>(a.size()), &p), 0);
+    EXPECT_EQ(Line(p.reserved, p.packageName, p.className, p.appName, p.version, p.versionCode,
+                   p.systemApp, p.sdcardApp, p.cacheSize, p.dataSize, p.codeSize, p.totalSize,
+                   int64_t{p.installTime}, int64_t{p.lastUpdateTime}),
+              "0 com.example.app com.example.Main Example \xE2\x9C\x93 1.2.3 123 1 0 10 20 30 60 "
+              "1700000000000 1700000000001 ");
+    EXPECT_EQ(std::string(p.permissions), perms.substr(0, 127)); // cut to its field
 }
 
 // Each decoder runs over replies that end exactly at an unreadable page and
@@ -223,27 +204,8 @@ struct StorageCase {
     int64_t memTotal, memAvail, sdTotal, sdAvail, phoneTotal, phoneAvail;
 };
 
-class StorageDecode : public ::testing::TestWithParam<StorageCase> {};
-
-TEST_P(StorageDecode, ReadsPlainDecimalFigures) {
-    const StorageCase& c = GetParam();
-    DeviceInfoRecord info{};
-    std::strcpy(info.model, "kept");
-    info.battery = 55;
-    ASSERT_EQ(DecodeStorageFigures(c.reply.data(), static_cast<int>(c.reply.size()), &info), 0);
-    EXPECT_EQ(int64_t{info.memTotal}, c.memTotal) << c.what;
-    EXPECT_EQ(int64_t{info.memAvail}, c.memAvail) << c.what;
-    EXPECT_EQ(int64_t{info.sdTotal}, c.sdTotal) << c.what;
-    EXPECT_EQ(int64_t{info.sdAvail}, c.sdAvail) << c.what;
-    EXPECT_EQ(int64_t{info.phoneTotal}, c.phoneTotal) << c.what;
-    EXPECT_EQ(int64_t{info.phoneAvail}, c.phoneAvail) << c.what;
-    EXPECT_STREQ(info.model, "kept") << c.what;
-    EXPECT_EQ(info.battery, 55) << c.what;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Replies, StorageDecode,
-    ::testing::Values(
+TEST(DetailDecode, StorageFiguresArePlainDecimal) {
+    const StorageCase cases[] = {
         StorageCase{"every figure",
                     "MEMTOTAL:3900000000;MEMAVAIL:1200000000;SDTOTAL:64000000000;SDAVAIL:"
                     "1000;PHONETOTAL:128000000000;PHONEAVAIL:7;",
@@ -253,6 +215,21 @@ INSTANTIATE_TEST_SUITE_P(
                     0, 0, 2, 0, 3},
         StorageCase{"unknown tags skipped, cut entry ends", "BATTERY:9;MEMAVAIL:5;SDTOTAL:77", 0, 5,
                     0, 0, 0, 0},
-        StorageCase{"values are decimal, not hex", "PHONETOTAL:3130;", 0, 0, 0, 0, 3130, 0}));
+        StorageCase{"values are decimal, not hex", "PHONETOTAL:3130;", 0, 0, 0, 0, 3130, 0}};
+    for (const StorageCase& c : cases) {
+        DeviceInfoRecord info{};
+        std::strcpy(info.model, "kept");
+        info.battery = 55;
+        ASSERT_EQ(DecodeStorageFigures(c.reply.data(), static_cast<int>(c.reply.size()), &info), 0);
+        EXPECT_EQ(int64_t{info.memTotal}, c.memTotal) << c.what;
+        EXPECT_EQ(int64_t{info.memAvail}, c.memAvail) << c.what;
+        EXPECT_EQ(int64_t{info.sdTotal}, c.sdTotal) << c.what;
+        EXPECT_EQ(int64_t{info.sdAvail}, c.sdAvail) << c.what;
+        EXPECT_EQ(int64_t{info.phoneTotal}, c.phoneTotal) << c.what;
+        EXPECT_EQ(int64_t{info.phoneAvail}, c.phoneAvail) << c.what;
+        EXPECT_STREQ(info.model, "kept") << c.what;
+        EXPECT_EQ(info.battery, 55) << c.what;
+    }
+}
 
 } // namespace

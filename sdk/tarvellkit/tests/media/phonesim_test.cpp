@@ -1,8 +1,9 @@
-// Media, apps and device facts through the real library against the
+// Media and screenshots through the real library against the
 // simulated phone: the adb stand-in in this program's folder and its
 // companion emulator, one generated phone for the whole suite.
 #include "tarvellkit/tarvellkit.h"
 
+#include "media_kinds.h"
 #include "runner.h"
 #include "test_support.h"
 
@@ -14,12 +15,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 using mediatest::FileExists;
+using mediatest::Item;
+using mediatest::Kinds;
+using mediatest::MediaKind;
 using mediatest::PatternBytes;
 using mediatest::ReadFile;
 using mediatest::RunAndWait;
@@ -29,61 +32,6 @@ using mediatest::WriteFile;
 namespace {
 
 const std::string kExternal = "/storage/emulated/0";
-
-struct Item {
-    int id = 0;
-    std::string path;
-    int64_t size = 0;
-};
-
-// What a test needs of one media kind.
-struct Kind {
-    const char* name;
-    const char* folder; // where additions land under /sdcard
-    const char* extension;
-    int (*flush)();
-    int (*count)();
-    std::function<std::optional<Item>(int)> info;
-    int (*addAdb)(const char*, const char*);
-    int (*addStreamed)(const char*, const char*);
-    int (*exportAdb)(int, const char*, int64_t);
-    int (*exportStreamed)(int, const char*, int64_t);
-    int (*remove)(int);
-    int (*clear)();
-    int (*abort)();
-    int (*progress)();
-    int streamedAddResult; // the reply the phone gives to an announce, or 0 for videos
-};
-
-template <typename Record>
-std::function<std::optional<Item>(int)> InfoOf(int (*get)(Record*, int)) {
-    return [get](int position) -> std::optional<Item> {
-        Record record{};
-        if (get(&record, position) != 0) {
-            return std::nullopt;
-        }
-        return Item{record.id, record.path, int64_t{record.size}};
-    };
-}
-
-const std::vector<Kind>& Kinds() {
-    static const std::vector<Kind> kinds = {
-        {"photo", "Images", "jpg", Tarvell_FlushDevicesPhotos, Tarvell_GetPhotoCount,
-         InfoOf(Tarvell_GetPhotoInfo), Tarvell_addPhoto, Tarvell_addPhoto2,
-         Tarvell_ExportPhotofromDevice, Tarvell_ExportPhotofromDevice2, Tarvell_DeletePhoto,
-         Tarvell_ClearPhoto, Tarvell_PhotoAbort, Tarvell_GetPhotoProgress, 1},
-        {"music", "Music", "mp3", Tarvell_FlushDevicesMusic, Tarvell_GetMusicCount,
-         InfoOf(Tarvell_GetMusicInfo), Tarvell_AddMusicToDevice, Tarvell_AddMusicToDevice2,
-         Tarvell_ExportMusicfromDevice, Tarvell_ExportMusicfromDevice2, Tarvell_DeleteMusic,
-         Tarvell_ClearMusic, Tarvell_MusicAbort, Tarvell_GetMusicProgress, 1},
-        {"video", "Videos", "mp4", Tarvell_FlushDevicesVideo, Tarvell_GetVideoCount,
-         InfoOf(Tarvell_GetVideoInfo), Tarvell_AddVideoToDevice, Tarvell_AddVideoToDevice2,
-         Tarvell_ExportVideofromDevice, Tarvell_ExportVideofromDevice2,
-         Tarvell_DeleteVideofromDevice, Tarvell_ClearVideofromDevice, Tarvell_VideoAbort,
-         Tarvell_GetVideoProgress, 0},
-    };
-    return kinds;
-}
 
 class MediaPhonesim : public ::testing::Test {
 protected:
@@ -118,7 +66,8 @@ protected:
         ASSERT_EQ(RunAndWait({PHONESIM_EXE_PATH, "fault", s_phone, key, value}), 0);
     }
 
-    static std::optional<std::pair<int, Item>> Find(const Kind& kind, const std::string& suffix) {
+    static std::optional<std::pair<int, Item>> Find(const MediaKind& kind,
+                                                    const std::string& suffix) {
         const int n = kind.flush();
         for (int position = 0; position < n; ++position) {
             std::optional<Item> item = kind.info(position);
@@ -134,7 +83,7 @@ protected:
     // chunk, then sets the abort switch. The kind's progress must stand at
     // 100 from a finished transfer before that one starts, so that only the
     // new transfer can bring it to 1-99.
-    static void AbortOnceStarted(const Kind& kind, const std::atomic<bool>& finished) {
+    static void AbortOnceStarted(const MediaKind& kind, const std::atomic<bool>& finished) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         for (;;) {
             const int progress = kind.progress();
@@ -148,21 +97,11 @@ protected:
     }
 
     // A small complete streamed copy: leaves the kind's progress at 100.
-    void FinishSmallTransfer(const Kind& kind) {
+    void FinishSmallTransfer(const MediaKind& kind) {
         const std::string source = local.file("small");
         WriteFile(source, "small");
         kind.addStreamed(source.c_str(), (std::string("small.") + kind.extension).c_str());
         ASSERT_EQ(kind.progress(), 100);
-    }
-
-    // A number of phone.json: the digits after "key":.
-    static int64_t ConfigNumber(const std::string& key) {
-        const std::string config = ReadFile(s_phone + "/phone.json");
-        const size_t at = config.find("\"" + key + "\":");
-        if (at == std::string::npos) {
-            return -1;
-        }
-        return std::strtoll(config.c_str() + at + key.size() + 3, nullptr, 10);
     }
 
     static std::unique_ptr<ScratchFolder> s_scratch;
@@ -174,7 +113,7 @@ std::unique_ptr<ScratchFolder> MediaPhonesim::s_scratch;
 std::string MediaPhonesim::s_phone;
 
 TEST_F(MediaPhonesim, EveryItemComesOffThePhoneBothWays) {
-    for (const Kind& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         const int n = kind.flush();
         ASSERT_GT(n, 0) << kind.name;
         EXPECT_EQ(kind.count(), n) << kind.name;
@@ -199,7 +138,7 @@ TEST_F(MediaPhonesim, EveryItemComesOffThePhoneBothWays) {
 }
 
 TEST_F(MediaPhonesim, FilesGoOntoThePhoneBothWays) {
-    for (const Kind& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         const int before = kind.flush();
         const std::string bytes = PatternBytes(250001, static_cast<unsigned>(before) + 3);
         const std::string source = local.file(std::string("source ") + kind.name);
@@ -208,12 +147,13 @@ TEST_F(MediaPhonesim, FilesGoOntoThePhoneBothWays) {
         const std::string adbName =
             std::string("new 'one' $(x) -rf ") + kind.name + "." + kind.extension;
         ASSERT_EQ(kind.addAdb(source.c_str(), adbName.c_str()), 0) << kind.name;
-        EXPECT_EQ(ReadFile(s_phone + "/sdcard/" + kind.folder + "/" + adbName), bytes);
+        EXPECT_EQ(ReadFile(s_phone + kind.folder + adbName), bytes);
 
         const std::string streamedName = std::string("流 ") + kind.name + "." + kind.extension;
-        EXPECT_EQ(kind.addStreamed(source.c_str(), streamedName.c_str()), kind.streamedAddResult)
+        EXPECT_EQ(kind.addStreamed(source.c_str(), streamedName.c_str()),
+                  (kind.streamedAddReturnsReply ? 1 : 0))
             << kind.name;
-        EXPECT_EQ(ReadFile(s_phone + "/sdcard/" + kind.folder + "/" + streamedName), bytes);
+        EXPECT_EQ(ReadFile(s_phone + kind.folder + streamedName), bytes);
         EXPECT_EQ(kind.progress(), 100);
 
         // Both were registered with the phone's list, and read back whole.
@@ -226,40 +166,6 @@ TEST_F(MediaPhonesim, FilesGoOntoThePhoneBothWays) {
             EXPECT_EQ(ReadFile(back), bytes) << name;
         }
     }
-}
-
-TEST_F(MediaPhonesim, RenamingWhenNamesAreTaken) {
-    struct Case {
-        int taken; // name, name(1) .. name(taken - 1) exist
-        std::string expected;
-    };
-    const std::vector<Case> cases = {{0, "r0.jpg"}, {2, "r2(2).jpg"}, {10, "r10(9).jpg"}};
-    const std::string images = s_phone + "/sdcard/Images/";
-    for (const Case& c : cases) {
-        const std::string base = "r" + std::to_string(c.taken);
-        std::vector<std::string> taken;
-        for (int i = 0; i < c.taken; ++i) {
-            taken.push_back(i == 0 ? base + ".jpg" : base + "(" + std::to_string(i) + ").jpg");
-            WriteFile(images + taken.back(), "old");
-        }
-        const std::string bytes = PatternBytes(5000, static_cast<unsigned>(c.taken));
-        const std::string source = local.file("photo.jpg");
-        WriteFile(source, bytes);
-        ASSERT_EQ(Tarvell_addPhoto(source.c_str(), (base + ".jpg").c_str()), 0);
-        EXPECT_EQ(ReadFile(images + c.expected), bytes) << c.taken;
-        for (const std::string& name : taken) {
-            if (name != c.expected) {
-                EXPECT_EQ(ReadFile(images + name), "old") << name;
-            }
-        }
-    }
-    // A name without an extension is numbered at its end.
-    WriteFile(images + "plain", "old");
-    const std::string source = local.file("plain");
-    WriteFile(source, "new");
-    ASSERT_EQ(Tarvell_addPhoto(source.c_str(), "plain"), 0);
-    EXPECT_EQ(ReadFile(images + "plain(1)"), "new");
-    EXPECT_EQ(ReadFile(images + "plain"), "old");
 }
 
 // A streamed copy either way, aborted from this thread once the transfer
@@ -277,7 +183,7 @@ TEST_F(MediaPhonesim, AbortingAStreamedCopyEitherWay) {
     Fault("companion_delay_ms", "2");
     for (bool toPhone : {true, false}) {
         for (size_t k = 0; k < Kinds().size(); ++k) {
-            const Kind& kind = Kinds()[k];
+            const MediaKind& kind = Kinds()[k];
             SCOPED_TRACE(std::string(kind.name) + (toPhone ? " to the phone" : " from the phone"));
             const std::string name = std::string("aborted.") + kind.extension;
             const std::string phoneFile = phoneFiles[k];
@@ -298,7 +204,7 @@ TEST_F(MediaPhonesim, AbortingAStreamedCopyEitherWay) {
             EXPECT_EQ(result, 0); // the phone answers an abort with 0
             if (toPhone) {
                 EXPECT_LT(kind.progress(), 100);
-                EXPECT_FALSE(FileExists(s_phone + "/sdcard/" + kind.folder + "/" + name));
+                EXPECT_FALSE(FileExists(s_phone + kind.folder + name));
             } else {
                 const std::string partial = ReadFile(out);
                 EXPECT_GT(partial.size(), 0u);
@@ -312,7 +218,7 @@ TEST_F(MediaPhonesim, AbortingAStreamedCopyEitherWay) {
 }
 
 TEST_F(MediaPhonesim, DeleteAndClear) {
-    for (const Kind& kind : Kinds()) {
+    for (const MediaKind& kind : Kinds()) {
         const std::string source = local.file("gone");
         WriteFile(source, "bytes");
         const std::string name = std::string("gone.") + kind.extension;
@@ -321,90 +227,13 @@ TEST_F(MediaPhonesim, DeleteAndClear) {
         ASSERT_TRUE(found) << kind.name;
         const int before = kind.flush();
         EXPECT_EQ(kind.remove(found->first), 1) << kind.name;
-        EXPECT_FALSE(FileExists(s_phone + "/sdcard/" + kind.folder + "/" + name));
+        EXPECT_FALSE(FileExists(s_phone + kind.folder + name));
         EXPECT_EQ(kind.flush(), before - 1) << kind.name;
 
         EXPECT_EQ(kind.clear(), before - 1) << kind.name;
         EXPECT_EQ(kind.flush(), 0) << kind.name;
         EXPECT_EQ(kind.count(), 0) << kind.name;
     }
-}
-
-// ------------------------------------------------------------ apps and device
-
-std::set<std::string> PackagesListed() {
-    std::set<std::string> out;
-    const int n = Tarvell_FlushDevicesApp();
-    EXPECT_EQ(Tarvell_GetAppCount(), n);
-    for (int i = 0; i < n; ++i) {
-        AppInfo app{};
-        if (Tarvell_GetAppInfo(&app, i) == 0) {
-            out.insert(app.packageName);
-        }
-    }
-    return out;
-}
-
-TEST_F(MediaPhonesim, AppsListExportInstallUninstall) {
-    const std::set<std::string> listed = PackagesListed();
-    EXPECT_TRUE(listed.count("net.demo.notes"));
-    EXPECT_TRUE(listed.count("org.sample.weather"));
-
-    const std::string out = local.file("notes copy.apk");
-    ASSERT_EQ(Tarvell_ExportApp("net.demo.notes", out.c_str()), 0);
-    EXPECT_EQ(ReadFile(out), ReadFile(s_phone + "/data/app/net.demo.notes-1.apk"));
-    EXPECT_EQ(Tarvell_ExportApp("no.such.package", local.file("none.apk").c_str()), -1);
-
-    const std::string package = local.file("media test.apk");
-    WriteFile(package, "PHONESIM-PACKAGE 1\npackage=org.test.media\nlabel=Media Test\n"
-                       "version=1.0\nversion_code=7\n");
-    for (int mode : {1, 2, 3, 4, 5}) {
-        ASSERT_EQ(Tarvell_InstallAppToMemory(package.c_str(), mode), 0) << mode;
-        std::optional<AppInfo> installed;
-        const int n = Tarvell_FlushDevicesApp();
-        for (int i = 0; i < n; ++i) {
-            AppInfo app{};
-            if (Tarvell_GetAppInfo(&app, i) == 0 &&
-                std::string(app.packageName) == "org.test.media") {
-                installed = app;
-            }
-        }
-        ASSERT_TRUE(installed) << mode;
-        EXPECT_STREQ(installed->appName, "Media Test");
-        EXPECT_EQ(installed->versionCode, 7);
-        EXPECT_EQ(installed->sdcardApp, mode == 3 || mode == 5 ? 1 : 0) << mode;
-
-        ASSERT_EQ(Tarvell_UnInstallApp("org.test.media", mode % 2 + 1), 0) << mode;
-        EXPECT_FALSE(PackagesListed().count("org.test.media")) << mode;
-    }
-    EXPECT_EQ(Tarvell_InstallAppToMemory(package.c_str(), 6), -1);
-}
-
-TEST_F(MediaPhonesim, DeviceFacts) {
-    const std::string config = ReadFile(s_phone + "/phone.json");
-    DeviceInfoRecord info{};
-    ASSERT_EQ(Tarvell_GetAndroidDevicesInfo(&info), 0);
-    EXPECT_NE(config.find(std::string("\"") + info.serial + "\""), std::string::npos);
-    EXPECT_EQ(std::string(info.serial).rfind("PSIM", 0), 0u);
-    EXPECT_EQ(std::string(info.manufacturer).rfind("Phonesim", 0), 0u);
-    EXPECT_EQ(std::string(info.model).rfind("Simulated tiny", 0), 0u);
-    EXPECT_EQ(std::string(info.release).rfind("4.4.2", 0), 0u);
-    EXPECT_STREQ(info.baseband, "");
-    EXPECT_EQ(info.battery, ConfigNumber("battery"));
-    EXPECT_EQ(int64_t{info.memTotal}, ConfigNumber("MEMTOTAL"));
-    EXPECT_EQ(int64_t{info.memAvail}, ConfigNumber("MEMAVAIL"));
-    EXPECT_EQ(int64_t{info.sdTotal}, ConfigNumber("SDTOTAL"));
-    EXPECT_EQ(int64_t{info.sdAvail}, ConfigNumber("SDAVAIL"));
-    EXPECT_EQ(int64_t{info.phoneTotal}, ConfigNumber("PHONETOTAL"));
-    EXPECT_EQ(int64_t{info.phoneAvail}, ConfigNumber("PHONEAVAIL"));
-    EXPECT_GT(int64_t{info.memTotal}, 0);
-
-    DeviceInfoRecord refreshed{};
-    ASSERT_EQ(Tarvell_GetAndroidDevicesInfo2(&refreshed), 0);
-    EXPECT_STREQ(refreshed.serial, info.serial);
-    EXPECT_STREQ(refreshed.model, info.model);
-    EXPECT_EQ(refreshed.battery, 0);
-    EXPECT_EQ(int64_t{refreshed.memTotal}, 0);
 }
 
 TEST_F(MediaPhonesim, Screenshot) {

@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -32,37 +34,80 @@ protected:
     }
 };
 
-struct SmsCase {
-    const char* name;
-    const char *address, *body, *date, *read, *type;
-    std::string expected;
-};
+int SendSms(const char* address, const char* body, const char* date, const char* read,
+            const char* type) {
+    SmsRecord sms{};
+    sms.address = const_cast<char*>(address);
+    sms.body = const_cast<char*>(body);
+    sms.date = const_cast<char*>(date);
+    sms.read = const_cast<char*>(read);
+    sms.type = const_cast<char*>(type);
+    return Tarvell_SendSMS(&sms);
+}
 
-TEST_F(WritesTest, MessageCommands) {
-    const SmsCase cases[] = {
-        {"all fields", "555", "Hi", "2020-01-02 03:04:05", "1", "2",
+int AddCall(const char* number, const char* date, const char* type, const char* duration) {
+    CallLogRecord call{};
+    call.number = const_cast<char*>(number);
+    call.date = const_cast<char*>(date);
+    call.type = const_cast<char*>(type);
+    call.duration = const_cast<char*>(duration);
+    return Tarvell_AddCallHistory(&call);
+}
+
+// Each write sends one command and passes the phone's reply on.
+TEST_F(WritesTest, CommandTextsAndReplies) {
+    struct Case {
+        const char* name;
+        std::function<int64_t()> call;
+        std::string reply;
+        int64_t result;
+        std::string command;
+    };
+    const std::string i7 = fakes::Int32Reply(7);
+    const Case cases[] = {
+        {"message", [] { return SendSms("555", "Hi", "2020-01-02 03:04:05", "1", "2"); }, i7, 7,
          "SendSMS:" + Hex("555") + "-" + Hex("Hi") + "-" + Hex("2020-01-02 03:04:05") + "-" +
              Hex("1") + "-2D31-" + Hex("2") + ";"},
-        {"empty body", "555", "", "d", "0", "1",
+        {"message with an empty body", [] { return SendSms("555", "", "d", "0", "1"); }, i7, 7,
          "SendSMS:" + Hex("555") + "--" + Hex("d") + "-" + Hex("0") + "-2D31-" + Hex("1") + ";"},
-        {"missing fields", nullptr, nullptr, nullptr, nullptr, nullptr, "SendSMS:----2D31-;"},
-        {"text with separators goes out as hex", "a:b;c", "x-y", "", "", "",
-         "SendSMS:" + Hex("a:b;c") + "-" + Hex("x-y") + "---2D31-;"},
+        {"message without fields",
+         [] { return SendSms(nullptr, nullptr, nullptr, nullptr, nullptr); }, i7, 7,
+         "SendSMS:----2D31-;"},
+        {"message separators go out as hex", [] { return SendSms("a:b;c", "x-y", "", "", ""); }, i7,
+         7, "SendSMS:" + Hex("a:b;c") + "-" + Hex("x-y") + "---2D31-;"},
+        {"call", [] { return AddCall("555", "2020-01-02 03:04:05", "1", "61"); }, i7, 7,
+         "AddCallHistory:" + Hex("555") + "-" + Hex("1577934245") + "-" + Hex("1") + "-" +
+             Hex("61") + ";"},
+        {"call without a date", [] { return AddCall("555", "", "3", "0"); }, i7, 7,
+         "AddCallHistory:" + Hex("555") + "--" + Hex("3") + "-" + Hex("0") + ";"},
+        {"call without fields", [] { return AddCall(nullptr, nullptr, nullptr, nullptr); }, i7, 7,
+         "AddCallHistory:---;"},
+        {"contact: an eight-byte id", [] { return Tarvell_AddPerson("Ann", "555"); },
+         fakes::Int64Reply(0x100000002LL), 0x100000002LL,
+         "AddPerson:" + Hex("Ann") + ":" + Hex("555") + ";"},
+        {"contact without texts", [] { return Tarvell_AddPerson(nullptr, ""); },
+         fakes::Int64Reply(9), 9, "AddPerson::;"},
+        {"clear messages", Tarvell_ClearSMS, fakes::Int32Reply(-5), -5, "ClearSMS;"},
+        {"clear contacts", Tarvell_ClearPerson, fakes::Int32Reply(-5), -5, "ClearPerson;"},
+        {"clear calls", Tarvell_ClearCallHistory, fakes::Int32Reply(-5), -5, "ClearCallHistory;"},
     };
-    ReplyToEverything(fakes::Int32Reply(7));
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         fakes::Reset();
-        ReplyToEverything(fakes::Int32Reply(7));
-        SmsRecord sms{};
-        sms.address = const_cast<char*>(c.address);
-        sms.body = const_cast<char*>(c.body);
-        sms.date = const_cast<char*>(c.date);
-        sms.read = const_cast<char*>(c.read);
-        sms.type = const_cast<char*>(c.type);
-        EXPECT_EQ(Tarvell_SendSMS(&sms), 7) << c.name;
-        EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.expected}) << c.name;
+        ReplyToEverything(c.reply);
+        EXPECT_EQ(c.call(), c.result) << c.name;
+        EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.command}) << c.name;
     }
     EXPECT_EQ(Tarvell_SendSMS(nullptr), -1);
+    EXPECT_EQ(Tarvell_AddCallHistory(nullptr), -1);
+
+    // An empty reply or a failed exchange reads as 0.
+    for (int (*clear)() : {Tarvell_ClearSMS, Tarvell_ClearPerson, Tarvell_ClearCallHistory}) {
+        fakes::Reset();
+        EXPECT_EQ(clear(), 0);
+        fakes::SetCompanion(
+            [](const std::string&, const std::string&) { return std::optional<std::string>(); });
+        EXPECT_EQ(clear(), 0);
+    }
 }
 
 TEST_F(WritesTest, LongFieldsAreCutAtCharacterBoundaries) {
@@ -86,127 +131,51 @@ TEST_F(WritesTest, LongFieldsAreCutAtCharacterBoundaries) {
     EXPECT_EQ(records::SmsCommand(sms).size(), 6162u);
 }
 
-struct CallCase {
-    const char* name;
-    const char *number, *date, *type, *duration;
-    std::string expected;
-};
-
-TEST_F(WritesTest, CallLogCommands) {
-    const CallCase cases[] = {
-        {"all fields", "555", "2020-01-02 03:04:05", "1", "61",
-         "AddCallHistory:" + Hex("555") + "-" + Hex("1577934245") + "-" + Hex("1") + "-" +
-             Hex("61") + ";"},
-        {"no date", "555", "", "3", "0",
-         "AddCallHistory:" + Hex("555") + "--" + Hex("3") + "-" + Hex("0") + ";"},
-        {"nothing", nullptr, nullptr, nullptr, nullptr, "AddCallHistory:---;"},
-    };
-    ReplyToEverything(fakes::Int32Reply(1));
-    for (const auto& c : cases) {
-        fakes::Reset();
-        ReplyToEverything(fakes::Int32Reply(1));
-        CallLogRecord call{};
-        call.number = const_cast<char*>(c.number);
-        call.date = const_cast<char*>(c.date);
-        call.type = const_cast<char*>(c.type);
-        call.duration = const_cast<char*>(c.duration);
-        EXPECT_EQ(Tarvell_AddCallHistory(&call), 1) << c.name;
-        EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.expected}) << c.name;
-    }
-    EXPECT_EQ(Tarvell_AddCallHistory(nullptr), -1);
-}
-
-TEST_F(WritesTest, SingleCommandsAndTheirReplies) {
-    struct Case {
-        int (*call)();
-        const char* command;
-    };
-    const Case cases[] = {{Tarvell_ClearSMS, "ClearSMS;"},
-                          {Tarvell_ClearPerson, "ClearPerson;"},
-                          {Tarvell_ClearCallHistory, "ClearCallHistory;"}};
-    for (const auto& c : cases) {
-        fakes::Reset();
-        ReplyToEverything(fakes::Int32Reply(-5));
-        EXPECT_EQ(c.call(), -5) << c.command;
-        EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.command});
-        // No reply at all, or a failed exchange: 0.
-        fakes::Reset();
-        EXPECT_EQ(c.call(), 0) << c.command;
-        fakes::SetCompanion(
-            [](const std::string&, const std::string&) { return std::optional<std::string>(); });
-        EXPECT_EQ(c.call(), 0) << c.command;
-    }
-}
-
-TEST_F(WritesTest, AddPersonReadsAnEightByteId) {
-    ReplyToEverything(fakes::Int64Reply(0x100000002LL));
-    EXPECT_EQ(Tarvell_AddPerson("Ann", "555"), 0x100000002LL);
-    EXPECT_EQ(Tarvell_AddPerson(nullptr, ""), 0x100000002LL);
-    EXPECT_EQ(fakes::Commands(),
-              (std::vector<std::string>{"AddPerson:" + Hex("Ann") + ":" + Hex("555") + ";",
-                                        "AddPerson::;"}));
-}
-
-struct UpdateCase {
-    const char* id;
-    unsigned int code;
-    const char* value;
-    const char* command; // null: refused, nothing sent
-};
-
 TEST_F(WritesTest, UpdatePersonKeysAndRefusals) {
-    const UpdateCase cases[] = {
-        {"12", 1, "A", "UpdatePerson:12:41:FIRSTNAME;"},
-        {"12", 2, "A", "UpdatePerson:12:41:LASTNAME;"},
-        {"12", 3, "A", "UpdatePerson:12:41:NICKNAME;"},
-        {"12", 4, "A", "UpdatePerson:12:41:MOBILE;"},
-        {"12", 5, "A", "UpdatePerson:12:41:HOMENUMBER;"},
-        {"12", 6, "A", "UpdatePerson:12:41:WORKNUMBER;"},
-        {"12", 7, "A", "UpdatePerson:12:41:HOMEPAGE;"},
-        {"12", 8, "A", "UpdatePerson:12:41:HOMEEMAIL;"},
-        {"12", 9, "A", "UpdatePerson:12:41:BIRTHDAY;"},
-        {"12", 10, "A", "UpdatePerson:12:41:GROUP;"},
-        {"12", 11, "A", "UpdatePerson:12:41:NOTE;"},
-        {"12", 12, "A", "UpdatePerson:12:41:ORGANZATION;"},
-        {"12", 13, "A", "UpdatePerson:12:41:DEPARTMENT;"},
-        {"12", 16, "A", "UpdatePerson:12:41:HOMEADDRESS;"},
-        {"12", 17, "A", "UpdatePerson:12:41:WORKADDRESS;"},
-        {"12", 18, "A", "UpdatePerson:12:41:HOMEFAX;"},
-        {"12", 19, "A", "UpdatePerson:12:41:WORKFAX;"},
-        {"12", 20, "A", "UpdatePerson:12:41:WORKEMAIL;"},
-        {"12", 0, "A", nullptr},
-        {"12", 14, "A", nullptr},
-        {"12", 15, "A", nullptr},
-        {"12", 21, "A", nullptr},
-        {"12", 0xFFFFFFFFu, "A", nullptr},
-        {"12", 1, "", nullptr},
-        {"12", 1, nullptr, nullptr},
-        {"12", 1, "\"", nullptr},
-        {"12", 1, "\"\"", "UpdatePerson:12:2222:FIRSTNAME;"},
-        {"", 1, "A", nullptr},
-        {nullptr, 1, "A", nullptr},
-        {"1:2", 1, "A", nullptr},
-        {"1;", 1, "A", nullptr},
-        {"\"1", 1, "A", nullptr},
+    // The key of each field code; codes without one are refused.
+    const char* const keys[] = {
+        nullptr,       "FIRSTNAME",  "LASTNAME",  "NICKNAME", "MOBILE",      "HOMENUMBER",
+        "WORKNUMBER",  "HOMEPAGE",   "HOMEEMAIL", "BIRTHDAY", "GROUP",       "NOTE",
+        "ORGANZATION", "DEPARTMENT", nullptr,     nullptr,    "HOMEADDRESS", "WORKADDRESS",
+        "HOMEFAX",     "WORKFAX",    "WORKEMAIL", nullptr};
+    struct Case {
+        const char* id;
+        unsigned int code;
+        const char* value;
+        std::string command; // empty: refused, nothing sent
     };
+    std::vector<Case> cases;
+    for (unsigned int code = 0; code < std::size(keys); ++code) {
+        cases.push_back({"12", code, "A",
+                         keys[code] ? std::string("UpdatePerson:12:41:") + keys[code] + ";" : ""});
+    }
+    const std::vector<Case> refusals = {
+        {"12", 0xFFFFFFFFu, "A", ""},
+        {"12", 1, "", ""},
+        {"12", 1, nullptr, ""},
+        {"12", 1, "\"", ""},
+        {"", 1, "A", ""},
+        {nullptr, 1, "A", ""},
+        {"1:2", 1, "A", ""},
+        {"1;", 1, "A", ""},
+        {"\"1", 1, "A", ""},
+        {"12", 1, "\"\"", "UpdatePerson:12:2222:FIRSTNAME;"},
+    };
+    cases.insert(cases.end(), refusals.begin(), refusals.end());
     for (const auto& c : cases) {
         fakes::Reset();
         ReplyToEverything(fakes::Int32Reply(3));
         const int result = Tarvell_updatePerson(c.id, c.code, c.value);
         const std::string label = std::string(c.id ? c.id : "(null)") + "/" +
                                   std::to_string(c.code) + "/" + (c.value ? c.value : "(null)");
-        if (c.command == nullptr) {
-            EXPECT_EQ(result, -1) << label;
-            EXPECT_TRUE(fakes::Commands().empty()) << label;
-        } else {
-            EXPECT_EQ(result, 3) << label;
-            EXPECT_EQ(fakes::Commands(), std::vector<std::string>{c.command}) << label;
-        }
+        EXPECT_EQ(result, c.command.empty() ? -1 : 3) << label;
+        EXPECT_EQ(fakes::Commands(), c.command.empty() ? std::vector<std::string>{}
+                                                       : std::vector<std::string>{c.command})
+            << label;
     }
 }
 
 TEST_F(WritesTest, AddPerson2SendsTheContactFieldByField) {
-    std::vector<std::string> fields(21);
     const char* values[] = {"id", "Ann", "Lee", "Nick", "m",    "h",  "w",  "web", "he", "b", "grp",
                             "n",  "org", "dep", "cd",   "resv", "ha", "wa", "hf",  "wf", "we"};
     ContactRecord c{};
