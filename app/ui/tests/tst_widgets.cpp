@@ -137,7 +137,6 @@ void WidgetsTest::buttonStates_data() {
     const QList<Step> press{Step::Enter, Step::Press};
     const int left = Qt::LeftButton;
     const QPoint in(5, 5);
-    QTest::newRow("sprite: normal") << Source::Sprite << QList<Step>{} << kNormal << left << in;
     QTest::newRow("sprite: enter shows hover")
         << Source::Sprite << QList<Step>{Step::Enter} << kHover << left << in;
     QTest::newRow("sprite: press shows pressed")
@@ -157,9 +156,6 @@ void WidgetsTest::buttonStates_data() {
         << Source::Colours << QList<Step>{Step::Enter} << QColor(Qt::lightGray) << left << in;
     QTest::newRow("colours: pressed")
         << Source::Colours << press << QColor(Qt::darkGray) << left << in;
-    QTest::newRow("colours: released")
-        << Source::Colours << click << QColor(Qt::gray) << left << in;
-    QTest::newRow("files: normal") << Source::Files << QList<Step>{} << kNormal << left << in;
     QTest::newRow("files: hover") << Source::Files << QList<Step>{Step::Enter} << kHover << left
                                   << in;
     QTest::newRow("files: pressed") << Source::Files << press << kPressed << left << in;
