@@ -145,8 +145,6 @@ void ScreensTest::messageKinds_data() {
         << 1001 << "Do you want to cancel the backup?" << QList<bool>{true, true, false, false};
     QTest::newRow("cancel restore")
         << 1002 << "Do you want to cancel the restore?" << QList<bool>{true, true, false, false};
-    QTest::newRow("any other kind")
-        << 7 << "Print Completed." << QList<bool>{true, false, false, false};
 }
 
 void ScreensTest::messageKinds() {
@@ -232,7 +230,6 @@ void ScreensTest::modePanels_data() {
                             << QList<bool>{true, false, true, true, false};
     QTest::newRow("restore") << 1 << "Select Content to Restore"
                              << QList<bool>{false, true, true, false, true};
-    QTest::newRow("other") << 5 << "" << QList<bool>{false, false, false, false, false};
 }
 
 void ScreensTest::modePanels() {
