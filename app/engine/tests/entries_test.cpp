@@ -162,75 +162,63 @@ JsonPtr Parse(const char* json) {
     return JsonPtr(cJSON_Parse(json));
 }
 
-TEST(EntryReaders, MissingEmptyAndNonStringValuesReadAsAbsent) {
+TEST(EntryReaders, HandWrittenEntriesReadSafely) {
+    // Missing keys, wrong types and keys in other letter cases.
     const JsonPtr entry = Parse(R"({"SessionID": 5, "FirstName": "", "lastname": "Ek",
         "MobileNumber": null, "Note": ["x"], "Email": {"a": "b"}, "Organzation": "Acme"})");
     ASSERT_TRUE(entry);
     const ContactRecord c = ReadContact(entry.get());
-    EXPECT_EQ(c.contactId, nullptr);
-    EXPECT_EQ(c.name, nullptr);
-    EXPECT_EQ(S(c.lastName), "Ek"); // key lookup ignores letter case
-    EXPECT_EQ(c.mobilePhone, nullptr);
-    EXPECT_EQ(c.note, nullptr);
-    EXPECT_EQ(c.homeEmail, nullptr);
+    for (char* ContactRecord::*absent :
+         {&ContactRecord::contactId, &ContactRecord::name, &ContactRecord::mobilePhone,
+          &ContactRecord::note, &ContactRecord::homeEmail, &ContactRecord::reserved}) {
+        EXPECT_EQ(c.*absent, nullptr);
+    }
+    EXPECT_EQ(S(c.lastName), "Ek");
     EXPECT_EQ(S(c.organization), "Acme");
-    EXPECT_EQ(c.reserved, nullptr);
-}
-
-TEST(EntryReaders, NonObjectEntriesGiveEmptyRecords) {
+    // Entries that are not objects give empty records and no file.
     for (const char* json : {R"("text")", "17", "[1,2]", "null", "true"}) {
-        const JsonPtr entry = Parse(json);
-        ASSERT_TRUE(entry) << json;
-        const SmsRecord m = ReadMessage(entry.get());
-        EXPECT_EQ(m.id, nullptr);
-        EXPECT_EQ(m.type, nullptr);
-        const CallLogRecord call = ReadCallLog(entry.get());
-        EXPECT_EQ(call.number, nullptr);
-        EXPECT_FALSE(ReadMediaEntry(entry.get(), "/b", "Musics").has_value());
-        EXPECT_FALSE(ReadAppEntry(entry.get(), "/b").has_value());
+        const JsonPtr other = Parse(json);
+        ASSERT_TRUE(other) << json;
+        EXPECT_EQ(ReadMessage(other.get()).id, nullptr);
+        EXPECT_EQ(ReadCallLog(other.get()).number, nullptr);
+        EXPECT_FALSE(ReadMediaEntry(other.get(), "/b", "Musics").has_value());
+        EXPECT_FALSE(ReadAppEntry(other.get(), "/b").has_value());
     }
     EXPECT_EQ(ReadContact(nullptr).contactId, nullptr);
 }
 
-TEST(EntryReaders, MediaFilenamesGiveLocalPathAndPhoneName) {
+TEST(EntryReaders, FilenamesGiveLocalPathAndPhoneNameInsideTheirFolder) {
     struct Case {
+        bool app;
         const char* filename;
         bool restored;
         const char* phoneName;
     };
     const Case cases[] = {
-        {"12-song.mp3", true, "song.mp3"},
-        {"12-my-song.mp3", true, "my-song.mp3"},
-        {"-x", true, "x"},
-        {"12-", true, ""},
-        {"song.mp3", false, nullptr},
-        {"12-../../etc/passwd", false, nullptr},
+        {false, "12-song.mp3", true, "song.mp3"},
+        {false, "12-my-song.mp3", true, "my-song.mp3"},
+        {false, "-x", true, "x"},
+        {false, "12-", true, ""},
+        {false, "song.mp3", false, nullptr},
+        {false, "12-../../etc/passwd", false, nullptr},
+        {true, "com.a-1.apk", true, nullptr},
+        {true, "plain.apk", true, nullptr}, // packages need no dash
+        {true, "../x.apk", false, nullptr},
     };
     for (const Case& c : cases) {
         JsonPtr entry(cJSON_CreateObject());
-        cJSON_AddItemToObject(entry.get(), "Filename", cJSON_CreateString(c.filename));
-        const auto file = ReadMediaEntry(entry.get(), "/backup", "Musics");
+        // The key is found in either letter case.
+        cJSON_AddItemToObject(entry.get(), c.app ? "filename" : "Filename",
+                              cJSON_CreateString(c.filename));
+        const auto file = c.app ? ReadAppEntry(entry.get(), "/backup")
+                                : ReadMediaEntry(entry.get(), "/backup", "Musics");
         ASSERT_EQ(file.has_value(), c.restored) << c.filename;
         if (file) {
-            EXPECT_EQ(file->localPath, QString("/backup/Musics/") + c.filename);
-            EXPECT_EQ(file->phoneName, QString::fromUtf8(c.phoneName));
-        }
-    }
-}
-
-TEST(EntryReaders, AppPackagesNeedNoDashButMustStayInTheAppsFolder) {
-    struct Case {
-        const char* filename;
-        bool restored;
-    };
-    const Case cases[] = {{"com.a-1.apk", true}, {"plain.apk", true}, {"../x.apk", false}};
-    for (const Case& c : cases) {
-        JsonPtr entry(cJSON_CreateObject());
-        cJSON_AddItemToObject(entry.get(), "filename", cJSON_CreateString(c.filename));
-        const auto file = ReadAppEntry(entry.get(), "/backup");
-        ASSERT_EQ(file.has_value(), c.restored) << c.filename;
-        if (file) {
-            EXPECT_EQ(file->localPath, QString("/backup/Apps/") + c.filename);
+            EXPECT_EQ(file->localPath,
+                      QString(c.app ? "/backup/Apps/" : "/backup/Musics/") + c.filename);
+            if (!c.app) {
+                EXPECT_EQ(file->phoneName, QString::fromUtf8(c.phoneName));
+            }
         }
     }
 }

@@ -19,39 +19,40 @@ protected:
     QTemporaryDir m_Dir;
 };
 
-TEST_F(JsFiles, WritingReplacesAnOlderFileWhole) {
+TEST_F(JsFiles, WritesReplaceTheOldFileWholeOrLeaveItAlone) {
     ASSERT_TRUE(test::WriteAll(path("a.js"), QByteArray(100000, 'x')));
     const JsonPtr root = NewJsRoot();
     ASSERT_TRUE(WriteJsFile(path("a.js"), kPrefixContent, root.get()));
     EXPECT_EQ(test::ReadAll(path("a.js")),
               "var Content={\n\t\"Version\":\t{\n\t\t\"Current\":\t\"1.0.0\"\n\t}\n};");
-}
 
-TEST_F(JsFiles, UnwritableTargetsFailWithoutLeavingFiles) {
-    const JsonPtr root = NewJsRoot();
     EXPECT_FALSE(WriteJsFile(path("missing/a.js"), kPrefixContent, root.get()));
     EXPECT_FALSE(WriteJsFile(path("b.js"), "short", root.get()));
     EXPECT_FALSE(WriteJsFile(path("c.js"), kPrefixContent, nullptr));
     EXPECT_FALSE(QFile::exists(path("b.js")));
     EXPECT_FALSE(QFile::exists(path("c.js")));
-    JsFileWriter writer;
-    EXPECT_FALSE(writer.open(path("missing/a.js"), kPrefixContent));
-    EXPECT_EQ(writer.root(), nullptr);
-    EXPECT_FALSE(writer.commit());
-}
-
-TEST_F(JsFiles, AnUncommittedWriterLeavesTheOldFile) {
-    ASSERT_TRUE(test::WriteAll(path("a.js"), "old"));
     {
         JsFileWriter writer;
-        ASSERT_TRUE(writer.open(path("a.js"), kPrefixContent));
-        AddNumbered(writer.root(), 1, JsonPtr(cJSON_CreateObject()));
+        EXPECT_FALSE(writer.open(path("missing/a.js"), kPrefixContent));
+        EXPECT_EQ(writer.root(), nullptr);
+        EXPECT_FALSE(writer.commit());
     }
-    EXPECT_EQ(test::ReadAll(path("a.js")), "old");
-    JsFileWriter writer;
-    ASSERT_TRUE(writer.open(path("a.js"), kPrefixContent));
-    AddNumbered(writer.root(), 1, JsonPtr(cJSON_CreateObject()));
-    ASSERT_TRUE(writer.commit());
+
+    // An uncommitted writer leaves the old file.
+    ASSERT_TRUE(test::WriteAll(path("a.js"), "old"));
+    for (bool commit : {false, true}) {
+        {
+            JsFileWriter writer;
+            ASSERT_TRUE(writer.open(path("a.js"), kPrefixContent));
+            AddNumbered(writer.root(), 1, JsonPtr(cJSON_CreateObject()));
+            if (commit) {
+                ASSERT_TRUE(writer.commit());
+            }
+        }
+        if (!commit) {
+            EXPECT_EQ(test::ReadAll(path("a.js")), "old");
+        }
+    }
     EXPECT_EQ(CountBackupItems(path("a.js")), 1);
 }
 

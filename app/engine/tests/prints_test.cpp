@@ -81,6 +81,14 @@ protected:
     test::TextPool t;
 };
 
+// All six prints into folder b; false when one failed.
+bool PrintAll(SmsRecord* sms, ContactRecord* contacts, CallLogRecord* calls, const QString& b,
+              AbortFlag* abort) {
+    return PrintMessagesCsv(sms, b, abort) && PrintMessagesTxt(sms, b) &&
+           PrintContactsCsv(contacts, b, abort) && PrintContactsTxt(contacts, b, abort) &&
+           PrintCallsCsv(calls, b) && PrintCallsTxt(calls, b);
+}
+
 const char* const kHostileValues[] = {"",
                                       "plain",
                                       "comma, inside",
@@ -118,10 +126,8 @@ TEST_F(Prints, EveryCsvIsValidAndItsRowsMatchTheHeader) {
         call.type = t("1");
         calls.push_back(call);
     }
-    const QString b = m_Dir.path();
-    ASSERT_TRUE(PrintMessagesCsv(test::Link(sms), b, nullptr));
-    ASSERT_TRUE(PrintContactsCsv(test::Link(contacts), b, nullptr));
-    ASSERT_TRUE(PrintCallsCsv(test::Link(calls), b));
+    ASSERT_TRUE(
+        PrintAll(test::Link(sms), test::Link(contacts), test::Link(calls), m_Dir.path(), nullptr));
 
     struct File {
         const char* path;
@@ -165,24 +171,15 @@ TEST_F(Prints, StopRulesFollowTheAbortFlag) {
     std::vector<SmsRecord> sms(2);
     std::vector<ContactRecord> contacts(2);
     std::vector<CallLogRecord> calls(2);
-    for (auto& m : sms) {
-        m.address = t("1");
-        m.type = t("1");
-    }
-    for (auto& c : contacts) {
-        c.name = t("N");
-    }
-    for (auto& c : calls) {
-        c.number = t("1");
+    for (int i = 0; i < 2; ++i) {
+        sms[i].address = t("1");
+        sms[i].type = t("1");
+        contacts[i].name = t("N");
+        calls[i].number = t("1");
     }
     AbortFlag abort{true};
-    const QString b = m_Dir.path();
-    ASSERT_TRUE(PrintMessagesCsv(test::Link(sms), b, &abort));
-    ASSERT_TRUE(PrintMessagesTxt(&sms[0], b));
-    ASSERT_TRUE(PrintContactsCsv(test::Link(contacts), b, &abort));
-    ASSERT_TRUE(PrintContactsTxt(&contacts[0], b, &abort));
-    ASSERT_TRUE(PrintCallsCsv(test::Link(calls), b));
-    ASSERT_TRUE(PrintCallsTxt(&calls[0], b));
+    ASSERT_TRUE(
+        PrintAll(test::Link(sms), test::Link(contacts), test::Link(calls), m_Dir.path(), &abort));
     // Stopped prints are complete files holding what was written (here: the
     // header only); the others ran to the end.
     EXPECT_EQ(read("SMS/SMS.csv"), kMessagesCsvHeader);
@@ -194,21 +191,11 @@ TEST_F(Prints, StopRulesFollowTheAbortFlag) {
 }
 
 TEST_F(Prints, EmptyListsStillCreateTheFilesUnlessTheFolderIsUnwritable) {
-    const QString b = m_Dir.path();
-    ASSERT_TRUE(PrintMessagesCsv(nullptr, b, nullptr));
-    ASSERT_TRUE(PrintMessagesTxt(nullptr, b));
-    ASSERT_TRUE(PrintContactsCsv(nullptr, b, nullptr));
-    ASSERT_TRUE(PrintContactsTxt(nullptr, b, nullptr));
-    ASSERT_TRUE(PrintCallsCsv(nullptr, b));
-    ASSERT_TRUE(PrintCallsTxt(nullptr, b));
-    for (const char* txt :
-         {"SMS/SMS.txt", "Contacts/Contacts.txt", "CallHistory/CallHistory.txt"}) {
-        EXPECT_TRUE(QFile::exists(b + "/" + txt)) << txt;
-        EXPECT_EQ(read(txt), "") << txt;
-    }
-    for (const char* csv :
-         {"SMS/SMS.csv", "Contacts/Contacts.csv", "CallHistory/CallHistory.csv"}) {
-        EXPECT_EQ(ParseCsv(read(csv)).size(), 1u) << csv;
+    ASSERT_TRUE(PrintAll(nullptr, nullptr, nullptr, m_Dir.path(), nullptr));
+    for (const char* kind : {"SMS/SMS", "Contacts/Contacts", "CallHistory/CallHistory"}) {
+        EXPECT_TRUE(QFile::exists(m_Dir.path() + "/" + kind + ".txt")) << kind;
+        EXPECT_EQ(read((QByteArray(kind) + ".txt").constData()), "") << kind;
+        EXPECT_EQ(ParseCsv(read((QByteArray(kind) + ".csv").constData())).size(), 1u) << kind;
     }
     QTemporaryDir other;
     ASSERT_TRUE(test::WriteAll(other.path() + "/SMS", "a file where the folder should be"));

@@ -3,7 +3,6 @@
 #include "DeviceCalls.h"
 #include "KitLifecycle.h"
 #include "MyPushButton.h"
-#include "OpenFolder.h"
 #include "TarvellMainWidget.h"
 #include "UiTestSupport.h"
 #include "WebPages.h"
@@ -73,17 +72,14 @@ private slots:
     void init();
     void cleanupTestCase();
 
-    void libraryOpensBeforeAnyScreen();
-    void libraryClosesOnceHoweverTheWindowCloses_data();
-    void libraryClosesOnceHoweverTheWindowCloses();
+    void libraryOpensFirstAndClosesOnceHoweverTheWindowCloses_data();
+    void libraryOpensFirstAndClosesOnceHoweverTheWindowCloses();
     void menuOpensUnderItsButton();
     void roundedCorners();
     void homeButtonsEnterTheFlowAndBackReturns_data();
     void homeButtonsEnterTheFlowAndBackReturns();
     void webPages_data();
     void webPages();
-    void everyPageExistsInTheHelpFolder();
-    void openFolderShowsTheFolder();
     void draggingMovesTheWindow_data();
     void draggingMovesTheWindow();
     void minimiseButtonMinimises();
@@ -113,16 +109,7 @@ void MainWindowTest::cleanupTestCase() {
     kit::deviceCalls() = m_savedCalls;
 }
 
-void MainWindowTest::libraryOpensBeforeAnyScreen() {
-    TarvellMainWidget w;
-    QCOMPARE(g_calls.init, 1);
-    QVERIFY(g_calls.instanceSetAtInit);
-    QCOMPARE(g_calls.childrenAtInit, 0);
-    QCOMPARE(MainWindowInstance, &w);
-    QCOMPARE(g_calls.uninit, 0);
-}
-
-void MainWindowTest::libraryClosesOnceHoweverTheWindowCloses_data() {
+void MainWindowTest::libraryOpensFirstAndClosesOnceHoweverTheWindowCloses_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("title bar close button") << "button";
     QTest::newRow("close slot twice") << "slot twice";
@@ -131,10 +118,15 @@ void MainWindowTest::libraryClosesOnceHoweverTheWindowCloses_data() {
     QTest::newRow("window destroyed") << "destroy";
 }
 
-void MainWindowTest::libraryClosesOnceHoweverTheWindowCloses() {
+void MainWindowTest::libraryOpensFirstAndClosesOnceHoweverTheWindowCloses() {
     QFETCH(QString, how);
     {
         TarvellMainWidget w;
+        // Opened once, before any screen exists.
+        QCOMPARE(g_calls.init, 1);
+        QVERIFY(g_calls.instanceSetAtInit);
+        QCOMPARE(g_calls.childrenAtInit, 0);
+        QCOMPARE(MainWindowInstance, &w);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (how == "button") {
@@ -252,25 +244,12 @@ void MainWindowTest::webPages() {
     QVERIFY(url.isLocalFile());
     QCOMPARE(url.toLocalFile(),
              QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/") + page));
-}
-
-void MainWindowTest::everyPageExistsInTheHelpFolder() {
-    // The pages the program opens are the ones that ship in its help folder.
-    const QString folder = QStringLiteral(TARVELL_HELP_SOURCE_DIR);
-    for (const char* page : {webpages::kUserGuide, webpages::kProductPage, webpages::kDataRecovery,
-                             webpages::kUsbDebuggingHowTo}) {
-        const QUrl url = webpages::PageUrl(folder + QStringLiteral("/.."), page);
-        QVERIFY2(QFileInfo(url.toLocalFile()).isFile(), qPrintable(url.toLocalFile()));
+    // The page ships in the help folder, as does the one the connection
+    // screen opens.
+    for (const QString& shipped : {page, QString::fromLatin1(webpages::kUsbDebuggingHowTo)}) {
+        const QString file = QStringLiteral(TARVELL_HELP_SOURCE_DIR "/") + shipped;
+        QVERIFY2(QFileInfo(file).isFile(), qPrintable(file));
     }
-    QCOMPARE(webpages::PageUrl(QStringLiteral("/opt/tarvell"), webpages::kUsbDebuggingHowTo),
-             QUrl(QStringLiteral("file:///opt/tarvell/help/usb-debugging.html")));
-}
-
-void MainWindowTest::openFolderShowsTheFolder() {
-    OpenFolderInExplorer(QStringLiteral("/home/ann/Documents/Tarvell/Pixel 7-03-14-2026-15-09-26"));
-    OpenFolderInExplorer(QString());
-    QCOMPARE(m_catcher.urls, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral(
-                                 "/home/ann/Documents/Tarvell/Pixel 7-03-14-2026-15-09-26"))});
 }
 
 void MainWindowTest::draggingMovesTheWindow_data() {

@@ -1,5 +1,6 @@
-// Custom widgets: MyPushButton states, signals and looks; MyListWidget rows,
-// reuse and single check; RelativeAge boundaries.
+// Custom widgets: MyPushButton states, signals and looks (as the program
+// uses them: sprites, and the transparent link); MyListWidget rows, reuse and
+// single check; RelativeAge boundaries.
 #include "MyListWidget.h"
 #include "MyPushButton.h"
 #include "RelativeAge.h"
@@ -11,7 +12,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -65,7 +65,7 @@ void SendLeave(QWidget& w) {
     QApplication::sendEvent(&w, &e);
 }
 
-enum class Step { Enter, Press, Release, Leave, Disable };
+enum class Step { Enter, Press, Release, Leave };
 
 // Records the order of the four signals.
 struct SignalLog {
@@ -94,20 +94,13 @@ QString Do(MyPushButton& b, Step s, Qt::MouseButton button = Qt::LeftButton,
     case Step::Release:
         QTest::mouseRelease(&b, button, Qt::NoModifier, at);
         return QStringLiteral("clicked");
-    case Step::Disable:
-        b.setButtonEnabled(false);
-        break;
     }
     return QString();
 }
 
-// Where a button's pictures come from.
-enum class Source { Sprite, Colours, Files };
-
 } // namespace
 
 Q_DECLARE_METATYPE(Step)
-Q_DECLARE_METATYPE(Source)
 
 class WidgetsTest : public QObject {
     Q_OBJECT
@@ -117,8 +110,7 @@ private slots:
     void buttonStates();
     void disabledButtonShowsItsLookAndStaysSilent_data();
     void disabledButtonShowsItsLookAndStaysSilent();
-    void layoutModes_data();
-    void layoutModes();
+    void transparentButtonShowsNoBackground();
 
     void clearedRowsAreReusedWithTheirCheckState();
     void atMostOneRowIsChecked();
@@ -128,7 +120,7 @@ private slots:
 };
 
 void WidgetsTest::buttonStates_data() {
-    QTest::addColumn<Source>("source");
+    // Every button of the program cuts its looks from a sprite.
     QTest::addColumn<QList<Step>>("steps");
     QTest::addColumn<QColor>("look");
     QTest::addColumn<int>("button");
@@ -137,38 +129,18 @@ void WidgetsTest::buttonStates_data() {
     const QList<Step> press{Step::Enter, Step::Press};
     const int left = Qt::LeftButton;
     const QPoint in(5, 5);
-    QTest::newRow("sprite: normal") << Source::Sprite << QList<Step>{} << kNormal << left << in;
-    QTest::newRow("sprite: enter shows hover")
-        << Source::Sprite << QList<Step>{Step::Enter} << kHover << left << in;
-    QTest::newRow("sprite: press shows pressed")
-        << Source::Sprite << press << kPressed << left << in;
-    QTest::newRow("sprite: right press shows pressed")
-        << Source::Sprite << press << kPressed << int(Qt::RightButton) << in;
-    QTest::newRow("sprite: release shows normal")
-        << Source::Sprite << click << kNormal << left << in;
+    QTest::newRow("enter shows hover") << QList<Step>{Step::Enter} << kHover << left << in;
+    QTest::newRow("press shows pressed") << press << kPressed << left << in;
+    QTest::newRow("right press shows pressed") << press << kPressed << int(Qt::RightButton) << in;
+    QTest::newRow("release shows normal") << click << kNormal << left << in;
     // The button grabbed the mouse on press, so a release outside it comes back to it.
-    QTest::newRow("sprite: release off the button still clicks")
-        << Source::Sprite << click << kNormal << left << QPoint(150, 80);
-    QTest::newRow("sprite: leave shows normal")
-        << Source::Sprite << QList<Step>{Step::Enter, Step::Leave} << kNormal << left << in;
-    QTest::newRow("colours: normal")
-        << Source::Colours << QList<Step>{} << QColor(Qt::gray) << left << in;
-    QTest::newRow("colours: hover")
-        << Source::Colours << QList<Step>{Step::Enter} << QColor(Qt::lightGray) << left << in;
-    QTest::newRow("colours: pressed")
-        << Source::Colours << press << QColor(Qt::darkGray) << left << in;
-    QTest::newRow("colours: released")
-        << Source::Colours << click << QColor(Qt::gray) << left << in;
-    QTest::newRow("files: normal") << Source::Files << QList<Step>{} << kNormal << left << in;
-    QTest::newRow("files: hover") << Source::Files << QList<Step>{Step::Enter} << kHover << left
-                                  << in;
-    QTest::newRow("files: pressed") << Source::Files << press << kPressed << left << in;
-    QTest::newRow("files: disabled")
-        << Source::Files << QList<Step>{Step::Disable} << kDisabled << left << in;
+    QTest::newRow("release off the button still clicks")
+        << click << kNormal << left << QPoint(150, 80);
+    QTest::newRow("leave shows normal")
+        << QList<Step>{Step::Enter, Step::Leave} << kNormal << left << in;
 }
 
 void WidgetsTest::buttonStates() {
-    QFETCH(Source, source);
     QFETCH(QList<Step>, steps);
     QFETCH(QColor, look);
     QFETCH(int, button);
@@ -176,22 +148,7 @@ void WidgetsTest::buttonStates() {
     QWidget host;
     host.resize(200, 100);
     MyPushButton b(&host);
-    QTemporaryDir dir;
-    if (source == Source::Sprite) {
-        UseStateSprite(b);
-    } else if (source == Source::Files) {
-        QStringList files;
-        for (const QColor& colour : {kNormal, kHover, kPressed, kDisabled}) {
-            QImage img(8, 8, QImage::Format_ARGB32);
-            img.fill(colour);
-            files << dir.filePath(colour.name() + QStringLiteral(".png"));
-            QVERIFY(img.save(files.last()));
-        }
-        b.setStateImages(files[0], files[1], files[2], files[3]);
-    }
-    if (source != Source::Sprite) {
-        b.setButtonGeometry(0, 0, 40, 20);
-    }
+    UseStateSprite(b);
     host.show();
 
     SignalLog log(b);
@@ -239,47 +196,14 @@ void WidgetsTest::disabledButtonShowsItsLookAndStaysSilent() {
     QCOMPARE(log.names, (QStringList{"Pressclicked", "clicked"}));
 }
 
-void WidgetsTest::layoutModes_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QRect>("icon");
-    QTest::addColumn<QRect>("text");
-    QTest::addColumn<bool>("filled");
-    // A 100x60 button.
-    QTest::newRow("0 transparent") << 0 << QRect() << QRect() << false;
-    QTest::newRow("1 icon left") << 1 << QRect(0, 0, 25, 60) << QRect(25, 0, 75, 60) << false;
-    QTest::newRow("2 icon right") << 2 << QRect(75, 0, 25, 60) << QRect(0, 0, 75, 60) << false;
-    QTest::newRow("3 image fills") << 3 << QRect() << QRect() << true;
-    QTest::newRow("4 as 3") << 4 << QRect() << QRect() << true;
-    QTest::newRow("5 caption strip") << 5 << QRect(0, 0, 100, 40) << QRect(0, 40, 100, 20) << false;
-}
-
-void WidgetsTest::layoutModes() {
-    QFETCH(int, mode);
-    QFETCH(QRect, icon);
-    QFETCH(QRect, text);
-    QFETCH(bool, filled);
+void WidgetsTest::transparentButtonShowsNoBackground() {
+    // The authorisation dialog's link: a transparent click area over a picture.
     QWidget host;
     MyPushButton b(&host);
-    UseStateSprite(b);
-    b.setCaption(QStringLiteral("Caption"));
-    // Labels of an earlier mode go, and the layout follows a later geometry.
-    b.setLayoutMode(1);
-    b.setLayoutMode(mode);
+    b.setLayoutMode(0);
     b.setButtonGeometry(0, 0, 100, 60);
-    const QList<QLabel*> labels = b.findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
-    if (icon.isNull()) {
-        QVERIFY(labels.isEmpty());
-    } else {
-        QCOMPARE(labels.size(), 2);
-        QLabel* iconLabel = labels[0];
-        QLabel* textLabel = labels[1];
-        QCOMPARE(iconLabel->geometry(), icon);
-        QCOMPARE(textLabel->geometry(), text);
-        QCOMPARE(textLabel->text(), QStringLiteral("Caption"));
-        // The image moves onto the icon label.
-        QVERIFY(iconLabel->autoFillBackground());
-    }
-    QCOMPARE(b.autoFillBackground(), filled);
+    QVERIFY(!b.autoFillBackground());
+    QVERIFY(b.findChildren<QLabel*>(Qt::FindDirectChildrenOnly).isEmpty());
 }
 
 void WidgetsTest::clearedRowsAreReusedWithTheirCheckState() {
