@@ -152,21 +152,11 @@ public:
         return RawClient(fd);
     }
     RawClient(RawClient&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
-    RawClient& operator=(RawClient&& o) noexcept {
-        if (this != &o) {
-            if (fd_ >= 0)
-                ::close(fd_);
-            fd_ = o.fd_;
-            o.fd_ = -1;
-        }
-        return *this;
-    }
     RawClient(const RawClient&) = delete;
     ~RawClient() {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    int fd() const { return fd_; }
 
     bool Send(const std::string& cmd, const std::string& payload = {}) {
         return SendAll(cmd) && (payload.empty() || SendAll(payload));
@@ -191,14 +181,11 @@ public:
         std::string head, body;
         if (!ReadExact(&head, 4, timeout_ms))
             return std::nullopt;
-        last_length_ =
-            static_cast<int32_t>(static_cast<uint32_t>(static_cast<unsigned char>(head[0])) |
-                                 static_cast<uint32_t>(static_cast<unsigned char>(head[1])) << 8 |
-                                 static_cast<uint32_t>(static_cast<unsigned char>(head[2])) << 16 |
-                                 static_cast<uint32_t>(static_cast<unsigned char>(head[3])) << 24);
-        if (last_length_ <= 0)
+        int32_t length; // little-endian, as this machine
+        std::memcpy(&length, head.data(), 4);
+        if (length <= 0)
             return std::string();
-        if (!ReadExact(&body, static_cast<size_t>(last_length_), timeout_ms))
+        if (!ReadExact(&body, static_cast<size_t>(length), timeout_ms))
             return std::nullopt;
         return body;
     }
@@ -210,21 +197,14 @@ public:
     // Numeric answers; INT64_MIN when the answer is missing or has another width.
     int64_t AskInt(const std::string& cmd, const std::string& payload = {}) {
         auto b = Ask(cmd, payload);
-        if (!b || b->size() != 4)
-            return INT64_MIN;
         int32_t v;
-        std::memcpy(&v, b->data(), 4);
-        return v;
+        return b && b->size() == 4 ? (std::memcpy(&v, b->data(), 4), v) : INT64_MIN;
     }
     int64_t AskInt64(const std::string& cmd) {
         auto b = Ask(cmd);
-        if (!b || b->size() != 8)
-            return INT64_MIN;
         int64_t v;
-        std::memcpy(&v, b->data(), 8);
-        return v;
+        return b && b->size() == 8 ? (std::memcpy(&v, b->data(), 8), v) : INT64_MIN;
     }
-    int32_t last_length() const { return last_length_; }
     // True when the peer closed the connection (within the time limit).
     bool Closed(int timeout_ms = 5000) {
         pollfd p{fd_, POLLIN, 0};
@@ -246,7 +226,6 @@ private:
         return true;
     }
     int fd_;
-    int32_t last_length_ = 0;
 };
 
 } // namespace pstest
