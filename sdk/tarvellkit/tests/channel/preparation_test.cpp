@@ -1,7 +1,6 @@
 // Companion preparation: the adb steps, their order and arguments, the
 // progress at each step, and the greeting over the channel.
 #include "scripted_companion.h"
-#include "unit_fixture.h"
 
 #include "tarvellkit/tarvellkit.h"
 
