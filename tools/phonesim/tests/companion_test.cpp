@@ -287,14 +287,9 @@ TEST_F(Companion, NamesThatLeaveTheFolderAreRefused) {
     EXPECT_FALSE(IsFile(phone_ + "/escape.jpg"));
 }
 
-// Faults.
-
-TEST_F(Companion, FaultGreetingOtherThanHiPc) {
-    for (const char* g : {"HI-PC and more", "hi-pc", ""}) {
-        Fault("companion_greeting", g);
-        EXPECT_EQ(client_->Ask("hello-android;"), g);
-    }
-}
+// Faults. A greeting other than "HI-PC", every answer cut short and every
+// answer oversized each make a fault row of the command-line program fail
+// to prepare the phone; those rows pin them.
 
 TEST_F(Companion, FaultDropsTheConnectionAfterNCommands) {
     Fault("companion_drop_after", "3");
@@ -302,27 +297,6 @@ TEST_F(Companion, FaultDropsTheConnectionAfterNCommands) {
         EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
     EXPECT_FALSE(client_->Ask("hello-android;"));
     EXPECT_TRUE(client_->Closed());
-}
-
-TEST_F(Companion, FaultTruncatedAnswerThenClose) {
-    Fault("companion_truncate", "getsmsPart10");
-    EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
-    ASSERT_TRUE(client_->Send("getsmsPart10:0;"));
-    std::string head, body;
-    ASSERT_TRUE(client_->ReadExact(&head, 4, 5000));
-    int32_t len;
-    std::memcpy(&len, head.data(), 4);
-    EXPECT_GT(len, 10);
-    EXPECT_FALSE(client_->ReadExact(&body, static_cast<size_t>(len), 5000));
-    EXPECT_LT(body.size(), static_cast<size_t>(len));
-    EXPECT_GT(body.size(), 0u);
-}
-
-TEST_F(Companion, FaultOversizedAnswer) {
-    Fault("companion_oversize", "*");
-    auto b = client_->Ask("getBattery;");
-    ASSERT_TRUE(b);
-    EXPECT_GT(b->size(), 5u * 1024 * 1024) << "larger than the library's biggest buffer";
 }
 
 TEST_F(Companion, FaultSlowAnswers) {

@@ -1,5 +1,5 @@
 // Pure logic: the emulator's record text and frames against the shared
-// vectors, hex, phone paths, package stand-ins, fault settings, date texts.
+// vectors, hex, phone paths, package stand-ins, fault settings, release numbers.
 #include "framing.h"
 #include "media.h"
 #include "phone.h"
@@ -179,16 +179,6 @@ TEST(FaultSettings, UnknownKeysAndBadValuesAreRefused) {
     EXPECT_FALSE(f.companion_greeting);
     EXPECT_FALSE(f.Set("no_such_fault", "1", &err));
     EXPECT_NE(err.find("no_such_fault"), std::string::npos);
-}
-
-TEST(DateTexts, LocalTextAndSecondsRoundTrip) {
-    for (const char* t : {"2016-01-01 08:00:00", "2020-02-29 12:34:56", "2023-12-31 21:59:59"}) {
-        auto secs = ParseLocalDateText(t);
-        ASSERT_TRUE(secs) << t;
-        EXPECT_EQ(LocalDateText(*secs), t);
-    }
-    for (const char* bad : {"", "2020-01-01", "2020/01/01 00:00:00", "2020-01-01 aa:00:00"})
-        EXPECT_FALSE(ParseLocalDateText(bad)) << bad;
 }
 
 TEST(ReleaseCheck, PhonesFrom44OnNeedTheDefaultMessagingApp) {
