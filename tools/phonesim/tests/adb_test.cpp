@@ -69,6 +69,12 @@ protected:
         ASSERT_GT(port_, 0);
     }
     bool ServerRuns() { return ControlRequest(phone_, "ping").has_value(); }
+    // Waits up to two seconds for the server to end.
+    bool ServerGone() {
+        for (int i = 0; i < 400 && ServerRuns(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return !ServerRuns();
+    }
 
     pstest::TempDir dir_;
     std::string phone_, serial_;
@@ -155,16 +161,6 @@ TEST_F(Adb, PackageAndCopyFailuresExitWithOne) {
     EXPECT_FALSE(IsFile(apk));
 }
 
-TEST_F(Adb, ForwardNeedsASerialWhenSeveralPhonesAreListed) {
-    Prepare();
-    Fault("extra_phones", "1");
-    auto r = Run({"forward", "tcp:0", "tcp:20151"});
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_NE(r.err.find("more than one device"), std::string::npos) << r.err;
-    auto ok = Run({"-s", serial_, "forward", "tcp:0", "tcp:20151"});
-    EXPECT_EQ(ok.exit_code, 0) << ok.err;
-}
-
 TEST_F(Adb, ServerStartsOnDemandEndsOnKillAndKeepsThePhoneState) {
     EXPECT_FALSE(ServerRuns());
     auto first = Run({"devices"}, 5000);
@@ -195,16 +191,14 @@ TEST_F(Adb, EndingEveryAdbProcessEndsTheServer) {
     EXPECT_EQ(std::string(exe).substr(std::string(exe).rfind('/') + 1), "adb");
     EXPECT_EQ(ReadFile("/proc/" + std::to_string(pid) + "/comm"), "adb\n");
     ASSERT_EQ(::kill(pid, SIGKILL), 0);
-    for (int i = 0; i < 400 && ServerRuns(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_FALSE(ServerRuns());
+    EXPECT_TRUE(ServerGone());
     auto r = Run({"devices"});
     EXPECT_NE(r.err.find("daemon not running"), std::string::npos);
     EXPECT_TRUE(ServerRuns());
 }
 
 // Plugging in again and preparing anew is the library's phone test.
-TEST_F(Adb, UnplugDropsConnectionsAndTheListing) {
+TEST_F(Adb, UnplugDropsConnectionsAndTheListingAndForwardsNeedTheirPhone) {
     Prepare();
     auto client = RawClient::Connect(port_);
     ASSERT_TRUE(client);
@@ -217,6 +211,12 @@ TEST_F(Adb, UnplugDropsConnectionsAndTheListing) {
     EXPECT_NE(none.err.find("no devices"), std::string::npos);
     Phonesim({"plug", phone_});
     EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n" + serial_ + "\tdevice\n\n");
+    // With a second phone listed, a forward needs the serial.
+    Fault("extra_phones", "1");
+    auto two = Run({"forward", "tcp:0", "tcp:20151"});
+    EXPECT_EQ(two.exit_code, 1);
+    EXPECT_NE(two.err.find("more than one device"), std::string::npos) << two.err;
+    EXPECT_EQ(Run({"-s", serial_, "forward", "tcp:0", "tcp:20151"}).exit_code, 0);
 }
 
 TEST_F(Adb, ServerLeavesWhenItsPhoneFolderIsRemoved) {
@@ -224,9 +224,7 @@ TEST_F(Adb, ServerLeavesWhenItsPhoneFolderIsRemoved) {
     ASSERT_TRUE(ServerRuns());
     const std::string moved = dir_.path() + "/moved";
     ASSERT_EQ(::rename(phone_.c_str(), moved.c_str()), 0);
-    for (int i = 0; i < 400 && ServerRuns(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_FALSE(ServerRuns());
+    EXPECT_TRUE(ServerGone());
     ASSERT_EQ(::rename(moved.c_str(), phone_.c_str()), 0);
 }
 

@@ -1,5 +1,5 @@
 // Pure logic: the emulator's record text and frames against the shared
-// vectors, hex, phone paths, package stand-ins, fault settings, release numbers.
+// vectors, phone paths, package stand-ins, fault settings, release numbers.
 #include "framing.h"
 #include "media.h"
 #include "phone.h"
@@ -116,17 +116,6 @@ TEST(FramingVectors, FramesMatchTheVectors) {
             EXPECT_EQ(c.Get("text"), body);
         }
     }
-}
-
-TEST(Hex, RoundTripsEveryByteAndRefusesBadText) {
-    std::string all;
-    for (int i = 0; i < 256; ++i)
-        all += static_cast<char>(i);
-    EXPECT_EQ(HexDecode(HexEncode(all)), all);
-    EXPECT_EQ(HexEncode("Hi"), "4869");
-    EXPECT_EQ(HexDecode("4a6F"), std::string("Jo"));
-    for (const char* bad : {"4", "ZZ", "48 9", "-1"})
-        EXPECT_FALSE(HexDecode(bad).has_value()) << bad;
 }
 
 TEST(PhonePaths, MapIntoThePhoneFolderAndNeverOutOfIt) {
