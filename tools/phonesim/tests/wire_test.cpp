@@ -9,22 +9,18 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace phonesim;
 
 namespace {
 
-std::optional<RecordKind> KindOf(const std::string& k) {
-    if (k == "sms")
-        return RecordKind::Sms;
-    if (k == "contact")
-        return RecordKind::Contact;
-    if (k == "calllog")
-        return RecordKind::CallLog;
-    if (k == "app")
-        return RecordKind::App;
-    return std::nullopt;
-}
+const std::map<std::string, RecordKind> kRecordKinds = {{"sms", RecordKind::Sms},
+                                                        {"contact", RecordKind::Contact},
+                                                        {"calllog", RecordKind::CallLog},
+                                                        {"app", RecordKind::App}};
+const std::map<std::string, MediaKind> kMediaKinds = {
+    {"photo", MediaKind::Photo}, {"music", MediaKind::Music}, {"video", MediaKind::Video}};
 
 Record FromFields(const testvectors::Fields& f, RecordKind kind) {
     Record r;
@@ -40,16 +36,6 @@ Record FromFields(const testvectors::Fields& f, RecordKind kind) {
     return r;
 }
 
-std::optional<MediaKind> MediaOf(const std::string& k) {
-    if (k == "photo")
-        return MediaKind::Photo;
-    if (k == "music")
-        return MediaKind::Music;
-    if (k == "video")
-        return MediaKind::Video;
-    return std::nullopt;
-}
-
 } // namespace
 
 TEST(RecordVectors, EmulatorWritesEveryVectorOfItsOwnExactly) {
@@ -61,15 +47,15 @@ TEST(RecordVectors, EmulatorWritesEveryVectorOfItsOwnExactly) {
         SCOPED_TRACE(c.name);
         const std::string kind = c.Get("kind");
         std::string text;
-        if (auto rk = KindOf(kind)) {
+        if (auto rk = kRecordKinds.find(kind); rk != kRecordKinds.end()) {
             bool list = c.Get("text").back() == '.';
             for (const auto& f : c.records)
-                AppendRecord(text, *rk, FromFields(f, *rk), list);
-        } else if (auto mk = MediaOf(kind)) {
+                AppendRecord(text, rk->second, FromFields(f, rk->second), list);
+        } else if (auto mk = kMediaKinds.find(kind); mk != kMediaKinds.end()) {
             ASSERT_EQ(c.records.size(), 1u);
             const auto& f = c.records[0];
             MediaItem m;
-            m.kind = *mk;
+            m.kind = mk->second;
             m.id = std::stoll(*f.Get("ID"));
             m.title = *f.Get("TILTE");
             if (f.Get("ALBUM")) {
