@@ -34,13 +34,14 @@ protected:
         auto r = pstest::Run({PHONESIM_EXE_PATH, "gen", "--preset", "tiny", "--seed", "5", phone_});
         ASSERT_EQ(r.exit_code, 0) << r.err;
         serial_ = LoadConfig(phone_)->serial;
+        ::setenv("PHONESIM_HOME", phone_.c_str(), 1); // for the stand-in adb
     }
     void TearDown() override { Run({"kill-server"}); }
 
     RunResult Run(const std::vector<std::string>& args, int limit_ms = 20000) {
         std::vector<std::string> argv = {ProgramFolder() + "/adb"};
         argv.insert(argv.end(), args.begin(), args.end());
-        return pstest::Run(argv, {"PHONESIM_HOME=" + phone_}, limit_ms);
+        return pstest::Run(argv, limit_ms);
     }
     void Phonesim(const std::vector<std::string>& args) {
         std::vector<std::string> argv = {PHONESIM_EXE_PATH};

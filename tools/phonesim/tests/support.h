@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <optional>
@@ -26,16 +27,15 @@ namespace pstest {
 class TempDir {
 public:
     TempDir() {
-        std::string tmpl = (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : "/tmp") +
-                           "/phonesim-test-XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        if (::mkdtemp(buf.data()))
-            path_ = buf.data();
+        std::string tmpl =
+            std::filesystem::temp_directory_path().string() + "/phonesim-test-XXXXXX";
+        if (::mkdtemp(tmpl.data()))
+            path_ = tmpl;
     }
     ~TempDir() {
+        std::error_code ec;
         if (!path_.empty())
-            std::system(("rm -rf '" + path_ + "'").c_str());
+            std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -51,10 +51,9 @@ struct RunResult {
     std::string out, err;
 };
 
-// Runs argv[0] (a path) with extra environment entries "K=V"; standard input
-// is /dev/null. Kills the child's process group at the time limit.
-inline RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-                     int limit_ms = 20000) {
+// Runs argv[0] (a path) in this process's environment; standard input is
+// /dev/null. Kills the child's process group at the time limit.
+inline RunResult Run(const std::vector<std::string>& argv, int limit_ms = 20000) {
     RunResult res;
     int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
@@ -68,23 +67,12 @@ inline RunResult Run(const std::vector<std::string>& argv, const std::vector<std
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
-    std::vector<std::string> envs;
-    for (char** e = environ; *e; ++e)
-        envs.emplace_back(*e);
-    for (const auto& x : env) {
-        std::string key = x.substr(0, x.find('=') + 1);
-        std::erase_if(envs, [&](const std::string& s) { return s.rfind(key, 0) == 0; });
-        envs.push_back(x);
-    }
-    std::vector<char*> cargv, cenv;
+    std::vector<char*> cargv;
     for (const auto& a : argv)
         cargv.push_back(const_cast<char*>(a.c_str()));
     cargv.push_back(nullptr);
-    for (const auto& e : envs)
-        cenv.push_back(const_cast<char*>(e.c_str()));
-    cenv.push_back(nullptr);
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, argv[0].c_str(), &fa, &attr, cargv.data(), cenv.data());
+    int rc = posix_spawn(&pid, argv[0].c_str(), &fa, &attr, cargv.data(), environ);
     posix_spawn_file_actions_destroy(&fa);
     posix_spawnattr_destroy(&attr);
     ::close(out[1]);
