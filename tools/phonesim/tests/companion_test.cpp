@@ -1,18 +1,15 @@
 // The companion emulator driven by a raw client over a socket pair: every
 // command, paging by offset, payload writes, chunked reads, the 8-byte id,
-// the changes in the phone folder, and the companion faults.
-#include "canon.h"
+// the changes in the phone folder, and the companion faults. Reading a phone
+// and restoring it onto another is the end-to-end round trip's job.
 #include "companion.h"
-#include "media.h"
 #include "phone.h"
 #include "store.h"
 #include "support.h"
 #include "util.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <sys/stat.h>
 #include <thread>
 
 using namespace phonesim;
@@ -83,21 +80,6 @@ protected:
         Flush();
         return LoadRecordFile(phone_ + "/" + file).value();
     }
-    // Every record of a paged store, fetched as the library does: offset
-    // 0, 5, 10, ... while below the count.
-    std::vector<Fields> FetchAll(const std::string& count_cmd, const std::string& page_cmd) {
-        int64_t count = client_->AskInt(count_cmd);
-        std::vector<Fields> all;
-        for (int64_t off = 0; off < count; off += 5) {
-            auto page = client_->Ask(page_cmd + ":" + std::to_string(off) + ";");
-            EXPECT_TRUE(page);
-            auto recs = Decode(page.value_or(""));
-            EXPECT_LE(recs.size(), 5u);
-            all.insert(all.end(), recs.begin(), recs.end());
-        }
-        EXPECT_EQ(static_cast<int64_t>(all.size()), count);
-        return all;
-    }
     void MakeDefaultSmsApp() { ASSERT_EQ(client_->AskInt("SetDefaultMessage;"), 1); }
 
     pstest::TempDir dir_;
@@ -107,51 +89,52 @@ protected:
     std::vector<std::thread> servers_;
 };
 
-TEST_F(Companion, GreetsAndAnswersDeviceFacts) {
+// What the library reads through these commands (device facts, every page
+// of every store, media lists and copies both ways, deletes and clears) is
+// checked against the phone's files by the library's own tests against this
+// emulator; here the answers the library never asks for on purpose.
+TEST_F(Companion, UnknownCommandsAndPagesOutsideTheStoreGetEmptyAnswers) {
     EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
-    PhoneConfig cfg = LoadConfig(phone_).value();
-    EXPECT_EQ(client_->AskInt("getBattery;"), cfg.battery);
-    auto storage = client_->Ask("GetandroidTempinfo;").value();
-    EXPECT_EQ(storage.rfind("MEMTOTAL:" + std::to_string(cfg.storage[0].second) + ";", 0), 0u);
-    EXPECT_EQ(client_->Ask("getExternalStoragePath;"), "/storage/emulated/0");
-    // Unknown commands get an empty answer, and the channel goes on.
     EXPECT_EQ(client_->Ask("nosuchcommand:1;"), "");
-    EXPECT_EQ(client_->last_length(), 0);
-    EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
-}
-
-TEST_F(Companion, PagesHoldTheRecordsFromTheirOffset) {
-    struct Store {
-        const char* count;
-        const char* page;
-        const char* file;
-        const char* id_tag;
-    } stores[] = {{"getsmsCount;", "getsmsPart10", "sms.json", "ID"},
-                  {"getcontactCount;", "getcontactpart10", "contacts.json", "CONTACTID"},
-                  {"getcalllogcount;", "getcalllogpart10", "calllog.json", "ID"}};
-    for (const auto& s : stores) {
-        SCOPED_TRACE(s.file);
-        RecordFile f = Load(s.file);
+    for (const auto& [page, file] : {std::pair{"getsmsPart10", "sms.json"},
+                                     {"getcontactpart10", "contacts.json"},
+                                     {"getcalllogpart10", "calllog.json"}}) {
+        RecordFile f = Load(file);
         ASSERT_GT(f.items.size(), 5u);
-        auto all = FetchAll(s.count, s.page);
-        ASSERT_EQ(all.size(), f.items.size());
-        for (size_t i = 0; i < all.size(); ++i) {
-            EXPECT_EQ(all[i][s.id_tag], std::to_string(f.items[i].id));
-            for (const auto& [k, v] : f.items[i].fields) {
-                std::string tag = k;
-                for (char& c : tag)
-                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-                EXPECT_EQ(all[i][tag], v) << tag;
-            }
-        }
         // A page at any offset starts with that record; past the end is empty.
-        auto mid = Decode(client_->Ask(std::string(s.page) + ":3;").value());
+        auto mid = Decode(client_->Ask(std::string(page) + ":3;").value());
         ASSERT_FALSE(mid.empty());
-        EXPECT_EQ(mid[0][s.id_tag], std::to_string(f.items[3].id));
-        EXPECT_EQ(client_->Ask(std::string(s.page) + ":" + std::to_string(f.items.size()) + ";"),
-                  "");
-        EXPECT_EQ(client_->Ask(std::string(s.page) + ":-5;"), "");
-        EXPECT_EQ(client_->Ask(std::string(s.page) + ":x;"), "");
+        EXPECT_EQ(mid[0][file == std::string("contacts.json") ? "CONTACTID" : "ID"],
+                  std::to_string(f.items[3].id));
+        for (std::string off :
+             {std::to_string(f.items.size()), std::string("-5"), std::string("x")})
+            EXPECT_EQ(client_->Ask(std::string(page) + ":" + off + ";"), "") << page << off;
+    }
+    const struct {
+        const char* flush;
+        const char* info;
+        const char* thumb; // nullptr: none
+        const char* path;
+        const char* data;
+    } kinds[] = {
+        {"flushphotolist;", "getdcimindexinfo", "getdcimthumb:0;", "getfilepathForid",
+         "getdcimdata"},
+        {"flushmusiclist;", "getmusicindexinfo", "getmusicthumb:0:0;", "GetMusicPathById",
+         "exportfilefromdevice_music"},
+        {"flushvideolist;", "getvideoindexinfo", nullptr, "GetVideoPathById",
+         "exportfilefromdevice_video"},
+    };
+    for (const auto& k : kinds) {
+        int64_t n = client_->AskInt(k.flush);
+        ASSERT_GT(n, 0) << k.flush;
+        EXPECT_EQ(client_->Ask(std::string(k.info) + ":" + std::to_string(n) + ";"), "");
+        EXPECT_EQ(client_->Ask(std::string(k.path) + ":999999;"), "");
+        EXPECT_EQ(client_->Ask(std::string(k.data) + ":999999:0:10;"), "");
+        if (k.thumb) {
+            auto t = client_->Ask(k.thumb).value();
+            EXPECT_TRUE(t.rfind("\xFF\xD8\xFF", 0) == 0 || t.rfind("\x89PNG\r\n\x1A\n", 0) == 0)
+                << k.thumb << " is not an image";
+        }
     }
 }
 
@@ -215,21 +198,13 @@ TEST_F(Companion, DefaultMessagingAppIsGrantedAndHandedBack) {
     EXPECT_EQ(LoadConfig(phone_)->default_sms_app, kCompanionPackage);
     EXPECT_EQ(client_->AskInt("ReSetDefaultMessage;"), 1);
     EXPECT_EQ(client_->Ask("GetDefaultMessage_pkgName;"), "com.android.messaging");
-}
-
-TEST_F(Companion, UserWhoNeverAcceptsKeepsTheOldApp) {
-    Fault("default_sms_accept_after", "never");
-    MakeDefaultSmsApp();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(client_->Ask("GetDefaultMessage_pkgName;"), "com.android.messaging");
-}
-
-TEST_F(Companion, UserAcceptsAfterOneSecond_RealWait) {
-    Fault("default_sms_accept_after", "1");
-    MakeDefaultSmsApp();
-    EXPECT_EQ(client_->Ask("GetDefaultMessage_pkgName;"), "com.android.messaging");
-    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
-    EXPECT_EQ(client_->Ask("GetDefaultMessage_pkgName;"), kCompanionPackage);
+    // A user who answers late, or never, keeps the old app meanwhile (the
+    // late answer itself is the end-to-end countdown's case).
+    for (const char* after : {"1", "never"}) {
+        Fault("default_sms_accept_after", after);
+        MakeDefaultSmsApp();
+        EXPECT_EQ(client_->Ask("GetDefaultMessage_pkgName;"), "com.android.messaging") << after;
+    }
 }
 
 TEST_F(Companion, ContactsGetEightByteIdsAndFieldUpdates) {
@@ -238,33 +213,30 @@ TEST_F(Companion, ContactsGetEightByteIdsAndFieldUpdates) {
     int64_t b = client_->AskInt64("AddPerson::;");
     ASSERT_GT(a, 0);
     EXPECT_EQ(b, a + 1);
-    struct Update {
-        const char* key;
-        const char* field;
-    } updates[] = {{"NICKNAME", "nickname"},
-                   {"MOBILE", "phone_phone"},
-                   {"HOMENUMBER", "phone_home"},
-                   {"WORKNUMBER", "phone_work"},
-                   {"HOMEPAGE", "website"},
-                   {"HOMEEMAIL", "email_home"},
-                   {"BIRTHDAY", "birthday"},
-                   {"GROUP", "group"},
-                   {"NOTE", "note"},
-                   {"ORGANZATION", "org_name"},
-                   {"DEPARTMENT", "org_title"},
-                   {"HOMEADDRESS", "address_home"},
-                   {"WORKADDRESS", "address_work"},
-                   {"HOMEFAX", "phone_homefax"},
-                   {"WORKFAX", "phone_workfax"},
-                   {"WORKEMAIL", "email_work"},
-                   {"LASTNAME", "last_name"},
-                   {"FIRSTNAME", "name"}};
-    for (const auto& u : updates) {
-        std::string value = std::string("v:") + u.key + ";\n,\"";
-        EXPECT_EQ(client_->AskInt("UpdatePerson:" + std::to_string(a) + ":" + H(value) + ":" +
-                                  u.key + ";"),
-                  1)
-            << u.key;
+    const std::pair<const char*, const char*> updates[] = {{"NICKNAME", "nickname"},
+                                                           {"MOBILE", "phone_phone"},
+                                                           {"HOMENUMBER", "phone_home"},
+                                                           {"WORKNUMBER", "phone_work"},
+                                                           {"HOMEPAGE", "website"},
+                                                           {"HOMEEMAIL", "email_home"},
+                                                           {"BIRTHDAY", "birthday"},
+                                                           {"GROUP", "group"},
+                                                           {"NOTE", "note"},
+                                                           {"ORGANZATION", "org_name"},
+                                                           {"DEPARTMENT", "org_title"},
+                                                           {"HOMEADDRESS", "address_home"},
+                                                           {"WORKADDRESS", "address_work"},
+                                                           {"HOMEFAX", "phone_homefax"},
+                                                           {"WORKFAX", "phone_workfax"},
+                                                           {"WORKEMAIL", "email_work"},
+                                                           {"LASTNAME", "last_name"},
+                                                           {"FIRSTNAME", "name"}};
+    for (const auto& [key, field] : updates) {
+        std::string value = std::string("v:") + key + ";\n,\"";
+        EXPECT_EQ(
+            client_->AskInt("UpdatePerson:" + std::to_string(a) + ":" + H(value) + ":" + key + ";"),
+            1)
+            << key;
     }
     EXPECT_EQ(client_->AskInt("UpdatePerson:" + std::to_string(a) + ":" + H("x") + ":NOSUCHKEY;"),
               0);
@@ -275,8 +247,8 @@ TEST_F(Companion, ContactsGetEightByteIdsAndFieldUpdates) {
         if (r.id == a)
             rec = &r;
     ASSERT_TRUE(rec);
-    for (const auto& u : updates)
-        EXPECT_EQ(*rec->Get(u.field), std::string("v:") + u.key + ";\n,\"") << u.key;
+    for (const auto& [key, field] : updates)
+        EXPECT_EQ(*rec->Get(field), std::string("v:") + key + ";\n,\"") << key;
     EXPECT_EQ(client_->AskInt("ClearPerson;"), static_cast<int64_t>(c.items.size()));
     EXPECT_EQ(client_->AskInt("getcontactCount;"), 0);
     // Ids are never reused.
@@ -305,116 +277,6 @@ TEST_F(Companion, CallLogTakesSecondsAndNamesTheContact) {
     EXPECT_TRUE(Load("calllog.json").items.empty());
 }
 
-TEST_F(Companion, MediaListsDetailsThumbnailsAndChunkedReads) {
-    struct Kind {
-        const char* flush;
-        const char* count;
-        const char* info;
-        const char* thumb; // nullptr: none
-        const char* path;
-        const char* data;
-    } kinds[] = {
-        {"flushphotolist;", "getdcimcount;", "getdcimindexinfo", "getdcimthumb:%d;",
-         "getfilepathForid", "getdcimdata"},
-        {"flushmusiclist;", "getmusiccount;", "getmusicindexinfo", "getmusicthumb:%d:0;",
-         "GetMusicPathById", "exportfilefromdevice_music"},
-        {"flushvideolist;", "getvideocount;", "getvideoindexinfo", nullptr, "GetVideoPathById",
-         "exportfilefromdevice_video"},
-    };
-    for (const auto& k : kinds) {
-        SCOPED_TRACE(k.flush);
-        int64_t n = client_->AskInt(k.flush);
-        ASSERT_GT(n, 0);
-        EXPECT_EQ(client_->AskInt(k.count), n);
-        for (int64_t i = 0; i < n; ++i) {
-            auto recs =
-                Decode(client_->Ask(std::string(k.info) + ":" + std::to_string(i) + ";").value());
-            ASSERT_EQ(recs.size(), 1u);
-            Fields f = recs[0];
-            const std::string path = f["PATH"];
-            ASSERT_EQ(path.rfind("/storage/emulated/0/", 0), 0u) << path;
-            std::string local = phone_ + "/sdcard/" + path.substr(20);
-            auto content = ReadFile(local);
-            ASSERT_TRUE(content) << local;
-            EXPECT_EQ(f["SIZE"], std::to_string(content->size()));
-            EXPECT_FALSE(f["MODIFTIME"].empty());
-            EXPECT_EQ(client_->Ask(std::string(k.path) + ":" + f["ID"] + ";"), path);
-            // The file in chunks of the library's size, by offset.
-            std::string got;
-            for (;;) {
-                auto chunk = client_->Ask(std::string(k.data) + ":" + f["ID"] + ":" +
-                                          std::to_string(got.size()) + ":10240;");
-                ASSERT_TRUE(chunk);
-                if (chunk->empty())
-                    break;
-                EXPECT_LE(chunk->size(), 10240u);
-                got += *chunk;
-            }
-            EXPECT_TRUE(got == *content) << "chunked read differs for " << path;
-            if (k.thumb) {
-                char cmd[64];
-                std::snprintf(cmd, sizeof cmd, k.thumb, static_cast<int>(i));
-                auto t = client_->Ask(cmd).value();
-                bool jpeg = t.rfind("\xFF\xD8\xFF", 0) == 0,
-                     png = t.rfind("\x89PNG\r\n\x1A\n", 0) == 0;
-                EXPECT_TRUE(jpeg || png) << "thumbnail is not an image";
-            }
-        }
-        EXPECT_EQ(client_->Ask(std::string(k.info) + ":" + std::to_string(n) + ";"), "");
-        EXPECT_EQ(client_->Ask(std::string(k.path) + ":999999;"), "");
-        EXPECT_EQ(client_->Ask(std::string(k.data) + ":999999:0:10;"), "");
-    }
-}
-
-TEST_F(Companion, StreamedUploadsLandInTheKindsFolderAndRegister) {
-    struct Kind {
-        const char* open;
-        const char* write;
-        const char* close;
-        const char* announce;
-        const char* check;
-        const char* flush;
-        const char* folder;
-        const char* name;
-    } kinds[] = {
-        {"open_photofile", "write_photofile", "close_photofile;", "addphototodevice",
-         "checkFileisExist", "flushphotolist;", "Images", "new 'one' $(x).jpg"},
-        {"open_Musicfile", "write_musicfile", "close_Musicfile;", "addmusictodevice",
-         "checkMusicFileisExist", "flushmusiclist;", "Music", "Ünïcödé, song.mp3"},
-        {"open_videofile", "write_videofile", "close_videofile;", "addvideotodevice",
-         "checkVideoFileisExist", "flushvideolist;", "Videos", "-rf clip.mp4"},
-    };
-    std::string data;
-    for (int i = 0; i < 250000; ++i)
-        data += static_cast<char>((i * 7919) & 0xFF);
-    for (const auto& k : kinds) {
-        SCOPED_TRACE(k.folder);
-        int64_t before = client_->AskInt(k.flush);
-        EXPECT_EQ(client_->AskInt(std::string(k.check) + ":" + k.name + ";"), 0);
-        ASSERT_EQ(client_->AskInt(std::string(k.open) + ":" + H(k.name) + ";"), 1);
-        for (size_t off = 0; off < data.size(); off += 102400) {
-            std::string part = data.substr(off, 102400);
-            EXPECT_EQ(client_->AskInt(
-                          std::string(k.write) + ":" + std::to_string(part.size()) + ";", part),
-                      static_cast<int64_t>(part.size()));
-        }
-        EXPECT_EQ(client_->AskInt(k.close), 1);
-        EXPECT_EQ(client_->AskInt(std::string(k.announce) + ":" + H(k.name) + ";"), 1);
-        EXPECT_EQ(ReadFile(phone_ + "/sdcard/" + k.folder + "/" + k.name), data);
-        EXPECT_EQ(client_->AskInt(std::string(k.check) + ":" + k.name + ";"), 1);
-        EXPECT_EQ(client_->AskInt(k.flush), before + 1);
-        // An aborted upload leaves nothing behind.
-        ASSERT_EQ(client_->AskInt(std::string(k.open) + ":" + H("partial.bin") + ";"), 1);
-        EXPECT_EQ(client_->AskInt(std::string(k.write) + ":3;", "abc"), 3);
-        EXPECT_EQ(client_->AskInt(k.close), 1);
-        EXPECT_EQ(client_->AskInt(std::string(k.announce) + "_abort:" + H("partial.bin") + ";"), 0);
-        EXPECT_FALSE(IsFile(phone_ + "/sdcard/" + k.folder + "/partial.bin"));
-    }
-    // A write without an open file is refused, and its payload still read.
-    EXPECT_EQ(client_->AskInt("write_photofile:2;", "zz"), -1);
-    EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
-}
-
 TEST_F(Companion, NamesThatLeaveTheFolderAreRefused) {
     for (const char* name : {"../escape.jpg", "a/b.jpg", "..", ""}) {
         EXPECT_EQ(client_->AskInt(std::string("open_photofile:") + H(name) + ";"), -1) << name;
@@ -425,59 +287,9 @@ TEST_F(Companion, NamesThatLeaveTheFolderAreRefused) {
     EXPECT_FALSE(IsFile(phone_ + "/escape.jpg"));
 }
 
-TEST_F(Companion, DeleteAndClearRemoveFiles) {
-    int64_t n = client_->AskInt("flushphotolist;");
-    ASSERT_GE(n, 2);
-    auto first = Decode(client_->Ask("getdcimindexinfo:0;").value())[0];
-    std::string local = phone_ + "/sdcard/" + first["PATH"].substr(20);
-    ASSERT_TRUE(IsFile(local));
-    EXPECT_EQ(client_->AskInt("deletephoto:0;"), 1);
-    EXPECT_FALSE(IsFile(local));
-    EXPECT_EQ(client_->AskInt("deletephoto:0;"), 0);
-    EXPECT_EQ(client_->AskInt("flushphotolist;"), n - 1);
-    EXPECT_EQ(client_->AskInt("ClearPhotos;"), n - 1);
-    EXPECT_EQ(client_->AskInt("flushphotolist;"), 0);
-    EXPECT_GT(client_->AskInt("flushmusiclist;"), 0) << "clearing photos keeps music";
-    EXPECT_GT(client_->AskInt("ClearVideos;"), 0);
-    EXPECT_EQ(client_->AskInt("getvideocount;"), 0);
-}
-
-TEST_F(Companion, AppsListedWithDetails) {
-    int64_t n = client_->AskInt("flushapplist;");
-    ASSERT_EQ(n, 2);
-    EXPECT_EQ(client_->AskInt("getappcount;"), n);
-    RecordFile apps = Load("apps.json");
-    for (int64_t i = 0; i < n; ++i) {
-        auto recs = Decode(client_->Ask("getappindexinfo:" + std::to_string(i) + ";").value());
-        ASSERT_EQ(recs.size(), 1u);
-        EXPECT_EQ(recs[0]["PKG"], *apps.items[static_cast<size_t>(i)].Get("pkg"));
-        EXPECT_EQ(recs[0]["VERSION"], *apps.items[static_cast<size_t>(i)].Get("version"));
-        EXPECT_EQ(recs[0]["SYSTEMAPP"], "0");
-    }
-    EXPECT_EQ(client_->Ask("getappindexinfo:2;"), "");
-}
-
-TEST_F(Companion, WritesSurviveInThePhoneFolder) {
-    MakeDefaultSmsApp();
-    ASSERT_GT(client_->AskInt("SendSMS:" + H("777") + "-" + H("persist") + "-" +
-                              H("2022-02-02 10:00:00") + "-31-2D31-31;"),
-              0);
-    client_.reset(); // the session ends
-    servers_.back().join();
-    servers_.pop_back();
-    // A fresh store (as after a server restart) reads it from disk.
-    RecordFile sms = LoadRecordFile(phone_ + "/sms.json").value();
-    EXPECT_EQ(*sms.items.back().Get("body"), "persist");
-}
-
-// Faults.
-
-TEST_F(Companion, FaultGreetingOtherThanHiPc) {
-    for (const char* g : {"HI-PC and more", "hi-pc", ""}) {
-        Fault("companion_greeting", g);
-        EXPECT_EQ(client_->Ask("hello-android;"), g);
-    }
-}
+// Faults. A greeting other than "HI-PC", every answer cut short and every
+// answer oversized each make a fault row of the command-line program fail
+// to prepare the phone; those rows pin them.
 
 TEST_F(Companion, FaultDropsTheConnectionAfterNCommands) {
     Fault("companion_drop_after", "3");
@@ -485,27 +297,6 @@ TEST_F(Companion, FaultDropsTheConnectionAfterNCommands) {
         EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
     EXPECT_FALSE(client_->Ask("hello-android;"));
     EXPECT_TRUE(client_->Closed());
-}
-
-TEST_F(Companion, FaultTruncatedAnswerThenClose) {
-    Fault("companion_truncate", "getsmsPart10");
-    EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
-    ASSERT_TRUE(client_->Send("getsmsPart10:0;"));
-    std::string head, body;
-    ASSERT_TRUE(client_->ReadExact(&head, 4, 5000));
-    int32_t len;
-    std::memcpy(&len, head.data(), 4);
-    EXPECT_GT(len, 10);
-    EXPECT_FALSE(client_->ReadExact(&body, static_cast<size_t>(len), 5000));
-    EXPECT_LT(body.size(), static_cast<size_t>(len));
-    EXPECT_GT(body.size(), 0u);
-}
-
-TEST_F(Companion, FaultOversizedAnswer) {
-    Fault("companion_oversize", "*");
-    auto b = client_->Ask("getBattery;");
-    ASSERT_TRUE(b);
-    EXPECT_GT(b->size(), 5u * 1024 * 1024) << "larger than the library's biggest buffer";
 }
 
 TEST_F(Companion, FaultSlowAnswers) {
@@ -523,6 +314,9 @@ TEST_F(Companion, FaultSilentCompanion_RealTimeout) {
 }
 
 TEST_F(Companion, GarbageEndsTheConnectionWithoutHarm) {
+    // A write without an open file is refused, and its payload still read.
+    EXPECT_EQ(client_->AskInt("write_photofile:2;", "zz"), -1);
+    EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
     ASSERT_TRUE(client_->Send("write_photofile:-5;"));
     EXPECT_TRUE(client_->Closed());
     Connect();
@@ -530,106 +324,6 @@ TEST_F(Companion, GarbageEndsTheConnectionWithoutHarm) {
     EXPECT_TRUE(client_->Closed());
     Connect();
     EXPECT_EQ(client_->Ask("hello-android;"), "HI-PC");
-}
-
-} // namespace
-
-namespace {
-
-// Reads a phone's messages, contacts and calls as the library does, writes
-// them to an empty phone with the library's restore commands and mappings,
-// and compares the two phones.
-TEST(RoundTrip, RestoringWhatWasReadGivesTheSameContents) {
-    pstest::TempDir dir;
-    const std::string a = dir.path() + "/a", b = dir.path() + "/b";
-    ASSERT_EQ(
-        pstest::Run({PHONESIM_EXE_PATH, "gen", "--preset", "small", "--seed", "21", a}).exit_code,
-        0);
-    ASSERT_EQ(
-        pstest::Run({PHONESIM_EXE_PATH, "gen", "--preset", "empty", "--seed", "1", b}).exit_code,
-        0);
-    PhoneStore sa(a), sb(b);
-    auto serve = [](PhoneStore& s, int* client_fd) {
-        int sv[2];
-        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv), 0);
-        *client_fd = sv[0];
-        return std::thread([&s, fd = sv[1]] {
-            ServeCompanion(fd, s);
-            ::close(fd);
-        });
-    };
-    int fa, fb;
-    std::thread ta = serve(sa, &fa), tb = serve(sb, &fb);
-    {
-        RawClient from(fa), to(fb);
-        auto fetch = [&](const char* count, const char* page) {
-            std::vector<Fields> all;
-            int64_t n = from.AskInt(count);
-            for (int64_t off = 0; off < n; off += 5) {
-                auto recs =
-                    Decode(from.Ask(std::string(page) + ":" + std::to_string(off) + ";").value());
-                all.insert(all.end(), recs.begin(), recs.end());
-            }
-            return all;
-        };
-        auto text = [](Fields& f, const char* tag) {
-            return f.count(tag) ? f[tag] : std::string();
-        };
-
-        // Contacts: AddPerson with name and mobile, then the field updates.
-        const std::pair<const char*, const char*> updates[] = {
-            {"NICKNAME", "NICKNAME"},        {"PHONE_PHONE", "MOBILE"},
-            {"PHONE_HOME", "HOMENUMBER"},    {"PHONE_WORK", "WORKNUMBER"},
-            {"WEBSITE", "HOMEPAGE"},         {"EMAIL_HOME", "HOMEEMAIL"},
-            {"BIRTHDAY", "BIRTHDAY"},        {"NOTE", "NOTE"},
-            {"ORG_NAME", "ORGANZATION"},     {"ORG_TITLE", "DEPARTMENT"},
-            {"ADDRESS_HOME", "HOMEADDRESS"}, {"ADDRESS_WORK", "WORKADDRESS"},
-            {"PHONE_HOMEFAX", "HOMEFAX"},    {"PHONE_WORKFAX", "WORKFAX"},
-            {"EMAIL_WORK", "WORKEMAIL"}};
-        for (Fields& c : fetch("getcontactCount;", "getcontactpart10")) {
-            int64_t id = to.AskInt64("AddPerson:" + H(text(c, "NAME")) + ":" +
-                                     H(text(c, "PHONE_PHONE")) + ";");
-            ASSERT_GT(id, 0);
-            for (const auto& [tag, key] : updates)
-                if (!text(c, tag).empty() && text(c, tag) != "\"")
-                    to.AskInt("UpdatePerson:" + std::to_string(id) + ":" + H(text(c, tag)) + ":" +
-                              key + ";");
-        }
-        // Calls: the date as seconds since 1970.
-        for (Fields& c : fetch("getcalllogcount;", "getcalllogpart10")) {
-            auto secs = ParseLocalDateText(text(c, "DATE"));
-            std::string date = secs ? std::to_string(*secs) : std::string();
-            ASSERT_EQ(to.AskInt("AddCallHistory:" + H(text(c, "NUMBER")) + "-" + H(date) + "-" +
-                                H(text(c, "TYPE")) + "-" + H(text(c, "DURATION")) + ";"),
-                      1);
-        }
-        // Messages: phone type 2 -> backup flags 1 -> direction 0; type 1 ->
-        // flags 2 -> direction 1. Read 1 stays 1, anything else becomes 0.
-        ASSERT_EQ(to.AskInt("SetDefaultMessage;"), 1);
-        for (Fields& m : fetch("getsmsCount;", "getsmsPart10")) {
-            std::string type = text(m, "TYPE");
-            std::string flags = type == "2" ? "1" : type == "1" ? "2" : type;
-            std::string direction = flags == "1" ? "0" : "1";
-            std::string read = text(m, "READ") == "1" ? "1" : "0";
-            ASSERT_GT(to.AskInt("SendSMS:" + H(text(m, "ADDRESS")) + "-" + H(text(m, "BODY")) +
-                                "-" + H(text(m, "DATE")) + "-" + H(read) + "-2D31-" + H(direction) +
-                                ";"),
-                      0);
-        }
-    }
-    ta.join();
-    tb.join();
-    std::string err;
-    auto ca = CanonicalContents(a, {}, &err), cb = CanonicalContents(b, {}, &err);
-    ASSERT_TRUE(ca && cb) << err;
-    auto records_only = [](std::vector<CanonItem> v) {
-        std::erase_if(v, [](const CanonItem& i) {
-            return i.kind != "contact" && i.kind != "sms" && i.kind != "call";
-        });
-        return v;
-    };
-    auto report = DiffContents(records_only(*ca), records_only(*cb));
-    EXPECT_TRUE(report.empty()) << report.size() << " differences, first: " << report[0];
 }
 
 } // namespace

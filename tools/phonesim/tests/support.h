@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <optional>
@@ -26,16 +27,15 @@ namespace pstest {
 class TempDir {
 public:
     TempDir() {
-        std::string tmpl = (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : "/tmp") +
-                           "/phonesim-test-XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        if (::mkdtemp(buf.data()))
-            path_ = buf.data();
+        std::string tmpl =
+            std::filesystem::temp_directory_path().string() + "/phonesim-test-XXXXXX";
+        if (::mkdtemp(tmpl.data()))
+            path_ = tmpl;
     }
     ~TempDir() {
+        std::error_code ec;
         if (!path_.empty())
-            std::system(("rm -rf '" + path_ + "'").c_str());
+            std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -51,10 +51,9 @@ struct RunResult {
     std::string out, err;
 };
 
-// Runs argv[0] (a path) with extra environment entries "K=V"; standard input
-// is /dev/null. Kills the child's process group at the time limit.
-inline RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-                     int limit_ms = 20000) {
+// Runs argv[0] (a path) in this process's environment; standard input is
+// /dev/null. Kills the child's process group at the time limit.
+inline RunResult Run(const std::vector<std::string>& argv, int limit_ms = 20000) {
     RunResult res;
     int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
@@ -68,23 +67,12 @@ inline RunResult Run(const std::vector<std::string>& argv, const std::vector<std
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
-    std::vector<std::string> envs;
-    for (char** e = environ; *e; ++e)
-        envs.emplace_back(*e);
-    for (const auto& x : env) {
-        std::string key = x.substr(0, x.find('=') + 1);
-        std::erase_if(envs, [&](const std::string& s) { return s.rfind(key, 0) == 0; });
-        envs.push_back(x);
-    }
-    std::vector<char*> cargv, cenv;
+    std::vector<char*> cargv;
     for (const auto& a : argv)
         cargv.push_back(const_cast<char*>(a.c_str()));
     cargv.push_back(nullptr);
-    for (const auto& e : envs)
-        cenv.push_back(const_cast<char*>(e.c_str()));
-    cenv.push_back(nullptr);
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, argv[0].c_str(), &fa, &attr, cargv.data(), cenv.data());
+    int rc = posix_spawn(&pid, argv[0].c_str(), &fa, &attr, cargv.data(), environ);
     posix_spawn_file_actions_destroy(&fa);
     posix_spawnattr_destroy(&attr);
     ::close(out[1]);
@@ -152,21 +140,11 @@ public:
         return RawClient(fd);
     }
     RawClient(RawClient&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
-    RawClient& operator=(RawClient&& o) noexcept {
-        if (this != &o) {
-            if (fd_ >= 0)
-                ::close(fd_);
-            fd_ = o.fd_;
-            o.fd_ = -1;
-        }
-        return *this;
-    }
     RawClient(const RawClient&) = delete;
     ~RawClient() {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    int fd() const { return fd_; }
 
     bool Send(const std::string& cmd, const std::string& payload = {}) {
         return SendAll(cmd) && (payload.empty() || SendAll(payload));
@@ -191,14 +169,11 @@ public:
         std::string head, body;
         if (!ReadExact(&head, 4, timeout_ms))
             return std::nullopt;
-        last_length_ =
-            static_cast<int32_t>(static_cast<uint32_t>(static_cast<unsigned char>(head[0])) |
-                                 static_cast<uint32_t>(static_cast<unsigned char>(head[1])) << 8 |
-                                 static_cast<uint32_t>(static_cast<unsigned char>(head[2])) << 16 |
-                                 static_cast<uint32_t>(static_cast<unsigned char>(head[3])) << 24);
-        if (last_length_ <= 0)
+        int32_t length; // little-endian, as this machine
+        std::memcpy(&length, head.data(), 4);
+        if (length <= 0)
             return std::string();
-        if (!ReadExact(&body, static_cast<size_t>(last_length_), timeout_ms))
+        if (!ReadExact(&body, static_cast<size_t>(length), timeout_ms))
             return std::nullopt;
         return body;
     }
@@ -210,21 +185,14 @@ public:
     // Numeric answers; INT64_MIN when the answer is missing or has another width.
     int64_t AskInt(const std::string& cmd, const std::string& payload = {}) {
         auto b = Ask(cmd, payload);
-        if (!b || b->size() != 4)
-            return INT64_MIN;
         int32_t v;
-        std::memcpy(&v, b->data(), 4);
-        return v;
+        return b && b->size() == 4 ? (std::memcpy(&v, b->data(), 4), v) : INT64_MIN;
     }
     int64_t AskInt64(const std::string& cmd) {
         auto b = Ask(cmd);
-        if (!b || b->size() != 8)
-            return INT64_MIN;
         int64_t v;
-        std::memcpy(&v, b->data(), 8);
-        return v;
+        return b && b->size() == 8 ? (std::memcpy(&v, b->data(), 8), v) : INT64_MIN;
     }
-    int32_t last_length() const { return last_length_; }
     // True when the peer closed the connection (within the time limit).
     bool Closed(int timeout_ms = 5000) {
         pollfd p{fd_, POLLIN, 0};
@@ -246,7 +214,6 @@ private:
         return true;
     }
     int fd_;
-    int32_t last_length_ = 0;
 };
 
 } // namespace pstest

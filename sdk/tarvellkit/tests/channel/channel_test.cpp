@@ -1,7 +1,6 @@
 // The command channel against a companion played by the test on the real
 // loopback port: framing, failures and their recovery, threads, time-outs.
 #include "scripted_companion.h"
-#include "unit_fixture.h"
 
 #include "companion_protocol.h"
 #include "platform/socket.h"
@@ -120,35 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- commands ----
 
-TEST_F(ChannelTest, EmptyCommandSendsNothingAndMissingCommandFails) {
-    std::vector<std::string> seen;
-    std::mutex seenMutex;
-    ScriptedCompanion companion(EachCommand([&](Peer& peer, const std::string& command) {
-        {
-            std::lock_guard lock(seenMutex);
-            seen.push_back(command);
-        }
-        peer.Answer("ok");
-    }));
-
-    unsigned char buffer[8];
-    std::memset(buffer, 0xAA, sizeof buffer);
-    EXPECT_EQ(SendCommand("", buffer, sizeof buffer, nullptr, 0), 0);
-    EXPECT_EQ(SendCommand(nullptr, buffer, sizeof buffer, nullptr, 0), -1);
-    EXPECT_EQ(buffer[0], 0xAA);
-    EXPECT_EQ(SendCommand("ping;", buffer, sizeof buffer, nullptr, 0), 2);
-
-    std::lock_guard lock(seenMutex);
-    EXPECT_EQ(seen, std::vector<std::string>{"ping;"});
-}
-
-TEST_F(ChannelTest, EmptyAnswerWithoutBufferIsFine) {
-    ScriptedCompanion companion(EachCommand([](Peer& p, const std::string&) { p.SendLength(0); }));
-    EXPECT_EQ(SendCommand("ClearSMS;", nullptr, 0, nullptr, 0), 0);
-    EXPECT_EQ(SendCommand("ClearSMS;", nullptr, 64, nullptr, 0), 0);
-}
-
-TEST_F(ChannelTest, PayloadFollowsCommandWhole) {
+// What the companion received: each command with the payload that followed.
+TEST_F(ChannelTest, CommandsAndPayloadsArriveWhole) {
     constexpr int kPayload = 100 * 1024;
     std::string payload(kPayload, '\0');
     for (size_t i = 0; i < payload.size(); ++i) {
@@ -165,18 +137,29 @@ TEST_F(ChannelTest, PayloadFollowsCommandWhole) {
             std::lock_guard lock(receivedMutex);
             received.emplace_back(command, bytes);
         }
-        peer.Answer(Int32Le(static_cast<int32_t>(bytes.size())));
+        if (command == "ClearSMS;") {
+            peer.SendLength(0);
+        } else {
+            peer.Answer(Int32Le(static_cast<int32_t>(bytes.size())));
+        }
     }));
 
     int32_t status = -1;
+    // An empty command sends nothing; a missing one fails and leaves the buffer.
+    EXPECT_EQ(SendCommand("", &status, 4, nullptr, 0), 0);
+    EXPECT_EQ(SendCommand(nullptr, &status, 4, nullptr, 0), -1);
+    EXPECT_EQ(status, -1);
     EXPECT_EQ(SendCommand("write_photofile:102400;", &status, 4, payload.data(), kPayload), 4);
     EXPECT_EQ(status, kPayload);
     // A payload length of 0 or less sends nothing after the command.
     EXPECT_EQ(SendCommand("close_photofile;", &status, 4, payload.data(), 0), 4);
     EXPECT_EQ(SendCommand("close_photofile;", &status, 4, payload.data(), -5), 4);
+    // An empty answer needs no buffer.
+    EXPECT_EQ(SendCommand("ClearSMS;", nullptr, 0, nullptr, 0), 0);
+    EXPECT_EQ(SendCommand("ClearSMS;", nullptr, 64, nullptr, 0), 0);
 
     std::lock_guard lock(receivedMutex);
-    ASSERT_EQ(received.size(), 3u);
+    ASSERT_EQ(received.size(), 5u);
     EXPECT_EQ(received[0].first, "write_photofile:102400;");
     EXPECT_TRUE(received[0].second == payload) << "payload arrived changed";
     EXPECT_EQ(received[1].first, "close_photofile;");
@@ -216,78 +199,17 @@ TEST_F(ChannelTest, ThreadsSendingTogetherEachGetTheirOwnAnswer) {
         t.join();
     }
     EXPECT_EQ(wrong.load(), 0);
-    // One channel, one connection, no failed exchange.
+    // The channel was built once for threads that all needed it at the same
+    // moment: one forward, one connection, no failed exchange.
     EXPECT_EQ(ForwardRuns(), 1);
-    EXPECT_EQ(companion.Accepted(), 1);
-}
-
-TEST_F(ChannelTest, ChannelIsBuiltOnceWhenTwoThreadsNeedItTogether) {
-    ScriptedCompanion companion(
-        EachCommand([](Peer& p, const std::string&) { p.Answer("HI-PC"); }));
-    std::latch start(2);
-    int results[2] = {};
-    std::thread a([&] {
-        start.arrive_and_wait();
-        char answer[16] = {};
-        results[0] = SendCommand("hello-android;", answer, sizeof answer, nullptr, 0);
-    });
-    std::thread b([&] {
-        start.arrive_and_wait();
-        char answer[16] = {};
-        results[1] = SendCommand("hello-android;", answer, sizeof answer, nullptr, 0);
-    });
-    a.join();
-    b.join();
-    EXPECT_EQ(results[0], 5);
-    EXPECT_EQ(results[1], 5);
-    EXPECT_EQ(ForwardRuns(), 1);
-    EXPECT_EQ(peers::ArgsOf("RunAdb").front(), "shell forward --remove-all");
     EXPECT_EQ(companion.Accepted(), 1);
 }
 
 // ---- recovery ----
 
-TEST_F(ChannelTest, UnpluggedPhoneLeavesChannelUnconnectedUntilRebuilt) {
-    ScriptedCompanion companion([](Peer& peer) {
-        if (peer.Index() == 0) {
-            peer.ReadCommand();
-            peer.Answer("here");
-            peer.ReadCommand(); // the cable is pulled while this answer is awaited
-            peer.Close();
-            return;
-        }
-        while (auto command = peer.ReadCommand()) {
-            peer.Answer("back");
-        }
-    });
-    char answer[16] = {};
-    ASSERT_EQ(SendCommand("first;", answer, sizeof answer, nullptr, 0), 4);
-
-    peers::Reset();
-    peers::SetRefreshResult([](int) { return -1; });
-    peers::SetUsbCount(0);
-    LogSince log;
-    EXPECT_EQ(SendCommand("getBattery;", answer, sizeof answer, nullptr, 0), -1);
-    EXPECT_EQ(peers::ArgsOf("RefreshAdbDevices"), (std::vector<std::string>{"0", "0"}));
-    EXPECT_EQ(peers::ArgsOf("RescanUsbDevices").size(), 1u);
-    EXPECT_EQ(ForwardRuns(), 0);
-    EXPECT_EQ(log.Trace(101), 1);
-    EXPECT_EQ(log.Count("SendCommandToAndroidServices error:cmd=getBattery;\n"), 1);
-
-    // Every later command fails at once: no adb, no log, no connection.
-    peers::Reset();
-    LogSince later;
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(SendCommand("getBattery;", answer, sizeof answer, nullptr, 0), -1);
-    }
-    EXPECT_TRUE(peers::Calls().empty());
-    EXPECT_EQ(later.Text(), "");
-
-    // Until the channel is discarded (as a preparation does): then it is built anew.
-    DiscardSharedChannel();
-    EXPECT_EQ(SendCommand("getBattery;", answer, sizeof answer, nullptr, 0), 4);
-    EXPECT_EQ(ForwardRuns(), 1);
-}
+// A reconnect that finds no phone leaves the channel unconnected: the
+// listings it runs are the reconnect table's; that every later command then
+// fails at once until the next preparation is the phone test's.
 
 TEST_F(ChannelTest, ForwardGoesToTheSelectedPhone) {
     ScriptedCompanion companion(EachCommand([](Peer& p, const std::string&) { p.Answer("x"); }));
@@ -302,7 +224,7 @@ TEST_F(ChannelTest, ForwardGoesToTheSelectedPhone) {
     };
     for (const auto& c : cases) {
         peers::Reset();
-        peers::SetSerial(c.serial);
+        peers::Answer().serial = c.serial;
         TCPConnect channel;
         EXPECT_EQ(ConnectWithForward(&channel), 0);
         EXPECT_EQ(channel.port, companion::kLocalPort);
@@ -392,11 +314,11 @@ TEST_P(ReconnectTest, ListsRescansRestartsAndForwards) {
     const ReconnectCase& c = GetParam();
     ScriptedCompanion phone(EachCommand([](Peer& p, const std::string&) { p.Answer("x"); }));
     std::atomic<size_t> next{0};
-    peers::SetRefreshResult([&c, &next](int) {
+    peers::Answer().refresh = [&c, &next](int) {
         size_t i = next++;
         return i < c.refreshResults.size() ? c.refreshResults[i] : -1;
-    });
-    peers::SetUsbCount(c.usbCount);
+    };
+    peers::Answer().usbCount = c.usbCount;
 
     TCPConnect channel;
     channel.port = companion::kLocalPort;

@@ -9,12 +9,9 @@
 namespace peers {
 namespace {
 
-std::mutex g_mutex;
+std::mutex g_mutex; // the calls; several threads may run adb at once
 std::vector<Call> g_calls;
-std::function<int(const std::string&, const std::string&)> g_runResult;
-std::function<int(int)> g_refreshResult;
-int g_usbCount = 1;
-std::string g_serial = "SER1";
+Answers g_answers;
 
 void Record(const char* what, const std::string& args) {
     std::lock_guard lock(g_mutex);
@@ -24,15 +21,14 @@ void Record(const char* what, const std::string& args) {
 int Run(const char* what, const char* args) {
     std::string text = args ? args : "";
     Record(what, text);
-    std::function<int(const std::string&, const std::string&)> result;
-    {
-        std::lock_guard lock(g_mutex);
-        result = g_runResult;
-    }
-    return result ? result(what, text) : 0;
+    return g_answers.run ? g_answers.run(what, text) : 0;
 }
 
 } // namespace
+
+Answers& Answer() {
+    return g_answers;
+}
 
 std::vector<Call> Calls() {
     std::lock_guard lock(g_mutex);
@@ -49,38 +45,13 @@ std::vector<std::string> ArgsOf(const std::string& what) {
     return out;
 }
 
-void SetRunResult(std::function<int(const std::string&, const std::string&)> result) {
-    std::lock_guard lock(g_mutex);
-    g_runResult = std::move(result);
-}
-
-void SetRefreshResult(std::function<int(int)> result) {
-    std::lock_guard lock(g_mutex);
-    g_refreshResult = std::move(result);
-}
-
-void SetUsbCount(int count) {
-    std::lock_guard lock(g_mutex);
-    g_usbCount = count;
-}
-
-void SetSerial(std::string serial) {
-    std::lock_guard lock(g_mutex);
-    g_serial = std::move(serial);
-}
-
 void Reset() {
     std::lock_guard lock(g_mutex);
     g_calls.clear();
-    g_runResult = nullptr;
-    g_refreshResult = nullptr;
-    g_usbCount = 1;
-    g_serial = "SER1";
+    g_answers = Answers{};
 }
 
 } // namespace peers
-
-using peers::Record;
 
 int RunAdb(const char* args) {
     return peers::Run("RunAdb", args);
@@ -91,22 +62,15 @@ int RunAdbTimed(const char* args) {
 }
 
 int RefreshAdbDevices(int restart) {
-    Record("RefreshAdbDevices", std::to_string(restart));
-    std::function<int(int)> result;
-    {
-        std::lock_guard lock(peers::g_mutex);
-        result = peers::g_refreshResult;
-    }
-    return result ? result(restart) : 0;
+    peers::Record("RefreshAdbDevices", std::to_string(restart));
+    return peers::g_answers.refresh ? peers::g_answers.refresh(restart) : 0;
 }
 
 std::string SelectedSerial() {
-    std::lock_guard lock(peers::g_mutex);
-    return peers::g_serial;
+    return peers::g_answers.serial;
 }
 
 int RescanUsbDevices() {
-    Record("RescanUsbDevices", "");
-    std::lock_guard lock(peers::g_mutex);
-    return peers::g_usbCount;
+    peers::Record("RescanUsbDevices", "");
+    return peers::g_answers.usbCount;
 }

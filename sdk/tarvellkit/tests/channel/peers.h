@@ -14,19 +14,23 @@ struct Call {
     std::string args; // adb argument text, or "0"/"1" (restart flag) for a listing
 };
 
+// What the stand-ins answer. Tests change it between exchanges, never while
+// one runs; the functions run on the caller's thread.
+struct Answers {
+    // RunAdb and RunAdbTimed; unset: 0 for every command.
+    std::function<int(const std::string& what, const std::string& args)> run;
+    // Each RefreshAdbDevices; unset: 0, a ready phone.
+    std::function<int(int restart)> refresh;
+    int usbCount = 1; // what RescanUsbDevices finds
+    std::string serial = "SER1";
+};
+Answers& Answer();
+
 std::vector<Call> Calls();
 // Calls of one kind, in order.
 std::vector<std::string> ArgsOf(const std::string& what);
 
-// Result of RunAdb/RunAdbTimed (default: 0 for every command). The function
-// runs on the caller's thread, so a test can also act like adb there.
-void SetRunResult(std::function<int(const std::string& what, const std::string& args)> result);
-// Result of each RefreshAdbDevices call (default: 0, a ready phone).
-void SetRefreshResult(std::function<int(int restart)> result);
-void SetUsbCount(int count); // what RescanUsbDevices finds (default 1)
-void SetSerial(std::string serial);
-
-// Clears the calls and restores the defaults (serial "SER1").
+// Clears the calls and restores the default answers.
 void Reset();
 
 } // namespace peers

@@ -1,7 +1,6 @@
 // Companion preparation: the adb steps, their order and arguments, the
 // progress at each step, and the greeting over the channel.
 #include "scripted_companion.h"
-#include "unit_fixture.h"
 
 #include "tarvellkit/tarvellkit.h"
 
@@ -44,10 +43,10 @@ TEST_F(PreparationTest, ReinstallsStartsAndGreetsWithProgressAtEachStep) {
         std::lock_guard lock(seenMutex);
         seen.push_back(what + " @" + std::to_string(Tarvell_GetReadyTodoProgress()));
     };
-    peers::SetRunResult([&](const std::string& what, const std::string& args) {
+    peers::Answer().run = [&](const std::string& what, const std::string& args) {
         note(what + " " + args);
         return 0;
-    });
+    };
     ScriptedCompanion companion(Greets([&](Peer& peer) {
         note("greeting");
         SaysHello(peer);
@@ -82,10 +81,10 @@ class PreparationFailureTest : public ChannelTest,
 
 TEST_P(PreparationFailureTest, StopsAtTheFailingStep) {
     const FailureCase& c = GetParam();
-    peers::SetSerial(c.serial);
-    peers::SetRunResult([&c](const std::string&, const std::string& args) {
+    peers::Answer().serial = c.serial;
+    peers::Answer().run = [&c](const std::string&, const std::string& args) {
         return !c.failingArgs.empty() && args == c.failingArgs ? -1 : 0;
-    });
+    };
     ScriptedCompanion companion(Greets(c.greeting));
 
     EXPECT_EQ(Tarvell_ReadyTodoing(0), -1);
@@ -147,20 +146,20 @@ TEST_F(PreparationTest, SecondPreparationBuildsANewChannel) {
 
 TEST_F(PreparationTest, FailedPreparationIsRunAgainWhole) {
     ScriptedCompanion companion(Greets(SaysHello));
-    peers::SetRunResult([](const std::string&, const std::string& args) {
+    peers::Answer().run = [](const std::string&, const std::string& args) {
         return args.find(" install ") != std::string::npos ? -1 : 0;
-    });
+    };
     ASSERT_EQ(Tarvell_ReadyTodoing(0), -1);
     ASSERT_EQ(Tarvell_GetReadyTodoProgress(), 50);
 
     int progressAtFirstStep = -1;
     peers::Reset();
-    peers::SetRunResult([&](const std::string&, const std::string& args) {
+    peers::Answer().run = [&](const std::string&, const std::string& args) {
         if (args == kStop) {
             progressAtFirstStep = Tarvell_GetReadyTodoProgress();
         }
         return 0;
-    });
+    };
     EXPECT_EQ(Tarvell_ReadyTodoing(0), 0);
     EXPECT_EQ(progressAtFirstStep, 10);
     EXPECT_EQ(peers::ArgsOf("RunAdbTimed").front(), kStop);

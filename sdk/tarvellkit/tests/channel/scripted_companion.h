@@ -1,7 +1,11 @@
 // A companion service played by the test: listens on 127.0.0.1 at the
 // channel's port and serves each accepted connection on its own thread with
-// a script the test gives.
+// a script the test gives; and the fixture of the tests that run the channel
+// against it and the scripted peers.
 #pragma once
+
+#include "peers.h"
+#include "test_support.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -76,3 +80,15 @@ private:
 
 // Reply helpers.
 std::string Int32Le(int32_t value);
+
+class ChannelTest : public ChannelFixture {
+protected:
+    void SetUp() override {
+        peers::Reset();
+        ChannelFixture::SetUp();
+    }
+    void TearDown() override {
+        ChannelFixture::TearDown();
+        peers::Reset();
+    }
+};
