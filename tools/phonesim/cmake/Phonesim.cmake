@@ -32,11 +32,10 @@ function(phonesim_lay_out_program_folder target)
     message(FATAL_ERROR "phonesim_lay_out_program_folder(${target}): give ${target} its own "
                         "RUNTIME_OUTPUT_DIRECTORY; build/bin is the real program folder")
   endif()
-  add_dependencies(${target} phonesim_adb)
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:phonesim_adb> $<TARGET_FILE_DIR:${target}>/adb
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PHONESIM_APK} $<TARGET_FILE_DIR:${target}>/tarvell.apk
-    VERBATIM)
+  # A target of its own rather than a step after linking <target>: a rebuilt
+  # stand-in adb must reach the folder even when <target> itself is up to date.
+  phonesim_program_folder(${target}_phone_folder ${_dir})
+  add_dependencies(${target} ${target}_phone_folder)
 endfunction()
 
 function(phonesim_program_folder name dir)

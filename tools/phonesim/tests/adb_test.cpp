@@ -41,7 +41,7 @@ protected:
     RunResult Run(const std::vector<std::string>& args, int limit_ms = 20000) {
         std::vector<std::string> argv = {ProgramFolder() + "/adb"};
         argv.insert(argv.end(), args.begin(), args.end());
-        return pstest::Run(argv, limit_ms);
+        return pstest::Run(argv, {}, limit_ms);
     }
     void Phonesim(const std::vector<std::string>& args) {
         std::vector<std::string> argv = {PHONESIM_EXE_PATH};

@@ -51,9 +51,11 @@ struct RunResult {
     std::string out, err;
 };
 
-// Runs argv[0] (a path) in this process's environment; standard input is
-// /dev/null. Kills the child's process group at the time limit.
-inline RunResult Run(const std::vector<std::string>& argv, int limit_ms = 20000) {
+// Runs argv[0] (a path) with extra environment entries "K=V" (the benchmark
+// gives each phone its own home); standard input is /dev/null. Kills the
+// child's process group at the time limit.
+inline RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+                     int limit_ms = 20000) {
     RunResult res;
     int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
@@ -67,12 +69,23 @@ inline RunResult Run(const std::vector<std::string>& argv, int limit_ms = 20000)
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
-    std::vector<char*> cargv;
+    std::vector<std::string> envs;
+    for (char** e = environ; *e; ++e)
+        envs.emplace_back(*e);
+    for (const auto& x : env) {
+        std::string key = x.substr(0, x.find('=') + 1);
+        std::erase_if(envs, [&](const std::string& s) { return s.rfind(key, 0) == 0; });
+        envs.push_back(x);
+    }
+    std::vector<char*> cargv, cenv;
     for (const auto& a : argv)
         cargv.push_back(const_cast<char*>(a.c_str()));
     cargv.push_back(nullptr);
+    for (const auto& e : envs)
+        cenv.push_back(const_cast<char*>(e.c_str()));
+    cenv.push_back(nullptr);
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, argv[0].c_str(), &fa, &attr, cargv.data(), environ);
+    int rc = posix_spawn(&pid, argv[0].c_str(), &fa, &attr, cargv.data(), cenv.data());
     posix_spawn_file_actions_destroy(&fa);
     posix_spawnattr_destroy(&attr);
     ::close(out[1]);
@@ -140,6 +153,15 @@ public:
         return RawClient(fd);
     }
     RawClient(RawClient&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+    RawClient& operator=(RawClient&& o) noexcept {
+        if (this != &o) {
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = o.fd_;
+            o.fd_ = -1;
+        }
+        return *this;
+    }
     RawClient(const RawClient&) = delete;
     ~RawClient() {
         if (fd_ >= 0)
