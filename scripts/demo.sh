@@ -23,6 +23,11 @@ export XDG_CONFIG_HOME="$demo/home/config"
 export XDG_DATA_HOME="$demo/home/data"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
+# Like adb's own server, the stand-in's server outlives the commands that
+# started it, and it keeps listening on the companion's forwarded port
+# (25803), which the tests need for their own phones: end it with the demo.
+trap '"$demo/adb" kill-server >/dev/null 2>&1 || true' EXIT
+
 echo "== Backing up the simulated phone with tarvell-cli"
 log="$demo/last-backup.txt"
 status=0
