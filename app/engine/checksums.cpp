@@ -101,7 +101,10 @@ std::optional<QByteArray> Sha256OfFile(const QString& path, QString* error,
         return std::nullopt;
     };
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a FIFO planted in a folder must not hang the run (it
+    // is refused below as not a plain file). Reads of plain files ignore the
+    // flag.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
     }

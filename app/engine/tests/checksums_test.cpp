@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tarvell {
 namespace {
@@ -199,11 +200,12 @@ TEST_F(SumsFolder, WriterLeavesOutWhatItCannotHashAndKeepsTheOldFileOnFailure) {
     put("a.txt", "a");
     ASSERT_TRUE(QDir(root()).mkpath("adir"));
     ASSERT_TRUE(QFile::link(path("nowhere"), path("dangling")));
+    ASSERT_EQ(::mkfifo(path("fifo").toUtf8().constData(), 0600), 0); // must not hang
     const ChecksumWrite w =
-        WriteChecksums(root(), {"a.txt", "adir", "dangling", "gone.txt", "../x", "/abs"});
+        WriteChecksums(root(), {"a.txt", "adir", "dangling", "fifo", "gone.txt", "../x", "/abs"});
     ASSERT_TRUE(w.written);
     EXPECT_EQ(w.files, 1);
-    EXPECT_EQ(w.skipped.size(), 5) << qPrintable(w.skipped.join("\n"));
+    EXPECT_EQ(w.skipped.size(), 6) << qPrintable(w.skipped.join("\n"));
     const QByteArray written = test::ReadAll(path(kChecksumFileName));
     EXPECT_EQ(
         written,
