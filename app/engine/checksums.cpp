@@ -12,10 +12,12 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <memory>
 #include <openssl/evp.h>
 #include <set>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace tarvell {
@@ -91,38 +93,32 @@ QString ShownLine(const QByteArray& line) {
 
 } // namespace
 
-std::optional<QByteArray> Sha256OfFile(const QString& path, QString* error,
+namespace {
+
+// Hashes the open file fd and closes it.
+std::optional<QByteArray> HashOpenFile(int fd, QString* error,
                                        const std::function<void(qint64 bytes)>& progress,
                                        const std::atomic<bool>* abort) {
     auto fail = [&](const QString& why) -> std::optional<QByteArray> {
+        ::close(fd);
         if (error != nullptr) {
             *error = why;
         }
         return std::nullopt;
     };
-    const QByteArray name = QFile::encodeName(path);
-    // Non-blocking open: a FIFO planted in a folder must not hang the run (it
-    // is refused below as not a plain file). Reads of plain files ignore the
-    // flag.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
         return fail(QStringLiteral("not a plain file"));
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     std::unique_ptr<EVP_MD_CTX, EvpDeleter> ctx(EVP_MD_CTX_new());
     if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1) {
-        ::close(fd);
         return fail(QStringLiteral("SHA-256 is not available"));
     }
-    std::unique_ptr<unsigned char[]> block(new unsigned char[kBlockSize]);
+    // One block per thread, kept: folders hold many small files.
+    thread_local std::unique_ptr<unsigned char[]> block(new unsigned char[kBlockSize]);
     for (;;) {
         if (abort != nullptr && abort->load(std::memory_order_relaxed)) {
-            ::close(fd);
             return fail(QStringLiteral("cancelled"));
         }
         const ssize_t n = ::read(fd, block.get(), size_t(kBlockSize));
@@ -130,9 +126,7 @@ std::optional<QByteArray> Sha256OfFile(const QString& path, QString* error,
             if (errno == EINTR) {
                 continue;
             }
-            const QString why = QString::fromLocal8Bit(std::strerror(errno));
-            ::close(fd);
-            return fail(why);
+            return fail(QString::fromLocal8Bit(std::strerror(errno)));
         }
         if (n == 0) {
             break;
@@ -146,9 +140,101 @@ std::optional<QByteArray> Sha256OfFile(const QString& path, QString* error,
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (EVP_DigestFinal_ex(ctx.get(), digest, &length) != 1) {
-        return fail(QStringLiteral("SHA-256 failed"));
+        if (error != nullptr) {
+            *error = QStringLiteral("SHA-256 failed");
+        }
+        return std::nullopt;
     }
     return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
+}
+
+// Non-blocking: a FIFO planted in a folder must not hang the run (it is
+// refused as not a plain file). Reads of plain files ignore the flag.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+
+// A file of a folder, opened only when its path, links followed, stays
+// inside the folder.
+class FolderFiles {
+public:
+    explicit FolderFiles(const QString& folder) : m_Folder(folder) {
+        m_Root = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    ~FolderFiles() {
+        if (m_Root >= 0) {
+            ::close(m_Root);
+        }
+    }
+    FolderFiles(const FolderFiles&) = delete;
+    FolderFiles& operator=(const FolderFiles&) = delete;
+
+    enum class Opened { Ok, Missing, Outside, Failed };
+    // fd receives the open file on Ok; why says what failed otherwise.
+    Opened open(const QString& relative, int* fd, QString* why) {
+        const QByteArray name = QFile::encodeName(relative);
+        if (m_Root >= 0 && m_Beneath) {
+            // The kernel resolves the path and refuses any step (a "..", an
+            // absolute link, a link that climbs out) that leaves the folder.
+            open_how how{};
+            how.flags = kOpenFlags;
+            how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+            const long result = ::syscall(SYS_openat2, m_Root, name.constData(), &how, sizeof how);
+            if (result >= 0) {
+                *fd = int(result);
+                return Opened::Ok;
+            }
+            if (errno == ENOENT) {
+                return Opened::Missing;
+            }
+            if (errno == EXDEV || errno == ELOOP) {
+                *why = QStringLiteral("a link that leads outside the folder (not read)");
+                return Opened::Outside;
+            }
+            if (errno != ENOSYS && errno != EPERM) {
+                *why = QString::fromLocal8Bit(std::strerror(errno));
+                return Opened::Failed;
+            }
+            m_Beneath = false; // older kernel or a filter: resolve it ourselves
+        }
+        const QString full = m_Folder + u'/' + relative;
+        const QFileInfo info(full);
+        if (!info.exists() && !info.isSymLink()) {
+            return Opened::Missing;
+        }
+        if (!ResolvesInside(m_Folder, full)) {
+            *why = QStringLiteral("a link that leads outside the folder (not read)");
+            return Opened::Outside;
+        }
+        *fd = ::open(QFile::encodeName(full).constData(), kOpenFlags);
+        if (*fd < 0) {
+            *why = QString::fromLocal8Bit(std::strerror(errno));
+            return errno == ENOENT ? Opened::Missing : Opened::Failed;
+        }
+        return Opened::Ok;
+    }
+
+private:
+    QString m_Folder;
+    int m_Root = -1;
+    bool m_Beneath = true;
+};
+
+qint64 SizeOf(const QString& folder, const QString& relative) {
+    return std::max<qint64>(QFileInfo(folder + u'/' + relative).size(), 0);
+}
+
+} // namespace
+
+std::optional<QByteArray> Sha256OfFile(const QString& path, QString* error,
+                                       const std::function<void(qint64 bytes)>& progress,
+                                       const std::atomic<bool>* abort) {
+    const int fd = ::open(QFile::encodeName(path).constData(), kOpenFlags);
+    if (fd < 0) {
+        if (error != nullptr) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        }
+        return std::nullopt;
+    }
+    return HashOpenFile(fd, error, progress, abort);
 }
 
 QString ChecksumPathProblem(const QString& relativePath) {
@@ -298,24 +384,25 @@ ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativeP
     std::sort(paths.begin(), paths.end(),
               [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
     qint64 total = 0;
-    for (const QString& path : paths) {
-        total += std::max<qint64>(QFileInfo(folder + u'/' + path).size(), 0);
+    if (progress) {
+        for (const QString& path : paths) {
+            total += SizeOf(folder, path);
+        }
     }
+    FolderFiles files(folder);
     QByteArray text;
     qint64 done = 0;
     for (const QString& path : paths) {
-        const QString full = folder + u'/' + path;
-        QString why;
+        QString why = QStringLiteral("no such file");
         std::optional<QByteArray> digest;
-        if (!ResolvesInside(folder, full)) {
-            why = QStringLiteral("a link that leads outside the folder");
-        } else {
-            digest = Sha256OfFile(
-                full, &why,
+        int fd = -1;
+        if (files.open(path, &fd, &why) == FolderFiles::Opened::Ok) {
+            digest = HashOpenFile(
+                fd, &why,
                 [&](qint64 bytes) {
                     done += bytes;
                     if (progress) {
-                        progress(done, total);
+                        progress(done, std::max(total, done));
                     }
                 },
                 abort);
@@ -420,31 +507,33 @@ VerifyReport VerifyFolder(const QString& folder, const VerifyOptions& options) {
     for (const ChecksumEntry& entry : parsed.entries) {
         if (selected(entry.path)) {
             todo.push_back(&entry);
-            total += std::max<qint64>(QFileInfo(folder + u'/' + entry.path).size(), 0);
+            if (options.progress) {
+                total += SizeOf(folder, entry.path);
+            }
         }
     }
+    FolderFiles files(folder);
     qint64 done = 0;
     for (const ChecksumEntry* entry : todo) {
         if (aborted()) {
             report.aborted = true;
             return report;
         }
-        const QString full = folder + u'/' + entry->path;
-        const QFileInfo info(full);
         ++report.checked;
-        if (!info.exists() && !info.isSymLink()) {
+        int fd = -1;
+        QString why;
+        const FolderFiles::Opened opened = files.open(entry->path, &fd, &why);
+        if (opened == FolderFiles::Opened::Missing) {
             found(FindingKind::Missing, entry->path);
             continue;
         }
-        if (!ResolvesInside(folder, full)) {
-            found(FindingKind::Unreadable, entry->path,
-                  QStringLiteral("a link that leads outside the folder (not read)"));
+        if (opened != FolderFiles::Opened::Ok) {
+            found(FindingKind::Unreadable, entry->path, why);
             continue;
         }
         const qint64 before = done;
-        QString why;
-        const std::optional<QByteArray> digest = Sha256OfFile(
-            full, &why,
+        const std::optional<QByteArray> digest = HashOpenFile(
+            fd, &why,
             [&](qint64 bytes) {
                 done += bytes;
                 if (options.progress) {
