@@ -73,4 +73,7 @@ expect_exit 2 "$CLI" verify --fast "$b"
 expect_exit 2 "$CLI" export
 expect_exit 2 "$CLI" export whole
 expect_exit 0 "$CLI" verify --help
+grep -q "Exit codes" out.txt || fail "verify --help without exit codes"
+expect_exit 0 "$CLI" export --help
+grep -q "Exit codes" out.txt || fail "export --help without exit codes"
 echo "ok"
