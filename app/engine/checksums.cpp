@@ -218,6 +218,23 @@ private:
     bool m_Beneath = true;
 };
 
+// Byte order of UTF-8, as `sort` in the C locale lists the same names.
+QStringList SortedByUtf8(const QStringList& names) {
+    std::vector<std::pair<QByteArray, QString>> keyed;
+    keyed.reserve(size_t(names.size()));
+    for (const QString& name : names) {
+        keyed.emplace_back(name.toUtf8(), name);
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (auto& pair : keyed) {
+        sorted << std::move(pair.second);
+    }
+    return sorted;
+}
+
 qint64 SizeOf(const QString& folder, const QString& relative) {
     return std::max<qint64>(QFileInfo(folder + u'/' + relative).size(), 0);
 }
@@ -358,16 +375,14 @@ QStringList ListFilesUnder(const QString& folder) {
             files << relative;
         }
     }
-    std::sort(files.begin(), files.end(),
-              [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
-    return files;
+    return SortedByUtf8(files);
 }
 
 ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativePaths,
                              const HashProgress& progress, const std::atomic<bool>* abort) {
     ChecksumWrite result;
     std::set<QByteArray> order; // UTF-8 byte order, each path once
-    std::vector<QString> paths;
+    QStringList paths;
     for (const QString& given : relativePaths) {
         if (const QString why = ChecksumPathProblem(given); !why.isEmpty()) {
             result.skipped << QStringLiteral("%1: %2").arg(given, why);
@@ -381,8 +396,7 @@ ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativeP
             paths.push_back(path);
         }
     }
-    std::sort(paths.begin(), paths.end(),
-              [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
+    paths = SortedByUtf8(paths);
     qint64 total = 0;
     if (progress) {
         for (const QString& path : paths) {
