@@ -580,7 +580,8 @@ VerifyReport VerifyFolder(const QString& folder, const VerifyOptions& options) {
     return report;
 }
 
-KindCheck CheckKindBeforeRestore(const QString& folder, int contentKind) {
+KindCheck CheckKindBeforeRestore(const QString& folder, int contentKind,
+                                 const HashProgress& progress, const std::atomic<bool>* abort) {
     KindCheck check;
     if (contentKind < 0 || contentKind >= kContentKindCount) {
         return check;
@@ -593,8 +594,14 @@ KindCheck CheckKindBeforeRestore(const QString& folder, int contentKind) {
     options.select = [&](const QString& path) {
         return path == jsFile || (!fileFolder.isEmpty() && path.startsWith(fileFolder));
     };
+    options.progress = progress;
+    options.abort = abort;
     const VerifyReport report = VerifyFolder(folder, options);
     check.hasSums = report.hasSums;
+    if (report.aborted) {
+        check.ok = false;
+        return check;
+    }
     if (!report.hasSums) {
         return check;
     }

@@ -128,6 +128,10 @@ struct KindCheck {
     QString message;
     std::vector<Finding> findings;
 };
-KindCheck CheckKindBeforeRestore(const QString& folder, int contentKind);
+// progress and abort as in VerifyOptions (the copied files of a kind can be
+// many gigabytes); an aborted check is not ok and has an empty message.
+KindCheck CheckKindBeforeRestore(const QString& folder, int contentKind,
+                                 const HashProgress& progress = {},
+                                 const std::atomic<bool>* abort = nullptr);
 
 } // namespace tarvell

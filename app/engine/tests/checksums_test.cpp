@@ -240,6 +240,10 @@ TEST_F(SumsFolder, RestoreCheckJudgesEachKindByItsOwnFiles) {
     }
     EXPECT_TRUE(
         CheckKindBeforeRestore(root(), Photos).message.contains("CHANGED Photos/Gallery/1-a.jpg"));
+    std::atomic<bool> abort{true};
+    const KindCheck cancelled = CheckKindBeforeRestore(root(), Contacts, {}, &abort);
+    EXPECT_FALSE(cancelled.ok);
+    EXPECT_TRUE(cancelled.message.isEmpty());
 }
 
 } // namespace
