@@ -1,0 +1,293 @@
+#!/usr/bin/env bash
+# tarvell-cli and adb with Debian's real adb against the simulated phone
+# served by "phonesim adbd". Usage: realadb.sh CASE
+# (environment: PROGRAM_DIR with tarvell-cli and the real adb, STANDIN_DIR
+# with tarvell-cli and the stand-in, PHONESIM, STANDIN_ADB, WORK_ROOT)
+set -uo pipefail
+
+# Own network namespace when the machine gives one: port 25803, the adb
+# server's port and the abstract control sockets are then the case's alone.
+if [[ -z "${REALADB_NETNS:-}" ]] && unshare -rn true 2>/dev/null; then
+  exec unshare -rn env REALADB_NETNS=1 bash -c 'ip link set lo up && exec bash "$0" "$@"' \
+    "${BASH_SOURCE[0]}" "$@"
+fi
+
+CASE="$1"
+WORK="$WORK_ROOT/$CASE"
+# shellcheck source=../lib/case.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/case.sh"
+ADB="$PROGRAM_DIR/adb"
+
+fail() {
+  echo "FAIL [realadb $CASE]: $*" >&2
+  for log in "$WORK"/adbd-*.log; do
+    [[ -s "$log" ]] && { echo "--- $log" >&2; tail -n 20 "$log" >&2; }
+  done
+  exit 1
+}
+
+# A port nothing listens on (bash connects; a refusal means free).
+free_port() {
+  local p
+  for _ in $(seq 1 200); do
+    p=$((20000 + RANDOM % 40000))
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then
+      echo "$p"
+      return 0
+    fi
+  done
+  return 1
+}
+
+export ANDROID_ADB_SERVER_PORT
+ANDROID_ADB_SERVER_PORT=$(free_port) || fail "no free port for the adb server"
+# adb keeps its key and settings under HOME (the case's own, see case.sh).
+
+DAEMON_PID=""
+PORT=""
+SERIAL=""
+# Serves phone $1 as an adb device; sets PORT and SERIAL.
+start_phone() {
+  local name
+  name=$(basename "$1")
+  : >"$WORK/adbd-$name.port"
+  "$PHONESIM" adbd --port 0 "$1" >"$WORK/adbd-$name.port" 2>"$WORK/adbd-$name.log" &
+  DAEMON_PID=$!
+  for _ in $(seq 1 200); do
+    [[ -s "$WORK/adbd-$name.port" ]] && break
+    sleep 0.02
+  done
+  PORT=$(head -n 1 "$WORK/adbd-$name.port")
+  [[ -n "$PORT" ]] || fail "phonesim adbd did not start on $1"
+  SERIAL="127.0.0.1:$PORT"
+}
+stop_phone() {
+  [[ -n "$DAEMON_PID" ]] || return 0
+  kill "$DAEMON_PID" 2>/dev/null
+  wait "$DAEMON_PID" 2>/dev/null
+  DAEMON_PID=""
+}
+# Ends the real adb server of this case (it outlives its clients), the
+# daemon, and any stand-in server.
+finish() {
+  "$ADB" kill-server >/dev/null 2>&1
+  stop_phone
+  local json
+  while IFS= read -r json; do
+    PHONESIM_HOME="$(dirname "$json")" "$STANDIN_ADB" kill-server >/dev/null 2>&1
+  done < <(find "$WORK" -maxdepth 3 -name phone.json 2>/dev/null)
+  return 0
+}
+trap finish EXIT
+
+# Waits until the real adb server lists the served phone in state $1.
+wait_listed() {
+  "$ADB" start-server >/dev/null 2>&1
+  for _ in $(seq 1 100); do
+    "$ADB" devices 2>/dev/null | grep -q "^$SERIAL	$1\$" && return 0
+    sleep 0.05
+  done
+  fail "adb devices does not list $SERIAL as $1: $("$ADB" devices 2>&1)"
+}
+
+# tarvell-cli with the real adb ($1 = phone, for its stand-in twin) and with
+# the stand-in; output in $WORK/cli.out/.err, exit code in RC.
+cli() {
+  shift
+  "$PROGRAM_DIR/tarvell-cli" "$@" >"$WORK/cli.out" 2>"$WORK/cli.err"
+  RC=$?
+}
+cli_standin() {
+  local phone="$1"
+  shift
+  PHONESIM_HOME="$phone" "$STANDIN_DIR/tarvell-cli" "$@" >"$WORK/cli.out" 2>"$WORK/cli.err"
+  RC=$?
+}
+backup_in() { find "$1" -mindepth 1 -maxdepth 1 -type d | head -n 1; }
+
+case "$CASE" in
+
+# adb devices lists the phone as 127.0.0.1:PORT; tarvell-cli finds it after its
+# own restart of the adb server (the daemon announces itself to every new
+# server, as a phone on USB is found by one) and reads the same facts as
+# through the stand-in. Unauthorised and unplugged phones are reported.
+devices)
+  gen tiny 1 "$WORK/phone"
+  start_phone "$WORK/phone"
+  wait_listed device
+  "$ADB" devices >"$WORK/devices.out"
+  expect_eq "$(head -n 1 "$WORK/devices.out")" "List of devices attached" "listing heading"
+  "$ADB" -s "$SERIAL" get-state >"$WORK/state.out" 2>&1
+  expect_eq "$(cat "$WORK/state.out")" "device" "get-state"
+  cli "$WORK/phone" devices
+  expect_eq "$RC" 0 "devices exit code ($(cat "$WORK/cli.err"))"
+  grep -q "^Serial: *$SERIAL\$" "$WORK/cli.out" || fail "serial: $(cat "$WORK/cli.out")"
+  grep -v '^Serial:' "$WORK/cli.out" >"$WORK/facts.real"
+  stop_phone
+  "$ADB" kill-server
+  cli_standin "$WORK/phone" devices
+  expect_eq "$RC" 0 "devices exit code through the stand-in"
+  grep -v '^Serial:' "$WORK/cli.out" >"$WORK/facts.standin"
+  diff "$WORK/facts.standin" "$WORK/facts.real" >/dev/null ||
+    fail "device facts differ: $(diff "$WORK/facts.standin" "$WORK/facts.real")"
+  PHONESIM_HOME="$WORK/phone" "$STANDIN_ADB" kill-server
+
+  start_phone "$WORK/phone"
+  fault "$WORK/phone" state unauthorized
+  cli "$WORK/phone" devices
+  expect_eq "$RC" 3 "unauthorised phone"
+  grep -q "has not allowed this computer" "$WORK/cli.err" || fail "unauthorised message"
+  fault "$WORK/phone" state device
+  "$PHONESIM" unplug "$WORK/phone" >/dev/null
+  cli "$WORK/phone" devices
+  expect_eq "$RC" 3 "unplugged phone"
+  grep -q "no phone found" "$WORK/cli.err" || fail "no-phone message"
+  "$PHONESIM" plug "$WORK/phone" >/dev/null
+  cli "$WORK/phone" devices
+  expect_eq "$RC" 0 "plugged in again"
+  ;;
+
+# Backup of every kind through the real adb (preparation, device facts,
+# photos and music pulled, apps pulled) gives the folder the stand-in gives;
+# the restore onto an empty phone (photos pushed, apps installed) gives the
+# phone the stand-in's restore gives.
+round_trip)
+  gen small 1 "$WORK/phone"
+  gen small 1 "$WORK/phone-standin"
+  gen empty 1 "$WORK/target"
+  gen empty 1 "$WORK/target-standin"
+  start_phone "$WORK/phone"
+  cli "$WORK/phone" backup --kinds all --out "$OUT/real"
+  expect_eq "$RC" 0 "backup exit code ($(tail -n 3 "$WORK/cli.err"))"
+  grep -q "^Backup completed.$" "$WORK/cli.out" || fail "no completion line"
+  stop_phone
+  cli_standin "$WORK/phone-standin" backup --kinds all --out "$OUT/standin"
+  expect_eq "$RC" 0 "stand-in backup exit code"
+  R=$(backup_in "$OUT/real")
+  S=$(backup_in "$OUT/standin")
+  expect_eq "$(find "$R/Photos/Gallery" -type f | wc -l)" 30 "photos copied"
+  # Equal but for the companion's install time and the serial (adb's
+  # 127.0.0.1:PORT here) with the identity drawn from it.
+  diff -r -I '"\(Installtime\|Lastupdatetime\|Serial_Number\|ProductMD5\)":' "$S" "$R" \
+    >"$WORK/folders.diff"
+  expect_eq "$?" 0 "backup folders through the stand-in and the real adb: $(head -c 600 "$WORK/folders.diff")"
+
+  start_phone "$WORK/target"
+  cli "$WORK/target" restore "$R" --kinds all
+  expect_eq "$RC" 0 "restore exit code ($(tail -n 3 "$WORK/cli.err"))"
+  grep -q "^Restore Completed.$" "$WORK/cli.out" || fail "no restore completion line"
+  stop_phone
+  cli_standin "$WORK/target-standin" restore "$S" --kinds all
+  expect_eq "$RC" 0 "stand-in restore exit code"
+  "$PHONESIM" diff "$WORK/phone" "$WORK/target" >"$WORK/diff.real"
+  "$PHONESIM" diff "$WORK/phone-standin" "$WORK/target-standin" >"$WORK/diff.standin"
+  diff "$WORK/diff.standin" "$WORK/diff.real" >/dev/null ||
+    fail "phonesim diff differs: $(diff "$WORK/diff.standin" "$WORK/diff.real" | head)"
+  unexpected=$(grep -v '^changed app "[^"]*": permissions: "[^"]*" -> (missing)$' "$WORK/diff.real")
+  expect_eq "$unexpected" "" "phonesim diff after the round trip"
+  "$PHONESIM" diff "$WORK/target" "$WORK/target-standin" >"$WORK/targets.diff"
+  expect_eq "$?" 0 "restored phones differ: $(head -n 5 "$WORK/targets.diff")"
+  ;;
+
+# What the real adb prints for the commands the library sends, beside what
+# the stand-in prints: the texts the library reads agree, and the known
+# differences (exit codes of shell v1 streams, a missing remote file's
+# message) stay what they are.
+outputs)
+  gen tiny 1 "$WORK/phone"
+  start_phone "$WORK/phone"
+  wait_listed device
+  real() { "$ADB" -s "$SERIAL" "$@" >"$WORK/o.out" 2>"$WORK/o.err"; RC=$?; }
+  SSERIAL=$(PHONESIM_HOME="$WORK/phone" "$STANDIN_ADB" get-serialno)
+  standin() {
+    PHONESIM_HOME="$WORK/phone" "$STANDIN_ADB" -s "$SSERIAL" "$@" >"$WORK/s.out" 2>"$WORK/s.err"
+    SRC=$?
+  }
+  same_stdout() {
+    cmp -s "$WORK/s.out" "$WORK/o.out" ||
+      fail "$1: stand-in '$(cat "$WORK/s.out")' real '$(cat "$WORK/o.out")'"
+  }
+  for p in ro.build.version.release ro.product.model ro.product.manufacturer ro.build.PDA no.such; do
+    real shell getprop "$p"
+    standin shell getprop "$p"
+    same_stdout "getprop $p"
+  done
+  real install "$PROGRAM_DIR/tarvell.apk"
+  standin install "$PROGRAM_DIR/tarvell.apk"
+  expect_eq "$RC/$SRC" "0/1" "install exit codes (the stand-in's phone had it already)"
+  grep -qx "Performing Streamed Install" "$WORK/o.out" || fail "no streamed install line"
+  grep -qx "Success" "$WORK/o.out" || fail "no Success line: $(cat "$WORK/o.out")"
+  real install "$PROGRAM_DIR/tarvell.apk"
+  expect_eq "$RC" 1 "install over an installed package"
+  grep -q "^adb: failed to install .*Failure \[INSTALL_FAILED_ALREADY_EXISTS" "$WORK/o.err" ||
+    fail "install failure on stderr: $(cat "$WORK/o.err")"
+  standin install "$PROGRAM_DIR/tarvell.apk"
+  diff <(sed 's/install [^:]*:/install F:/' "$WORK/s.err") \
+    <(sed 's/install [^:]*:/install F:/' "$WORK/o.err") >/dev/null ||
+    fail "install failure texts differ: $(cat "$WORK/s.err") / $(cat "$WORK/o.err")"
+  real shell am start -n com.velmora.tarvell/com.velmora.tarvell.activity.ServiceActivity
+  standin shell am start -n com.velmora.tarvell/com.velmora.tarvell.activity.ServiceActivity
+  same_stdout "am start"
+  real shell am force-stop com.velmora.tarvell
+  expect_eq "$RC:$(cat "$WORK/o.out")" "0:" "am force-stop"
+  real shell forward --remove-all
+  expect_eq "$RC" 0 "unknown shell command: shell v1 streams carry no exit code"
+  grep -q "forward: inaccessible or not found" "$WORK/o.out" ||
+    fail "the phone's shell message comes on the stream: $(cat "$WORK/o.out")"
+  printf 'abc\n' >"$WORK/f.txt"
+  real push "$WORK/f.txt" /sdcard/Images/f.txt
+  expect_eq "$RC" 0 "push"
+  grep -q "1 file pushed" "$WORK/o.out" || fail "push line: $(cat "$WORK/o.out")"
+  real pull /sdcard/Images/f.txt "$WORK/g.txt"
+  expect_eq "$RC" 0 "pull"
+  cmp -s "$WORK/f.txt" "$WORK/g.txt" || fail "pulled file differs"
+  real pull /sdcard/Images/nothing "$WORK/h.txt"
+  expect_eq "$RC" 1 "pull of a missing file"
+  # adb 29 prints copy errors on standard output.
+  grep -q "^adb: error: remote object '/sdcard/Images/nothing' does not exist" "$WORK/o.out" ||
+    fail "missing-file message: $(cat "$WORK/o.out") / $(cat "$WORK/o.err")"
+  real uninstall com.velmora.tarvell
+  expect_eq "$RC:$(cat "$WORK/o.out")" "0:Success" "uninstall"
+  real uninstall com.velmora.tarvell
+  expect_eq "$(cat "$WORK/o.out")" "Failure [DELETE_FAILED_INTERNAL_ERROR]" "uninstall, not installed"
+  "$ADB" forward tcp:0 tcp:20151 >"$WORK/o.out"
+  [[ "$(cat "$WORK/o.out")" =~ ^[0-9]+$ ]] || fail "forward tcp:0 prints the port"
+  "$ADB" devices -l >"$WORK/o.out"
+  grep -q "^$SERIAL  *device product:phonesim model:Simulated_tiny device:phonesim transport_id:" \
+    "$WORK/o.out" || fail "devices -l: $(cat "$WORK/o.out")"
+  ;;
+
+# The daemon closes connections that send malformed packets and goes on
+# serving; it serves no path outside the phone folder.
+hostile)
+  gen tiny 1 "$WORK/phone"
+  start_phone "$WORK/phone"
+  send_raw() { (exec 3<>"/dev/tcp/127.0.0.1/$PORT" && printf "$1" >&3 && timeout 2 cat <&3 >/dev/null) 2>/dev/null; }
+  # Bad magic; unknown command; a payload length over the maximum.
+  send_raw 'CNXN\x00\x00\x00\x01\x00\x00\x10\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+  send_raw 'XXXX\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xa7\xa7\xa7\xa7'
+  send_raw 'CNXN\x01\x00\x00\x01\x00\x00\x10\x00\xff\xff\xff\x7f\x00\x00\x00\x00\xbc\xb1\xa7\xb1'
+  kill -0 "$DAEMON_PID" 2>/dev/null || fail "the daemon ended on malformed packets"
+  grep -q "closing the connection: bad magic" "$WORK/adbd-phone.log" || fail "bad magic not logged"
+  grep -q "closing the connection: unknown command" "$WORK/adbd-phone.log" || fail "unknown command not logged"
+  grep -q "closing the connection: payload over" "$WORK/adbd-phone.log" || fail "long payload not logged"
+  wait_listed device
+  ln -s /etc "$WORK/phone/sdcard/Download/etc"
+  for remote in /etc/passwd /sdcard/../../etc/passwd /sdcard/Download/etc/passwd /data/../phone.json; do
+    "$ADB" -s "$SERIAL" pull "$remote" "$WORK/x" >/dev/null 2>&1 && fail "served $remote"
+  done
+  [[ -e "$WORK/x" ]] && fail "a file outside the phone folder was copied out"
+  printf 'x' >"$WORK/y"
+  for remote in /etc/y /sdcard/../y /sdcard/Download/etc/y; do
+    "$ADB" -s "$SERIAL" push "$WORK/y" "$remote" >/dev/null 2>&1 && fail "wrote $remote"
+  done
+  [[ -e /etc/y || -e "$WORK/phone/y" ]] && fail "a file outside the phone's folders was written"
+  "$ADB" -s "$SERIAL" shell getprop ro.product.model >"$WORK/o.out"
+  expect_eq "$(cat "$WORK/o.out")" "Simulated tiny" "served after the hostile input"
+  ;;
+
+*)
+  fail "unknown case"
+  ;;
+esac
+exit 0
