@@ -250,11 +250,29 @@ outputs)
   expect_eq "$RC:$(cat "$WORK/o.out")" "0:Success" "uninstall"
   real uninstall com.velmora.tarvell
   expect_eq "$(cat "$WORK/o.out")" "Failure [DELETE_FAILED_INTERNAL_ERROR]" "uninstall, not installed"
-  "$ADB" forward tcp:0 tcp:20151 >"$WORK/o.out"
-  [[ "$(cat "$WORK/o.out")" =~ ^[0-9]+$ ]] || fail "forward tcp:0 prints the port"
-  "$ADB" devices -l >"$WORK/o.out"
-  grep -q "^$SERIAL  *device product:phonesim model:Simulated_tiny device:phonesim transport_id:" \
-    "$WORK/o.out" || fail "devices -l: $(cat "$WORK/o.out")"
+  # The same texts from both, the serial aside.
+  norm() { sed -e "s/$SERIAL/SERIAL/g" -e "s/$SSERIAL/SERIAL/g" -e 's/^SERIAL  */SERIAL /' \
+    -e 's/transport_id:[0-9]*/transport_id:N/' "$1"; }
+  "$ADB" forward tcp:25803 tcp:20151 >"$WORK/o.out"
+  expect_eq "$(cat "$WORK/o.out")" 25803 "forward prints the local port (the stand-in too: phonesim_adb)"
+  for args in "devices" "devices -l" "-s NOPE shell getprop x" \
+    "-s @S@ pull /sdcard/Images/nothing $WORK/h.txt" "-s @S@ push $WORK/nothing /sdcard/x"; do
+    # shellcheck disable=SC2086
+    "$ADB" ${args//@S@/$SERIAL} >"$WORK/o.out" 2>"$WORK/o.err"
+    RC=$?
+    # shellcheck disable=SC2086
+    PHONESIM_HOME="$WORK/phone" "$STANDIN_ADB" ${args//@S@/$SSERIAL} >"$WORK/s.out" 2>"$WORK/s.err"
+    SRC=$?
+    expect_eq "$SRC" "$RC" "exit code of adb $args"
+    # A missing remote file: "does not exist" from this adb for a phone
+    # without stat_v2, "failed to stat remote object" for one with it.
+    [[ "$args" == *pull* ]] && sed -i -E \
+      "s/remote object '([^']*)' does not exist/failed to stat remote object '\\1': No such file or directory/" "$WORK/o.out"
+    diff <(norm "$WORK/s.out") <(norm "$WORK/o.out") >/dev/null ||
+      fail "adb $args, standard output: stand-in '$(cat "$WORK/s.out")' real '$(cat "$WORK/o.out")'"
+    diff <(norm "$WORK/s.err") <(norm "$WORK/o.err") >/dev/null ||
+      fail "adb $args, standard error: stand-in '$(cat "$WORK/s.err")' real '$(cat "$WORK/o.err")'"
+  done
   ;;
 
 # The daemon closes connections that send malformed packets and goes on
