@@ -304,6 +304,23 @@ hostile)
   expect_eq "$(cat "$WORK/o.out")" "Simulated tiny" "served after the hostile input"
   ;;
 
+# USB detection and the adb listing of one phone: umockdev shows the phone
+# with its own serial, adb lists it as 127.0.0.1:PORT. The library never
+# matches the two (the USB list says that a phone is there, row 0 of the adb
+# listing which one is used), so both levels find it and the facts come from
+# the adb serial.
+usb)
+  [[ -x "${UMOCKDEV_RUN:-}" ]] || { echo "umockdev-run missing: the usb case is skipped"; exit 0; }
+  gen tiny 1 "$WORK/phone"
+  "$PHONESIM" umockdev "$WORK/phone" >"$WORK/phone.umockdev"
+  start_phone "$WORK/phone"
+  "$UMOCKDEV_RUN" -d "$WORK/phone.umockdev" -- "$PROGRAM_DIR/realadb_usb_probe" >"$WORK/probe.out" 2>"$WORK/probe.err"
+  expect_eq "$(cat "$WORK/probe.out")" "usb=1 debug=0 detected=0 facts=0 serial=$SERIAL" "both levels"
+  # Without the USB device the adb level alone still finds the phone.
+  "$PROGRAM_DIR/realadb_usb_probe" >"$WORK/probe.out" 2>"$WORK/probe.err"
+  expect_eq "$(cat "$WORK/probe.out")" "usb=0 debug=0 detected=0 facts=0 serial=$SERIAL" "adb level only"
+  ;;
+
 *)
   fail "unknown case"
   ;;

@@ -249,6 +249,7 @@ public:
     void TransportStarted(Transport* t) {
         std::lock_guard<std::mutex> lock(transports_mu_);
         transports_.insert(t);
+        ++connections_;
     }
     void TransportEnded(Transport* t) {
         std::lock_guard<std::mutex> lock(transports_mu_);
@@ -294,6 +295,7 @@ private:
     std::atomic<bool> quit_{false};
     std::mutex transports_mu_;
     std::set<Transport*> transports_;
+    std::atomic<uint64_t> connections_{0}; // connections of adb servers so far
     std::mutex conns_mu_;
     std::set<int> conns_;
     int64_t dirty_since_ = 0;
@@ -303,6 +305,7 @@ private:
 
 void Transport::Run() {
     daemon_.TransportStarted(this);
+    Log("%s", "an adb server connected");
     int one = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     PacketReader reader;
@@ -337,6 +340,7 @@ void Transport::Run() {
     for (auto& [id, s] : left)
         s->OnClose();
     daemon_.TransportEnded(this);
+    Log("%s", "the adb server's connection ended");
 }
 
 std::shared_ptr<Stream> Transport::Find(uint32_t id) {
@@ -923,6 +927,7 @@ void Daemon::Listen(int fd) {
 void Daemon::Announce() {
     using Clock = std::chrono::steady_clock;
     auto last = Clock::now() - std::chrono::seconds(10);
+    uint64_t connections_at_announce = 0;
     bool was_plugged = true;
     while (!quit_) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -936,8 +941,11 @@ void Daemon::Announce() {
             continue;
         }
         was_plugged = true;
+        // After an announcement the server gets a second to connect, unless
+        // it connected meanwhile and has gone again (a new server).
         if (opt_.server_port <= 0 || LiveTransports() > 0 ||
-            Clock::now() - last < std::chrono::milliseconds(1000))
+            (connections_ == connections_at_announce &&
+             Clock::now() - last < std::chrono::milliseconds(1000)))
             continue;
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in addr{};
@@ -960,6 +968,8 @@ void Daemon::Announce() {
         }
         ::close(fd);
         last = Clock::now();
+        connections_at_announce = connections_;
+        Log("announced to the adb server on port %s", std::to_string(opt_.server_port));
     }
 }
 
