@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <dirent.h>
 #include <fcntl.h>
@@ -61,7 +62,12 @@ void OnSignal(int) {
 }
 
 void Log(const char* fmt, const std::string& what) {
-    std::fprintf(stderr, "phonesim adbd: ");
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    std::fprintf(stderr, "%02d:%02d:%02d.%03ld phonesim adbd: ", local.tm_hour, local.tm_min,
+                 local.tm_sec, now.tv_nsec / 1000000);
     std::fprintf(stderr, fmt, what.c_str());
     std::fputc('\n', stderr);
 }
