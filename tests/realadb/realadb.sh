@@ -100,7 +100,9 @@ cli() {
 cli_standin() {
   local phone="$1"
   shift
-  PHONESIM_HOME="$phone" "$STANDIN_DIR/tarvell-cli" "$@" >"$WORK/cli.out" 2>"$WORK/cli.err"
+  mkdir -p "$WORK/home-standin"
+  HOME="$WORK/home-standin" PHONESIM_HOME="$phone" "$STANDIN_DIR/tarvell-cli" "$@" \
+    >"$WORK/cli.out" 2>"$WORK/cli.err"
   RC=$?
 }
 backup_in() { find "$1" -mindepth 1 -maxdepth 1 -type d | head -n 1; }
@@ -161,6 +163,9 @@ round_trip)
   expect_eq "$RC" 0 "backup exit code ($(tail -n 3 "$WORK/cli.err"))"
   grep -q "^Backup completed.$" "$WORK/cli.out" || fail "no completion line"
   stop_phone
+  # Photos, music, videos and apps came through adb's copies.
+  pulled=$(grep -c 'sync: 0 file(s) received, 1 sent' "$WORK/adbd-phone.log")
+  (( pulled >= 30 + 8 + 3 + 10 )) || fail "only $pulled files were pulled through adb"
   cli_standin "$WORK/phone-standin" backup --kinds all --out "$OUT/standin"
   expect_eq "$RC" 0 "stand-in backup exit code"
   R=$(backup_in "$OUT/real")
@@ -177,6 +182,8 @@ round_trip)
   expect_eq "$RC" 0 "restore exit code ($(tail -n 3 "$WORK/cli.err"))"
   grep -q "^Restore Completed.$" "$WORK/cli.out" || fail "no restore completion line"
   stop_phone
+  pushed=$(grep -c 'sync: 1 file(s) received, 0 sent' "$WORK/adbd-target.log")
+  (( pushed >= 30 + 8 + 3 )) || fail "only $pushed files were pushed through adb"
   cli_standin "$WORK/target-standin" restore "$S" --kinds all
   expect_eq "$RC" 0 "stand-in restore exit code"
   "$PHONESIM" diff "$WORK/phone" "$WORK/target" >"$WORK/diff.real"
@@ -185,6 +192,12 @@ round_trip)
     fail "phonesim diff differs: $(diff "$WORK/diff.standin" "$WORK/diff.real" | head)"
   unexpected=$(grep -v '^changed app "[^"]*": permissions: "[^"]*" -> (missing)$' "$WORK/diff.real")
   expect_eq "$unexpected" "" "phonesim diff after the round trip"
+  # A copy adb did not make falls back to the companion's stream and is
+  # logged: as many through the real adb as through the stand-in.
+  copy_faults() {
+    cat "$1"/Documents/LogFiles/*.log | grep -cE 'did not arrive|refused|stalled|incomplete copy|could not be started'
+  }
+  expect_eq "$(copy_faults "$HOME")" "$(copy_faults "$WORK/home-standin")" "copies that adb did not make"
   "$PHONESIM" diff "$WORK/target" "$WORK/target-standin" >"$WORK/targets.diff"
   expect_eq "$?" 0 "restored phones differ: $(head -n 5 "$WORK/targets.diff")"
   ;;

@@ -270,6 +270,7 @@ private:
     void Remove(Stream& s, const std::vector<std::string>& args);
     void List(Stream& s, const std::vector<std::string>& args);
     void Sync(Stream& s);
+    void SyncStream(Stream& s, int* sent, int* received);
     bool SyncSend(Stream& s, const std::string& target);
     bool SyncRecv(Stream& s, const std::string& path);
     void Tcp(std::shared_ptr<Stream> s);
@@ -707,6 +708,13 @@ std::optional<std::string> Daemon::Resolve(const std::string& phone_path) {
 }
 
 void Daemon::Sync(Stream& s) {
+    int sent = 0, received = 0;
+    SyncStream(s, &sent, &received);
+    Log("sync: %s",
+        std::to_string(received) + " file(s) received, " + std::to_string(sent) + " sent");
+}
+
+void Daemon::SyncStream(Stream& s, int* sent, int* received) {
     std::string head, arg;
     for (;;) {
         if (!s.ReadExact(8, &head))
@@ -762,8 +770,11 @@ void Daemon::Sync(Stream& s) {
         } else if (h.id == "SEND") {
             if (!SyncSend(s, arg))
                 return;
-        } else if (!SyncRecv(s, arg)) {
-            return;
+            ++*received;
+        } else {
+            if (!SyncRecv(s, arg))
+                return;
+            ++*sent;
         }
     }
 }
