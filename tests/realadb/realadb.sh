@@ -41,7 +41,12 @@ free_port() {
 
 export ANDROID_ADB_SERVER_PORT
 ANDROID_ADB_SERVER_PORT=$(free_port) || fail "no free port for the adb server"
-# adb keeps its key and settings under HOME (the case's own, see case.sh).
+# adb keeps its key and settings under HOME (the case's own, see case.sh),
+# and its server writes its log to $TMPDIR/adb.<uid>.log: the case's own too,
+# as another user's log of that name cannot be opened and the server would not
+# start.
+export TMPDIR="$WORK/tmp"
+mkdir -p "$TMPDIR"
 
 DAEMON_PID=""
 PORT=""
@@ -135,7 +140,10 @@ devices)
   PHONESIM_HOME="$WORK/phone" "$STANDIN_ADB" kill-server
 
   start_phone "$WORK/phone"
+  wait_listed device
+  # The phone takes the new state to its next connection, which it forces.
   fault "$WORK/phone" state unauthorized
+  wait_listed unauthorized
   cli "$WORK/phone" devices
   expect_eq "$RC" 3 "unauthorised phone"
   grep -q "has not allowed this computer" "$WORK/cli.err" || fail "unauthorised message"

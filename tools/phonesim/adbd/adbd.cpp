@@ -945,6 +945,7 @@ void Daemon::Announce() {
     using Clock = std::chrono::steady_clock;
     auto last = Clock::now() - std::chrono::seconds(10);
     uint64_t connections_at_announce = 0;
+    std::string last_state;
     bool was_plugged = true;
     while (!quit_) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -958,6 +959,12 @@ void Daemon::Announce() {
             continue;
         }
         was_plugged = true;
+        if (cfg.state != last_state) {
+            // The phone's answer to a connection changed: adb connects anew.
+            if (!last_state.empty())
+                DropTransports();
+            last_state = cfg.state;
+        }
         // After an announcement the server gets a second to connect, unless
         // it connected meanwhile and has gone again (a new server).
         if (opt_.server_port <= 0 || LiveTransports() > 0 ||
