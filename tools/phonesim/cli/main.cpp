@@ -104,9 +104,11 @@ int Config(const std::string& dir, const std::function<bool(PhoneConfig&, std::s
 }
 
 // The phone as an adb device on 127.0.0.1:PORT (0: a free one, printed).
-// The adb server port defaults to ANDROID_ADB_SERVER_PORT, as adb's own.
+// The adb server it announces itself to is adb's own: ANDROID_ADB_SERVER_PORT,
+// else 5037; --adb-server-port 0 announces to none (adb connect then).
 int Adbd(const std::vector<std::string>& a) {
     adbd::Options o;
+    o.server_port = 5037;
     if (const char* p = std::getenv("ANDROID_ADB_SERVER_PORT"); p && ParseInt(p))
         o.server_port = static_cast<int>(*ParseInt(p));
     for (size_t i = 0; i < a.size(); ++i) {
