@@ -306,10 +306,13 @@ hostile)
   send_raw 'CNXN\x00\x00\x00\x01\x00\x00\x10\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
   send_raw 'XXXX\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xa7\xa7\xa7\xa7'
   send_raw 'CNXN\x01\x00\x00\x01\x00\x00\x10\x00\xff\xff\xff\x7f\x00\x00\x00\x00\xbc\xb1\xa7\xb1'
+  # Version 0x01000000 sums payloads: an OPEN whose sum is wrong.
+  send_raw 'CNXN\x00\x00\x00\x01\x00\x10\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xbc\xb1\xa7\xb1OPEN\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\xb0\xaf\xba\xb1x'
   kill -0 "$DAEMON_PID" 2>/dev/null || fail "the daemon ended on malformed packets"
   grep -q "closing the connection: bad magic" "$WORK/adbd-phone.log" || fail "bad magic not logged"
   grep -q "closing the connection: unknown command" "$WORK/adbd-phone.log" || fail "unknown command not logged"
   grep -q "closing the connection: payload over" "$WORK/adbd-phone.log" || fail "long payload not logged"
+  grep -q "closing the connection: bad payload checksum" "$WORK/adbd-phone.log" || fail "bad sum not logged"
   wait_listed device
   ln -s /etc "$WORK/phone/sdcard/Download/etc"
   for remote in /etc/passwd /sdcard/../../etc/passwd /sdcard/Download/etc/passwd /data/../phone.json; do
