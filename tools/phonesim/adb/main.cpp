@@ -7,6 +7,7 @@
 #include "server.h"
 #include "util.h"
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -45,6 +46,13 @@ int Fail(const std::string& text) {
     return 1;
 }
 
+// adb prints the errors of its copies on standard output, like their
+// progress.
+int CopyFail(const std::string& text) {
+    std::printf("%s\n", text.c_str());
+    return 1;
+}
+
 std::vector<Device> ListDevices(const Ctx& c) {
     std::vector<Device> out;
     if (!c.cfg || !c.cfg->plugged)
@@ -57,7 +65,7 @@ std::vector<Device> ListDevices(const Ctx& c) {
 
 // Picks the phone a command goes to, as adb does; false with adb's message.
 bool Select(Ctx& c, bool forward_cmd) {
-    const std::string pre = forward_cmd ? "adb: error: " : "adb: ";
+    const std::string pre = forward_cmd ? "adb: error: " : "error: ";
     const Device* d = nullptr;
     if (!c.serial_opt.empty()) {
         for (const Device& x : c.devices)
@@ -373,21 +381,21 @@ int Push(Ctx& c, const std::vector<std::string>& args) {
     for (size_t i = 0; i + 1 < a.size(); ++i) {
         const std::string& local = a[i];
         if (!IsFile(local))
-            return Fail("adb: error: cannot stat '" + local + "': No such file or directory");
+            return CopyFail("adb: error: cannot stat '" + local + "': No such file or directory");
         if (!c.selected.main) {
             Rate(local, "pushed", 0, t0);
             continue;
         }
         auto dest = MapPhonePath(c.home, *c.cfg, remote);
         if (!dest)
-            return Fail("adb: error: failed to copy '" + local + "' to '" + remote +
-                        "': remote couldn't create file: Read-only file system");
+            return CopyFail("adb: error: failed to copy '" + local + "' to '" + remote +
+                            "': remote couldn't create file: Read-only file system");
         if (IsDir(*dest) || remote.back() == '/' || a.size() > 2)
             *dest += "/" + Basename(local);
         std::string err;
         int64_t bytes = 0;
         if (!MakeDirs(dest->substr(0, dest->rfind('/'))) || !CopyFile(local, *dest, &bytes, &err))
-            return Fail(
+            return CopyFail(
                 "adb: error: failed to copy '" + local + "' to '" + remote +
                 "': remote couldn't create file: " + (err.empty() ? "Is a directory" : err));
         Rate(local, "pushed", bytes, t0);
@@ -406,8 +414,8 @@ int Pull(Ctx& c, const std::vector<std::string>& args) {
     std::string local = a.size() >= 2 ? a[1] : ".";
     auto src = c.selected.main ? MapPhonePath(c.home, *c.cfg, remote) : std::nullopt;
     if (!src || !IsFile(*src))
-        return Fail("adb: error: failed to stat remote object '" + remote +
-                    "': No such file or directory");
+        return CopyFail("adb: error: failed to stat remote object '" + remote +
+                        "': No such file or directory");
     if (IsDir(local))
         local += "/" + Basename(remote);
     auto t0 = std::chrono::steady_clock::now();
@@ -415,7 +423,7 @@ int Pull(Ctx& c, const std::vector<std::string>& args) {
     int64_t bytes = 0;
     if (!CopyFile(*src, local, &bytes, &err)) {
         ::unlink(local.c_str());
-        return Fail("adb: error: cannot create '" + local + "': " + err);
+        return CopyFail("adb: error: cannot create '" + local + "': " + err);
     }
     Rate(remote, "pulled", bytes, t0);
     return 0;
@@ -456,6 +464,8 @@ int Forward(Ctx& c, const std::vector<std::string>& args) {
     }
     if (r->size() > 5) // a port chosen by the server for tcp:0
         std::fputs(r->c_str() + 5, stdout);
+    else if (req.rfind("forward ", 0) == 0) // adb prints the local port of every forward
+        std::printf("%s\n", args[args.size() - 2].substr(4).c_str());
     return 0;
 }
 
@@ -545,13 +555,17 @@ int main(int argc, char** argv) {
     if (cmd == "start-server")
         return 0;
     if (cmd == "devices") {
-        std::printf("List of devices attached \n");
+        std::printf("List of devices attached\n");
         bool longer = !rest.empty() && rest[0] == "-l";
         for (const Device& d : c.devices) {
-            if (longer && d.main)
-                std::printf("%s\t%s product:phonesim model:%s device:phonesim transport_id:1\n",
-                            d.serial.c_str(), d.state.c_str(), c.cfg->model.c_str());
-            else
+            if (longer && d.main) {
+                std::string model = c.cfg->model;
+                for (char& ch : model)
+                    if (!std::isalnum(static_cast<unsigned char>(ch)) && ch != '.' && ch != '-')
+                        ch = '_';
+                std::printf("%-22s %s product:phonesim model:%s device:phonesim transport_id:1\n",
+                            d.serial.c_str(), d.state.c_str(), model.c_str());
+            } else
                 std::printf("%s\t%s\n", d.serial.c_str(), d.state.c_str());
         }
         std::printf("\n");

@@ -12,6 +12,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -317,7 +318,9 @@ bool EnsureServer(const std::string& home, bool quick) {
     // answer as well costs a round trip that quick callers skip.
     if (quick ? ControlListening(home) : ControlRequest(home, "ping").has_value())
         return true;
-    std::fputs("* daemon not running; starting now at tcp:5037\n", stderr);
+    const char* port = std::getenv("ANDROID_ADB_SERVER_PORT");
+    std::fprintf(stderr, "* daemon not running; starting now at tcp:%s\n",
+                 port && *port ? port : "5037");
     char exe[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0)

@@ -1,4 +1,5 @@
 // phonesim: makes, inspects, compares and breaks simulated phones.
+#include "adbd.h"
 #include "canon.h"
 #include "control.h"
 #include "generate.h"
@@ -23,7 +24,8 @@ const char kUsage[] = "usage:\n"
                       "  phonesim unplug DIR | plug DIR\n"
                       "  phonesim fault DIR KEY VALUE\n"
                       "  phonesim sync DIR\n"
-                      "  phonesim umockdev DIR\n";
+                      "  phonesim umockdev DIR\n"
+                      "  phonesim adbd [--port N] [--adb-server-port N] DIR\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -99,6 +101,29 @@ int Config(const std::string& dir, const std::function<bool(PhoneConfig&, std::s
     if (notify)
         ControlRequest(Real(dir), notify);
     return 0;
+}
+
+// The phone as an adb device on 127.0.0.1:PORT (0: a free one, printed).
+// The adb server it announces itself to is adb's own: ANDROID_ADB_SERVER_PORT,
+// else 5037; --adb-server-port 0 announces to none (adb connect then).
+int Adbd(const std::vector<std::string>& a) {
+    adbd::Options o;
+    o.server_port = 5037;
+    if (const char* p = std::getenv("ANDROID_ADB_SERVER_PORT"); p && ParseInt(p))
+        o.server_port = static_cast<int>(*ParseInt(p));
+    for (size_t i = 0; i < a.size(); ++i) {
+        std::optional<int64_t> v;
+        if ((a[i] == "--port" || a[i] == "--adb-server-port") && i + 1 < a.size() &&
+            (v = ParseInt(a[i + 1])) && *v >= 0 && *v <= 65535)
+            (a[i] == "--port" ? o.port : o.server_port) = static_cast<int>(*v), ++i;
+        else if (o.home.empty() && !a[i].empty() && a[i][0] != '-')
+            o.home = a[i];
+        else
+            return Usage();
+    }
+    if (o.home.empty())
+        return Usage();
+    return adbd::Run(o);
 }
 
 } // namespace
@@ -182,6 +207,8 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (cmd == "adbd")
+        return Adbd(a);
     if (cmd == "umockdev" && a.size() == 1) {
         auto cfg = LoadConfig(a[0]);
         if (!cfg) {

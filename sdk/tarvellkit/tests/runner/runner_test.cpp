@@ -15,10 +15,14 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <poll.h>
+#include <sched.h>
 #include <set>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -336,3 +340,61 @@ TEST(ProcessLayer, SaysWhyAChildDidNotStart) {
 }
 
 } // namespace
+
+namespace {
+
+// Child: enters a user and network namespace of its own (uid 0 mapped to the
+// same uid outside), then runs `then`. Exit code 3: no namespace here.
+pid_t ForkInOwnNamespaces(const std::function<int()>& then) {
+    const pid_t pid = fork();
+    if (pid != 0) {
+        return pid;
+    }
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
+        _exit(3);
+    }
+    std::ofstream("/proc/self/setgroups") << "deny";
+    std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+    std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    _exit(then());
+}
+
+} // namespace
+
+// Tests (and sandboxes) each in a user namespace of their own: an adb in a
+// sibling namespace, whose namespace cannot even be read, is not ended.
+TEST(ProcessLayer, AnAdbInAnotherUserNamespaceIsNotOneOfOurs) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t other = ForkInOwnNamespaces([&] {
+        prctl(PR_SET_NAME, "adb");
+        [[maybe_unused]] ssize_t n = write(ready[1], "r", 1);
+        pause();
+        return 0;
+    });
+    ASSERT_GT(other, 0);
+    close(ready[1]);
+    char c = 0;
+    if (read(ready[0], &c, 1) != 1) {
+        waitpid(other, nullptr, 0);
+        close(ready[0]);
+        GTEST_SKIP() << "no user namespaces on this machine";
+    }
+    close(ready[0]);
+    // A second sandbox looks for adb processes: the first one's is not among them.
+    const pid_t looker = ForkInOwnNamespaces([&] {
+        const auto found = platform::FindProcessesNamed("adb");
+        return std::find(found.begin(), found.end(), other) == found.end() ? 0 : 1;
+    });
+    int status = 0;
+    ASSERT_EQ(waitpid(looker, &status, 0), looker);
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 3) {
+        GTEST_SKIP() << "no second user namespace on this machine";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "an adb of another sandbox was taken for ours";
+}
