@@ -247,6 +247,21 @@ TEST_F(DetectionTest, RefreshAdbDevicesReadsTheListingWithoutRestart) {
     EXPECT_EQ(DeviceTableRowCount(), 0);
 }
 
+TEST_F(DetectionTest, ARestartInAReconnectionListsUntilReadyOrOneSecondHasPassed) {
+    adbdouble::SetScript({"devices\tout:List of devices attached\\nSER9\\tdevice\\n"});
+    EXPECT_EQ(RefreshAdbDevices(1), 0);
+    EXPECT_EQ(Joined(adbdouble::Calls()),
+              (std::vector<std::string>{"kill-server", "start-server", "devices"}));
+
+    adbdouble::ClearCalls();
+    adbdouble::SetScript({"devices\tout:List of devices attached\\nSER9\\toffline\\n"});
+    EXPECT_EQ(RefreshAdbDevices(1), -1);
+    const auto calls = adbdouble::Calls();
+    ASSERT_EQ(Listed(calls), (std::vector<std::string>{"kill-server", "start-server", "devices"}));
+    EXPECT_GE((calls.back().startNs - calls[1].endNs) / 1000000, 990)
+        << "a phone that never turns ready still gets the whole second";
+}
+
 TEST_F(DetectionTest, EnableUsbDebugAsksAdbOnlyWithoutTheAdbInterface) {
     EXPECT_EQ(Tarvell_CheckEnableUSBDebug(), 0) << "no USB phone";
     EXPECT_TRUE(adbdouble::Calls().empty());
