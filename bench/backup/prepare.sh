@@ -10,6 +10,6 @@ rounds=${2:-5}
 work=$(mktemp -d)
 trap '"$build/bench-phone/prepare/adb" kill-server >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 "$build/phonesim/phonesim" gen --preset tiny --seed 1 "$work/phone" >/dev/null
-export PHONESIM_HOME="$work/phone" HOME="$work/home" TARVELL_LOG_STDERR=0
+export PHONESIM_HOME="$work/phone" HOME="$work/home" TARVELL_LOG_STDERR=${TARVELL_LOG_STDERR:-0}
 mkdir -p "$HOME"
 "$build/bench-phone/prepare/bench_backup_prepare" "$rounds"

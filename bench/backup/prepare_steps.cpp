@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
         int prepared = 0;
         const double prepare = Timed([&] { prepared = PrepareWithSteps(&steps); });
         if (prepared != 0) {
-            std::fprintf(stderr, "prepare_steps: preparation failed at %d%%\n",
+            std::fprintf(stderr, "prepare_steps: round %d: preparation failed at %d%%\n", round + 1,
                          Tarvell_GetReadyTodoProgress());
             return 3;
         }
