@@ -85,7 +85,7 @@ bool PeerClosesWithin(int fd, int timeoutMs) {
     if (n <= 0) {
         return false; // quiet: nothing closed it
     }
-    if ((p.revents & (POLLERR | POLLHUP)) != 0) {
+    if ((p.revents & POLLERR) != 0) {
         return true;
     }
     char byte;
@@ -94,9 +94,12 @@ bool PeerClosesWithin(int fd, int timeoutMs) {
         got = recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
     } while (got < 0 && errno == EINTR);
     if (got > 0) {
-        return false; // the peer spoke; its bytes stay queued
+        return false; // the peer spoke first; its bytes stay queued
     }
-    return got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        return (p.revents & POLLHUP) != 0;
+    }
+    return true; // end of stream, or the connection failed
 }
 
 ReceiveResult ReceiveSome(int fd, void* buffer, size_t length) {
