@@ -158,9 +158,35 @@
       }, { root: ui.body, rootMargin: '600px 0px 0px 0px' });
       io.observe(moreItem);
     }
-    var target = hit >= 0 ? thread.querySelector('[data-i="' + hit + '"]') : null;
-    if (target) target.scrollIntoView({ block: 'center' });
-    else ui.body.scrollTop = ui.body.scrollHeight;
+    hold(c, thread, hit >= 0 ? thread.querySelector('[data-i="' + hit + '"]') : null);
+  }
+
+  // Shows the found message in the middle of the view, else the newest one at
+  // the bottom, and keeps it there until the reader scrolls. Messages take a
+  // placeholder height until they are first drawn, and older ones are added
+  // above, so the thread's layout keeps changing for a while after it opens;
+  // each change moves the view back to the message.
+  function hold(c, thread, target) {
+    var body = ui.body, held = true, seen = null;
+    var inputs = ['wheel', 'touchstart', 'pointerdown', 'keydown'];
+    function place() {
+      if (!held) return;
+      if (current !== c || !thread.isConnected) { release(); return; }
+      if (!target) { body.scrollTop = body.scrollHeight; return; }
+      var b = body.getBoundingClientRect(), r = target.getBoundingClientRect();
+      body.scrollTop += (r.top + r.height / 2) - (b.top + b.height / 2);
+    }
+    function release() {
+      held = false;
+      if (seen) seen.disconnect();
+      inputs.forEach(function (t) { body.removeEventListener(t, release, true); });
+    }
+    inputs.forEach(function (t) { body.addEventListener(t, release, true); });
+    if (window.ResizeObserver) {
+      seen = new ResizeObserver(place);
+      seen.observe(thread);
+    }
+    place();
   }
 
   // Messages from..to-1, with a day heading before the first message of each day.
