@@ -71,6 +71,9 @@ async function searchFor(page, box, query) {
 }
 const search = (page, query) => searchFor(page, '.search input', query);
 
+// In the page: every image has loaded or failed.
+const imagesSettled = () => [...document.images].every((img) => img.complete);
+
 // Resource loads that failed, as paths inside the backup.
 function failedLoads(page, backup) {
   const failed = [];
@@ -281,7 +284,7 @@ async function watchMessage({ index, text, frames = 20 }) {
     minTop = Math.min(minTop, Math.round(r.top));
     const now = { frame: n, top: Math.round(r.top), bottom: Math.round(r.bottom), view: [Math.round(view.top), Math.round(view.bottom)],
       inside: !!at && el.contains(at), text: el.innerText };
-    now.shown = r.top >= view.top && r.bottom <= view.bottom && now.inside && now.text.includes(text);
+    now.shown = r.top >= view.top && r.bottom <= view.bottom && now.inside && now.text.trim() !== '' && now.text.includes(text);
     if (!state || state.shown) state = now;
   }
   return { ...state, minTop };
@@ -385,7 +388,7 @@ describe('contacts, call log and photos pages', () => {
     const backup = backups.main, d = describeBackup(backup);
     const { page, context } = await open(backup, 'Photos/Photos.html');
     await page.waitForFunction((n) => document.querySelectorAll('.grid li').length === n, d.photos.length);
-    await page.waitForLoadState('networkidle');
+    await page.waitForFunction(imagesSettled);
     const tiles = await page.locator('.tile').evaluateAll((as) => as.map((a) => ({
       href: a.getAttribute('href'), src: a.querySelector('img').getAttribute('src'), loaded: a.querySelector('img').naturalWidth > 0 })));
     d.photos.forEach((p, i) => {
@@ -475,7 +478,8 @@ describe('hostile values', () => {
         await searchFor(page, search, rel.startsWith('SMS') ? 'onerror' : rel.startsWith('Call') ? '</script>' : '<img');
         await page.locator('.row').first().click();
       }
-      await page.waitForLoadState('networkidle');
+      // Every image loaded or failed: an injected one would have run by now.
+      await page.waitForFunction(imagesSettled);
       const want = rel.startsWith('index') ? [HOSTILE_SCRIPT, HOSTILE_IMG] : rel.startsWith('Photos') ? ['<img src=x oner'] : [HOSTILE_IMG];
       await eventually(textOf(page.locator('body')), (text) => {
         for (const w of want) assert.ok(text.includes(w), `${rel}: ${w} not shown as text`);

@@ -162,19 +162,31 @@
   }
 
   // Shows the found message in the middle of the view, else the newest one at
-  // the bottom, and keeps it there until the reader scrolls. Messages take a
+  // the bottom, and keeps it there while the thread settles. Messages take a
   // placeholder height until they are first drawn, and older ones are added
-  // above, so the thread's layout keeps changing for a while after it opens;
-  // each change moves the view back to the message.
+  // above, so the layout keeps changing for a few frames after the thread
+  // opens (or is first shown, on a narrow window); each change moves the view
+  // back to the message. The hold ends when the reader scrolls, or once the
+  // shown thread has not changed size for QUIET frames, so that nothing else
+  // that scrolls the view later (find in page, a screen reader) is undone.
+  var QUIET = 30;
   function hold(c, thread, target) {
-    var body = ui.body, held = true, seen = null;
+    var body = ui.body, held = true, seen = null, quiet = 0;
     var inputs = ['wheel', 'touchstart', 'pointerdown', 'keydown'];
     function place() {
+      quiet = 0;
       if (!held) return;
       if (current !== c || !thread.isConnected) { release(); return; }
       if (!target) { body.scrollTop = body.scrollHeight; return; }
       var b = body.getBoundingClientRect(), r = target.getBoundingClientRect();
       body.scrollTop += (r.top + r.height / 2) - (b.top + b.height / 2);
+    }
+    function tick() {
+      if (!held) return;
+      if (current !== c || !thread.isConnected) { release(); return; }
+      if (!body.clientHeight) quiet = 0; // not shown yet
+      if (++quiet > QUIET) { release(); return; }
+      requestAnimationFrame(tick);
     }
     function release() {
       held = false;
@@ -187,6 +199,7 @@
       seen.observe(thread);
     }
     place();
+    requestAnimationFrame(tick);
   }
 
   // Messages from..to-1, with a day heading before the first message of each day.
