@@ -2,6 +2,7 @@
 // folder.
 #include "../common/test_files.h"
 #include "adb_double_control.h"
+#include "adb_output.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "runner.h"
@@ -112,6 +113,31 @@ TEST_F(RunnerTest, RunAdbToFilePutsOnlyStandardOutputInTheFile) {
     EXPECT_EQ(call.stderrTarget, "/dev/null");
     EXPECT_EQ(call.inheritedFds, "");
     fs::remove(path);
+}
+
+// adb's output is taken whole up to the caller's limit and not at all beyond
+// it, so a reply cut at the limit is never read as a complete one.
+TEST_F(RunnerTest, AdbOutputIsReadWholeUpToTheLimitAndRefusedBeyondIt) {
+    struct Case {
+        const char* what;
+        size_t bytes;
+        AdbOutputStatus status;
+    };
+    constexpr size_t kLimit = 4096;
+    const std::vector<Case> cases = {
+        {"no output", 0, AdbOutputStatus::Ok},
+        {"one byte under the limit", kLimit - 1, AdbOutputStatus::Ok},
+        {"exactly the limit", kLimit, AdbOutputStatus::Ok},
+        {"one byte over the limit", kLimit + 1, AdbOutputStatus::TooLong},
+        {"far over the limit", 1 << 20, AdbOutputStatus::TooLong},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        adbdouble::SetScript({"devices\tbig:" + std::to_string(c.bytes)});
+        std::string out = "left from before";
+        EXPECT_EQ(ReadAdbOutput("devices", kLimit, &out), c.status);
+        EXPECT_EQ(out, c.status == AdbOutputStatus::Ok ? std::string(c.bytes, 'x') : "");
+    }
 }
 
 TEST_F(RunnerTest, ResultsDoNotDependOnAdbsExitCode) {
