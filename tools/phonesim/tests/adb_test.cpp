@@ -1,7 +1,8 @@
 // The stand-in adb and its server, driven with the library's argument texts
 // (as argv, after the library split them): listing, properties, package
 // steps, forwards, copies, the server's life, and the adb-level faults.
-// Uses the fixed port 25803: CTest runs it under RESOURCE_LOCK adb_port.
+// Uses the fixed port 25803: CTest runs it in namespaces of its own, or under
+// the resource lock adb_port (cmake/TestIsolation.cmake).
 #include "control.h"
 #include "phone.h"
 #include "support.h"

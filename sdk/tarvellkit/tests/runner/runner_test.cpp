@@ -298,6 +298,36 @@ TEST_F(RunnerTest, NewTempFilePathRemovesAFileOfThatName) {
     EXPECT_FALSE(fs::exists(path));
 }
 
+// Run from a user and network namespace of its own (as `unshare -rn` makes),
+// the kernel refuses the namespaces of processes outside it: their adb is not
+// this program's and is left alone.
+TEST_F(RunnerTest, EndEveryAdbInAnotherUserNamespaceLeavesOutsideAdbAlone) {
+    adbdouble::SetScript({"hang\tsleep:600000"});
+    ASSERT_EQ(RunAdbDetached("hang"), 0);
+    ASSERT_TRUE(adbdouble::WaitFor([](const auto& c) { return c.size() == 1; }, kWaitMs));
+    const Call adb = OnlyCall();
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
+            _exit(77);
+        }
+        const std::vector<pid_t> found = platform::FindProcessesNamed("adb");
+        _exit(std::find(found.begin(), found.end(), adb.pid) != found.end() ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EndEveryAdb();
+    EXPECT_TRUE(platform::WaitForReaperIdle(kWaitMs));
+    EXPECT_FALSE(adbdouble::ProcessExists(adb.pid)) << "our own adb was not ended";
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "no user namespaces here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "an adb outside the namespace was taken for its own";
+}
+
 TEST_F(RunnerTest, EndEveryAdbKillsAdbProcessesWithTheirGroupOnly) {
     adbdouble::SetScript({"hang\tfork\tsleep:600000"});
     ASSERT_EQ(RunAdbDetached("hang"), 0);
