@@ -17,6 +17,8 @@ packages=(
   iproute2 util-linux
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-noto-color-emoji
+  libsmali-java aapt zipalign apksigner android-framework-res dexdump
+  enjarify openjdk-17-jdk-headless
 )
 
 missing=()

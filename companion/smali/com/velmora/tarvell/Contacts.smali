@@ -241,14 +241,17 @@
 .end method
 
 .method static keepFirst([Ljava/lang/String;ILjava/lang/String;)V
+    # The first value wins, except that an empty one gives way to a later
+    # value that has text.
     .locals 1
     if-ltz p1, :done
     if-eqz p2, :done
-    invoke-virtual {p2}, Ljava/lang/String;->length()I
-    move-result v0
-    if-eqz v0, :done
     aget-object v0, p0, p1
+    if-eqz v0, :keep
+    invoke-virtual {v0}, Ljava/lang/String;->length()I
+    move-result v0
     if-nez v0, :done
+    :keep
     aput-object p2, p0, p1
     :done
     return-void
