@@ -18,6 +18,8 @@ import java.util.jar.JarFile;
  * the process is ended.
  *
  *   Main --phone DIR --app JAR --port N [--ready FILE]
+ *
+ * READY receives "PORT PID" once the app listens; removing it ends the run.
  *   Main --app JAR --load-only
  */
 public final class Main {
@@ -67,11 +69,20 @@ public final class Main {
             System.err.println("companion harness: the service did not listen on port " + port);
             System.exit(1);
         }
-        if (ready != null) Files.writeString(new File(ready).toPath(), bound + "\n");
+        if (ready != null) {
+            // Written whole, then renamed: a reader never sees half of it.
+            File tmp = new File(ready + ".tmp");
+            Files.writeString(tmp.toPath(), bound + " " + ProcessHandle.current().pid() + "\n");
+            Files.move(tmp.toPath(), new File(ready).toPath(), java.nio.file.StandardCopyOption.ATOMIC_MOVE);
+        }
         System.out.println("listening " + bound);
         System.out.flush();
-        while (new File(phoneDir, "phone.json").isFile()) Thread.sleep(200);
+        // Ends with the phone folder, or when the simulated phone stops the
+        // app (it removes the ready file).
+        while (new File(phoneDir, "phone.json").isFile() && (ready == null || new File(ready).isFile()))
+            Thread.sleep(100);
         Os.stopService();
+        System.exit(0);
     }
 
     /** Loads and initialises every class of the app jar; the JVM verifies only what it loads. */
