@@ -47,6 +47,13 @@ package)
   done
   grep -qF '"com.velmora.tarvell.CompanionService"' "$work/manifest.txt" || fail "the service is not declared"
   grep -qF 'foregroundServiceType' "$work/manifest.txt" || fail "the service has no foreground type"
+  # What Android requires of an app that may become the messaging app.
+  for needed in android.provider.Telephony.SMS_DELIVER android.provider.Telephony.WAP_PUSH_DELIVER \
+                android.intent.action.RESPOND_VIA_MESSAGE android.intent.action.SENDTO \
+                android.permission.BROADCAST_SMS android.permission.BROADCAST_WAP_PUSH \
+                android.permission.SEND_RESPOND_VIA_MESSAGE; do
+    grep -qF "\"$needed\"" "$work/manifest.txt" || fail "the manifest lacks $needed (messaging app)"
+  done
   echo "package checks passed"
   ;;
 references)

@@ -300,7 +300,19 @@ public final class CommandTest {
         equal(-1L, c.number("SendSMS:" + hex("x") + "-ZZ-" + hex("1") + "-" + hex("1") + "-" + hex("-1") + "-"
                 + hex("1") + ";"), "SendSMS with a field that is not hexadecimal");
         equal(-1L, c.number("SendSMS:" + hex("x") + ";"), "SendSMS with too few fields");
-        equal((long) smsBefore + 1, c.number("ClearSMS;"), "ClearSMS answers the count");
+        // A message received while the app holds the role goes to the inbox, in one piece.
+        try {
+            Os.deliverSms("com.velmora.tarvell.SmsReceiver", "+1 555 0111", "first part, ", "second part");
+        } catch (ReflectiveOperationException e) {
+            check(false, "delivering a message: " + e);
+        }
+        List<Map<String, Object>> inbox = phone.records("sms.json").items;
+        Map<String, Object> received = inbox.get(inbox.size() - 1);
+        equal("first part, second part", received.get("body"), "received message body");
+        equal("+1 555 0111", received.get("address"), "received message address");
+        equal("1", received.get("type"), "received message is in the inbox");
+        equal("0", received.get("read"), "received message is unread");
+        equal((long) smsBefore + 2, c.number("ClearSMS;"), "ClearSMS answers the count");
         equal(0, phone.records("sms.json").items.size(), "ClearSMS empties the messages");
         equal(1L, c.number("ReSetDefaultMessage;"), "ReSetDefaultMessage");
         equal(before, c.text("GetDefaultMessage_pkgName;"), "the role went back");

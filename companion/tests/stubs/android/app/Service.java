@@ -24,6 +24,13 @@ public abstract class Service extends ContextWrapper {
     @Api(1)
     public void onDestroy() {}
 
+    public boolean stopped;
+
+    @Api(1)
+    public final void stopSelf(int startId) {
+        stopped = true;
+    }
+
     @Api(1)
     public abstract IBinder onBind(Intent intent);
 

@@ -35,6 +35,20 @@ public class Intent {
     }
 
     @Api(1)
+    public String getAction() {
+        return action;
+    }
+
+    public Intent putObjectExtra(String name, Object value) {
+        extras.put(name, value);
+        return this;
+    }
+
+    public Object getObjectExtra(String name) {
+        return extras.get(name);
+    }
+
+    @Api(1)
     public String getStringExtra(String name) {
         return extras.get(name) instanceof String s ? s : null;
     }

@@ -13,5 +13,15 @@ public final class Telephony {
             Os.requireSdk(19, "getDefaultSmsPackage");
             return Os.defaultSmsApp();
         }
+
+        @Api(19)
+        public static final class Intents {
+            /** The parts the harness put in the intent (on a phone: decoded from its PDUs). */
+            @Api(19)
+            public static android.telephony.SmsMessage[] getMessagesFromIntent(android.content.Intent intent) {
+                Os.requireSdk(19, "getMessagesFromIntent");
+                return (android.telephony.SmsMessage[]) intent.getObjectExtra("pdus");
+            }
+        }
     }
 }

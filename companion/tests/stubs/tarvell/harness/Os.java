@@ -160,6 +160,16 @@ public final class Os {
         return c.get("default_sms_app") instanceof String s ? s : null;
     }
 
+    /** The phone delivers a received message (its parts) to the default messaging app. */
+    public static void deliverSms(String receiverClass, String address, String... parts) throws ReflectiveOperationException {
+        android.telephony.SmsMessage[] pdus = new android.telephony.SmsMessage[parts.length];
+        for (int i = 0; i < parts.length; i++) pdus[i] = new android.telephony.SmsMessage(address, parts[i]);
+        android.content.BroadcastReceiver r = (android.content.BroadcastReceiver) Class.forName(receiverClass)
+                .getDeclaredConstructor().newInstance();
+        r.onReceive(service != null ? service : new android.content.ContextWrapper(),
+                new Intent("android.provider.Telephony.SMS_DELIVER").putObjectExtra("pdus", pdus));
+    }
+
     public static ComponentName startService(Intent intent, boolean foreground) {
         if (service == null) {
             try {
