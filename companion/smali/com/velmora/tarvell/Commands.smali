@@ -11,6 +11,7 @@
 .field private final context:Landroid/content/Context;
 .field private final resolver:Landroid/content/ContentResolver;
 .field private final media:Lcom/velmora/tarvell/Media;
+.field private final apps:Lcom/velmora/tarvell/Apps;
 # The default messaging app before this one asked for the role.
 .field private previousSmsApp:Ljava/lang/String;
 
@@ -24,6 +25,9 @@
     new-instance v0, Lcom/velmora/tarvell/Media;
     invoke-direct {v0, p1}, Lcom/velmora/tarvell/Media;-><init>(Landroid/content/Context;)V
     iput-object v0, p0, Lcom/velmora/tarvell/Commands;->media:Lcom/velmora/tarvell/Media;
+    new-instance v0, Lcom/velmora/tarvell/Apps;
+    invoke-direct {v0, p1}, Lcom/velmora/tarvell/Apps;-><init>(Landroid/content/Context;)V
+    iput-object v0, p0, Lcom/velmora/tarvell/Commands;->apps:Lcom/velmora/tarvell/Apps;
     return-void
 .end method
 
@@ -294,6 +298,41 @@
     move-result-object v2
     return-object v2
     :not_19
+    const-string v2, "flushapplist"
+    invoke-virtual {v0, v2}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v2
+    if-eqz v2, :not_flushapps
+    iget-object v2, p0, Lcom/velmora/tarvell/Commands;->apps:Lcom/velmora/tarvell/Apps;
+    invoke-virtual {v2}, Lcom/velmora/tarvell/Apps;->flush()I
+    move-result v2
+    invoke-static {v2}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v2
+    return-object v2
+    :not_flushapps
+    const-string v2, "getappcount"
+    invoke-virtual {v0, v2}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v2
+    if-eqz v2, :not_appcount
+    iget-object v2, p0, Lcom/velmora/tarvell/Commands;->apps:Lcom/velmora/tarvell/Apps;
+    invoke-virtual {v2}, Lcom/velmora/tarvell/Apps;->count()I
+    move-result v2
+    invoke-static {v2}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v2
+    return-object v2
+    :not_appcount
+    const-string v2, "getappindexinfo"
+    invoke-virtual {v0, v2}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v2
+    if-eqz v2, :not_appinfo
+    invoke-static {v1}, Ljava/lang/Integer;->parseInt(Ljava/lang/String;)I
+    move-result v2
+    iget-object v0, p0, Lcom/velmora/tarvell/Commands;->apps:Lcom/velmora/tarvell/Apps;
+    invoke-virtual {v0, v2}, Lcom/velmora/tarvell/Apps;->info(I)Ljava/lang/String;
+    move-result-object v0
+    invoke-static {v0}, Lcom/velmora/tarvell/Commands;->text(Ljava/lang/String;)[B
+    move-result-object v0
+    return-object v0
+    :not_appinfo
     iget-object v2, p0, Lcom/velmora/tarvell/Commands;->media:Lcom/velmora/tarvell/Media;
     invoke-virtual {v2, v0, v1, p2}, Lcom/velmora/tarvell/Media;->handle(Ljava/lang/String;Ljava/lang/String;[B)[B
     move-result-object v2

@@ -212,6 +212,7 @@ public final class CommandTest {
         System.exit(failures == 0 ? 0 : 1);
     }
 
+    @SuppressWarnings("unchecked")
     static void run(Phone phone, int port) throws Exception {
         Map<String, Object> cfg = phone.config();
         try (Client c = new Client(port)) {
@@ -234,7 +235,43 @@ public final class CommandTest {
             }
             sameRecords(got, contacts, "CONTACTID", "contacts");
 
-            // Bad requests get an empty answer and the connection goes on.
+            // Apps: the installed ones of apps.json, one record each. One app
+            // asks for many permissions: its list must stay within the
+            // computer's 127 bytes, cut at a whole permission.
+            Phone.Records appFile = phone.records("apps.json");
+            Map<String, Object> big = new LinkedHashMap<>();
+            big.put("pkg", "org.example.permissions.everything");
+            big.put("appname", "Everything");
+            big.put("systemapp", "0");
+            StringBuilder perms = new StringBuilder();
+            for (int i = 0; i < 12; i++) perms.append(i == 0 ? "" : ",").append("android.permission.PERMISSION_NUMBER_" + i);
+            big.put("permissions", perms.toString());
+            appFile.add(big);
+            phone.save("apps.json", appFile);
+            phone.updateConfig(c2 -> ((List<Object>) c2.get("packages")).add("org.example.permissions.everything"));
+            cfg = phone.config();
+            List<Object> installed = (List<Object>) cfg.get("packages");
+            List<Map<String, Object>> apps = new ArrayList<>();
+            for (Map<String, Object> r : phone.records("apps.json").items)
+                if (installed.contains(r.get("pkg")) && !"1".equals(r.get("systemapp"))) apps.add(r);
+            equal((long) apps.size(), c.number("flushapplist;"), "flushapplist answers the count");
+            equal((long) apps.size(), c.number("getappcount;"), "getappcount");
+            for (int i = 0; i < apps.size(); i++) {
+                String text = c.text("getappindexinfo:" + i + ";");
+                check(text.length() <= 1024, "app record fits the 1024-byte answer");
+                Map<String, String> app = records(text + ".").get(0);
+                if (big.get("pkg").equals(apps.get(i).get("pkg"))) {
+                    String p = app.get("PERMISSIONS");
+                    check(p.getBytes(StandardCharsets.UTF_8).length <= 127 && perms.toString().startsWith(p + ",")
+                            && !p.isEmpty(), "a long permission list is cut at a whole permission: " + p);
+                    continue;
+                }
+                for (String k : new String[] {"pkg", "cls", "appname", "version", "versioncode", "systemapp",
+                        "sdcardapp", "installtime", "lastupdatetime", "permissions"})
+                    equal(apps.get(i).get(k), app.get(k.toUpperCase()), "app " + i + " " + k);
+            }
+            equal(0, c.ask("getappindexinfo:" + apps.size() + ";").length, "app past the end");
+
             long sms = c.number("getsmsCount;");
             String[][] empty = {
                 {"getsmsPart10:" + sms + ";", "page past the end"},

@@ -9,4 +9,9 @@ public final class ComponentName {
     public ComponentName(String className) {
         this.className = className;
     }
+
+    @Api(1)
+    public String getClassName() {
+        return className;
+    }
 }

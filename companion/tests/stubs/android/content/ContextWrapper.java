@@ -14,6 +14,11 @@ public class ContextWrapper extends Context {
     }
 
     @Override
+    public android.content.pm.PackageManager getPackageManager() {
+        return new android.content.pm.PackageManager();
+    }
+
+    @Override
     public String getPackageName() {
         return "com.velmora.tarvell";
     }

@@ -34,6 +34,18 @@ public class Intent {
         return this;
     }
 
+    private ComponentName componentName;
+
+    public Intent setComponentName(String className) {
+        componentName = new ComponentName(className);
+        return this;
+    }
+
+    @Api(1)
+    public ComponentName getComponent() {
+        return componentName;
+    }
+
     @Api(1)
     public String getAction() {
         return action;
