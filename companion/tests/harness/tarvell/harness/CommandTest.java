@@ -272,6 +272,10 @@ public final class CommandTest {
             }
             equal(0, c.ask("getappindexinfo:" + apps.size() + ";").length, "app past the end");
 
+            media(phone, c);
+
+            // Bad requests get an empty answer and the connection goes on.
+
             long sms = c.number("getsmsCount;");
             String[][] empty = {
                 {"getsmsPart10:" + sms + ";", "page past the end"},
@@ -309,6 +313,56 @@ public final class CommandTest {
         try (Client c = new Client(port)) {
             equal("HI-PC", c.text("hello-android;"), "greeting after dropped connections");
             writes(phone, c);
+        }
+    }
+
+    /** Lists, records, paths and chunks of the three media kinds against media.json and the files. */
+    static void media(Phone phone, Client c) throws IOException {
+        String[][] names = {
+            {"flushphotolist;", "getdcimcount;", "getdcimindexinfo", "getfilepathForid", "getdcimdata"},
+            {"flushmusiclist;", "getmusiccount;", "getmusicindexinfo", "GetMusicPathById", "exportfilefromdevice_music"},
+            {"flushvideolist;", "getvideocount;", "getvideoindexinfo", "GetVideoPathById", "exportfilefromdevice_video"},
+        };
+        for (int kind = 0; kind < 3; kind++) {
+            String[] n = names[kind];
+            List<Map<String, Object>> want = new ArrayList<>();
+            for (Map<String, Object> m : phone.records("media.json").items)
+                if (Providers.kindOfName((String) m.get("path")) == kind
+                        && new File(phone.sdcard(), (String) m.get("path")).isFile()) want.add(m);
+            equal((long) want.size(), c.number(n[0]), n[0] + " answers the count");
+            equal((long) want.size(), c.number(n[1]), n[1]);
+            check(!want.isEmpty(), "the generated phone has media of kind " + kind);
+            for (int i = 0; i < want.size(); i++) {
+                Map<String, Object> m = want.get(i);
+                File f = new File(phone.sdcard(), (String) m.get("path"));
+                Map<String, String> r = records(c.text(n[2] + ":" + i + ";") + ".").get(0);
+                long id = Phone.Records.idOf(m);
+                equal(Long.toString(id), r.get("ID"), n[2] + " " + i + " id");
+                equal(m.get("title"), r.get("TILTE"), n[2] + " " + i + " title");
+                equal(f.getPath(), r.get("PATH"), n[2] + " " + i + " path");
+                equal(Long.toString(f.length()), r.get("SIZE"), n[2] + " " + i + " size");
+                equal(Long.toString(f.lastModified() / 1000), r.get("MODIFTIME"), n[2] + " " + i + " modified");
+                equal(((Json.Num) m.get("created")).text(), r.get("CREATETIME"), n[2] + " " + i + " created");
+                if (kind != 0)
+                    equal(((Json.Num) m.get("duration")).text(), r.get("DURATION"), n[2] + " " + i + " duration in seconds");
+                if (kind == 1) {
+                    equal(m.get("album"), r.get("ALBUM"), "album");
+                    equal(m.get("artist"), r.get("ARTIST"), "artist");
+                    equal(((Json.Num) m.get("album_id")).text(), r.get("ALBUMID"), "album id");
+                }
+                equal(f.getPath(), c.text(n[3] + ":" + id + ";"), n[3]);
+                // The file in three chunks, then past its end.
+                byte[] whole = Files.readAllBytes(f.toPath());
+                ByteArrayOutputStream got = new ByteArrayOutputStream();
+                int step = whole.length / 3 + 1;
+                for (int off = 0; off < whole.length; off += step)
+                    got.write(c.ask(n[4] + ":" + id + ":" + off + ":" + step + ";"));
+                check(java.util.Arrays.equals(whole, got.toByteArray()), n[4] + " gives the file's bytes, item " + i);
+                equal(0, c.ask(n[4] + ":" + id + ":" + whole.length + ":" + step + ";").length, n[4] + " past the end");
+            }
+            equal(0, c.ask(n[2] + ":" + want.size() + ";").length, n[2] + " past the end");
+            equal(0, c.ask(n[4] + ":999999:0:10;").length, n[4] + " of an unknown id");
+            equal(0, c.ask(n[4] + ":1:0:-5;").length, n[4] + " with a negative length");
         }
     }
 

@@ -7,6 +7,7 @@ public interface Cursor {
     @Api(1) int getCount();
     @Api(1) boolean moveToPosition(int position);
     @Api(1) boolean moveToNext();
+    @Api(1) boolean moveToFirst();
     @Api(1) boolean isNull(int column);
     @Api(1) String getString(int column);
     @Api(1) int getInt(int column);

@@ -25,6 +25,10 @@ public final class ListCursor implements Cursor {
         return position < rows.size();
     }
 
+    public boolean moveToFirst() {
+        return moveToPosition(0);
+    }
+
     public boolean moveToNext() {
         return moveToPosition(position + 1);
     }

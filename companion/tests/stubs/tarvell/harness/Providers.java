@@ -48,7 +48,63 @@ public final class Providers {
         return p.startsWith("com.android.contacts/") ? p.substring(21) : p;
     }
 
+    /** The media kind of a MediaStore table (0 photos, 1 music, 2 videos), -1 for others. */
+    static int mediaKind(Uri uri) {
+        switch (uri.authorityAndPath()) {
+            case "media/external/images/media": return 0;
+            case "media/external/audio/media": return 1;
+            case "media/external/video/media": return 2;
+            default: return -1;
+        }
+    }
+
+    /** The kind of a file by its extension, as the phone's media scanner sorts it. */
+    public static int kindOfName(String name) {
+        int dot = name.lastIndexOf('.');
+        String ext = dot <= 0 ? "" : name.substring(dot + 1).toLowerCase(java.util.Locale.ROOT);
+        if (java.util.Set.of("jpg", "jpeg", "png", "gif", "bmp", "webp").contains(ext)) return 0;
+        if (java.util.Set.of("mp3", "m4a", "aac", "ogg", "flac", "wav", "amr").contains(ext)) return 1;
+        if (java.util.Set.of("mp4", "3gp", "mkv", "webm", "avi", "mov").contains(ext)) return 2;
+        return -1;
+    }
+
+    /** MediaStore rows from the phone's media index (media.json) and its files. */
+    static Cursor queryMedia(int kind, String[] projection, String selection, String[] args) {
+        Phone phone = Phone.current();
+        Long only = null;
+        if (selection != null) {
+            if (!"_id=?".equals(selection) || args == null || args.length != 1)
+                throw new IllegalArgumentException("harness: media rows are asked by _id=?");
+            only = Long.parseLong(args[0]);
+        }
+        List<Object[]> rows = new ArrayList<>();
+        for (Map<String, Object> m : phone.records("media.json").items) {
+            String rel = m.get("path") instanceof String s ? s : "";
+            long id = Phone.Records.idOf(m);
+            if (kindOfName(rel) != kind || (only != null && only != id)) continue;
+            java.io.File f = new java.io.File(phone.sdcard(), rel);
+            if (!f.isFile()) continue;
+            Map<String, Object> row = new LinkedHashMap<>();
+            row.put("_id", Long.toString(id));
+            row.put("_data", f.getPath());
+            row.put("title", m.get("title"));
+            row.put("_display_name", m.get("display_name") instanceof String s ? s : f.getName());
+            row.put("_size", Long.toString(f.length()));
+            row.put("date_modified", Long.toString(f.lastModified() / 1000));
+            row.put("date_added", m.get("created") instanceof Json.Num n ? n.text() : "0");
+            if (kind != 0) row.put("duration", Long.toString((m.get("duration") instanceof Json.Num n ? n.asLong() : 0) * 1000));
+            if (kind == 1) {
+                row.put("album_id", m.get("album_id") instanceof Json.Num n ? n.text() : "0");
+                row.put("album", m.get("album"));
+                row.put("artist", m.get("artist"));
+            }
+            rows.add(project(row, projection));
+        }
+        return new ListCursor(rows);
+    }
+
     public static Cursor query(Uri uri, String[] projection, String selection, String[] args) {
+        if (mediaKind(uri) >= 0) return queryMedia(mediaKind(uri), projection, selection, args);
         Phone phone = Phone.current();
         Phone.Records recs = phone.records(fileOf(uri));
         List<Map<String, Object>> items = new ArrayList<>(recs.items);
