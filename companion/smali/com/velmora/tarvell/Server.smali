@@ -136,7 +136,13 @@
     goto :next
     :end
     :try_end
-    .catch Ljava/lang/Throwable; {:try_start .. :try_end} :closing
+    .catch Ljava/lang/Throwable; {:try_start .. :try_end} :failed
+    goto :closing
+    :failed
+    move-exception v0
+    const-string v1, "Tarvell"
+    const-string v2, "the connection to the computer ended"
+    invoke-static {v1, v2, v0}, Landroid/util/Log;->w(Ljava/lang/String;Ljava/lang/String;Ljava/lang/Throwable;)I
     :closing
     :try_start2
     invoke-virtual {p1}, Ljava/net/Socket;->close()V

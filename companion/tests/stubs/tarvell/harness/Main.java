@@ -81,6 +81,8 @@ public final class Main {
         // app (it removes the ready file).
         while (new File(phoneDir, "phone.json").isFile() && (ready == null || new File(ready).isFile()))
             Thread.sleep(100);
+        System.out.println(new File(phoneDir, "phone.json").isFile() ? "stopped: the ready file was removed"
+                : "stopped: the phone folder is gone");
         Os.stopService();
         System.exit(0);
     }
