@@ -510,6 +510,45 @@
     return-object v0
 .end method
 
+# The phone's small thumbnail of a photo or video as JPEG; empty for music
+# and for an item without one.
+.method private thumbnail(IJ)[B
+    .locals 6
+    const/4 v0, 0x0
+    new-array v0, v0, [B
+    const-wide/16 v1, 0x0
+    cmp-long v1, p2, v1
+    if-ltz v1, :done
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v1
+    # MINI_KIND
+    const/4 v2, 0x1
+    const/4 v3, 0x0
+    if-nez p1, :not_photo
+    invoke-static {v1, p2, p3, v2, v3}, Landroid/provider/MediaStore$Images$Thumbnails;->getThumbnail(Landroid/content/ContentResolver;JILandroid/graphics/BitmapFactory$Options;)Landroid/graphics/Bitmap;
+    move-result-object v1
+    goto :got
+    :not_photo
+    const/4 v4, 0x2
+    if-ne p1, v4, :done
+    invoke-static {v1, p2, p3, v2, v3}, Landroid/provider/MediaStore$Video$Thumbnails;->getThumbnail(Landroid/content/ContentResolver;JILandroid/graphics/BitmapFactory$Options;)Landroid/graphics/Bitmap;
+    move-result-object v1
+    :got
+    if-eqz v1, :done
+    new-instance v2, Ljava/io/ByteArrayOutputStream;
+    invoke-direct {v2}, Ljava/io/ByteArrayOutputStream;-><init>()V
+    sget-object v3, Landroid/graphics/Bitmap$CompressFormat;->JPEG:Landroid/graphics/Bitmap$CompressFormat;
+    const/16 v4, 0x55
+    invoke-virtual {v1, v3, v4, v2}, Landroid/graphics/Bitmap;->compress(Landroid/graphics/Bitmap$CompressFormat;ILjava/io/OutputStream;)Z
+    move-result v3
+    invoke-virtual {v1}, Landroid/graphics/Bitmap;->recycle()V
+    if-eqz v3, :done
+    invoke-virtual {v2}, Ljava/io/ByteArrayOutputStream;->toByteArray()[B
+    move-result-object v0
+    :done
+    return-object v0
+.end method
+
 # The file path of an item of the kind, null when there is none.
 .method private pathOf(IJ)Ljava/lang/String;
     .locals 4
@@ -643,6 +682,12 @@
     invoke-static {v0}, Lcom/velmora/tarvell/Wire;->utf8(Ljava/lang/String;)[B
     move-result-object v0
     return-object v0
+    :thumb
+    invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->idAt(ILjava/lang/String;)J
+    move-result-wide v2
+    invoke-direct {p0, v0, v2, v3}, Lcom/velmora/tarvell/Media;->thumbnail(IJ)[B
+    move-result-object v0
+    return-object v0
     :path
     invoke-static {p2}, Ljava/lang/Long;->parseLong(Ljava/lang/String;)J
     move-result-wide v2
@@ -692,7 +737,7 @@
         :flush
         :count
         :info
-        :unknown_op
+        :thumb
         :unknown_op
         :unknown_op
         :unknown_op

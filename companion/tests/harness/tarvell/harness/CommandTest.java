@@ -351,6 +351,13 @@ public final class CommandTest {
                     equal(((Json.Num) m.get("album_id")).text(), r.get("ALBUMID"), "album id");
                 }
                 equal(f.getPath(), c.text(n[3] + ":" + id + ";"), n[3]);
+                // Photos and videos have a JPEG thumbnail; music has none.
+                byte[] thumb = c.ask(new String[] {"getdcimthumb", "getmusicthumb", "getvideothumb"}[kind] + ":" + i + ";");
+                if (kind == 1)
+                    equal(0, thumb.length, "music has no thumbnail");
+                else if (kind == 0)
+                    check(thumb.length > 4 && (thumb[0] & 0xff) == 0xff && (thumb[1] & 0xff) == 0xd8,
+                            "photo " + i + " thumbnail is a JPEG");
                 // The file in three chunks, then past its end.
                 byte[] whole = Files.readAllBytes(f.toPath());
                 ByteArrayOutputStream got = new ByteArrayOutputStream();
@@ -361,6 +368,7 @@ public final class CommandTest {
                 equal(0, c.ask(n[4] + ":" + id + ":" + whole.length + ":" + step + ";").length, n[4] + " past the end");
             }
             equal(0, c.ask(n[2] + ":" + want.size() + ";").length, n[2] + " past the end");
+            if (kind == 0) equal(0, c.ask("getdcimthumb:" + want.size() + ";").length, "thumbnail past the end");
             equal(0, c.ask(n[4] + ":999999:0:10;").length, n[4] + " of an unknown id");
             equal(0, c.ask(n[4] + ":1:0:-5;").length, n[4] + " with a negative length");
         }
