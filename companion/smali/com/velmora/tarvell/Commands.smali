@@ -623,6 +623,31 @@
     :typed
     const-string v3, "type"
     invoke-virtual {v1, v3, v2}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const/4 v2, 0x4
+    new-array v2, v2, [Ljava/lang/String;
+    const/4 v3, 0x0
+    const-string v4, "address"
+    aput-object v4, v2, v3
+    const/4 v3, 0x1
+    const-string v4, "body"
+    aput-object v4, v2, v3
+    const/4 v3, 0x2
+    const-string v4, "date"
+    aput-object v4, v2, v3
+    const/4 v3, 0x3
+    const-string v4, "type"
+    aput-object v4, v2, v3
+    const-string v3, "content://sms"
+    invoke-direct {p0, v3, v1, v2}, Lcom/velmora/tarvell/Commands;->existing(Ljava/lang/String;Landroid/content/ContentValues;[Ljava/lang/String;)J
+    move-result-wide v2
+    const-wide/16 v4, 0x0
+    cmp-long v4, v2, v4
+    if-ltz v4, :new_message
+    long-to-int v2, v2
+    invoke-static {v2}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v2
+    return-object v2
+    :new_message
     iget-object v2, p0, Lcom/velmora/tarvell/Commands;->resolver:Landroid/content/ContentResolver;
     const-string v3, "content://sms"
     invoke-static {v3}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
@@ -653,6 +678,63 @@
     invoke-static {v0}, Lcom/velmora/tarvell/Wire;->le32(I)[B
     move-result-object v0
     return-object v0
+.end method
+
+
+# The id of a row of uri whose four columns hold the values already, -1 when
+# there is none: a write the computer retries after a dropped connection
+# (it cannot know whether the first one arrived) is not stored twice.
+.method private existing(Ljava/lang/String;Landroid/content/ContentValues;[Ljava/lang/String;)J
+    .locals 9
+    new-instance v6, Ljava/lang/StringBuilder;
+    invoke-direct {v6}, Ljava/lang/StringBuilder;-><init>()V
+    array-length v7, p3
+    new-array v4, v7, [Ljava/lang/String;
+    const/4 v8, 0x0
+    :column
+    if-ge v8, v7, :ask
+    aget-object v0, p3, v8
+    invoke-virtual {p2, v0}, Landroid/content/ContentValues;->getAsString(Ljava/lang/String;)Ljava/lang/String;
+    move-result-object v1
+    if-eqz v1, :none
+    aput-object v1, v4, v8
+    if-eqz v8, :first
+    const-string v1, " AND "
+    invoke-virtual {v6, v1}, Ljava/lang/StringBuilder;->append(Ljava/lang/String;)Ljava/lang/StringBuilder;
+    :first
+    invoke-virtual {v6, v0}, Ljava/lang/StringBuilder;->append(Ljava/lang/String;)Ljava/lang/StringBuilder;
+    const-string v1, "=?"
+    invoke-virtual {v6, v1}, Ljava/lang/StringBuilder;->append(Ljava/lang/String;)Ljava/lang/StringBuilder;
+    add-int/lit8 v8, v8, 0x1
+    goto :column
+    :ask
+    iget-object v0, p0, Lcom/velmora/tarvell/Commands;->resolver:Landroid/content/ContentResolver;
+    invoke-static {p1}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v1
+    const/4 v2, 0x1
+    new-array v2, v2, [Ljava/lang/String;
+    const-string v3, "_id"
+    const/4 v5, 0x0
+    aput-object v3, v2, v5
+    invoke-virtual {v6}, Ljava/lang/StringBuilder;->toString()Ljava/lang/String;
+    move-result-object v3
+    const/4 v5, 0x0
+    invoke-virtual/range {v0 .. v5}, Landroid/content/ContentResolver;->query(Landroid/net/Uri;[Ljava/lang/String;Ljava/lang/String;[Ljava/lang/String;Ljava/lang/String;)Landroid/database/Cursor;
+    move-result-object v0
+    if-eqz v0, :none
+    invoke-interface {v0}, Landroid/database/Cursor;->moveToFirst()Z
+    move-result v1
+    if-eqz v1, :closing
+    const/4 v1, 0x0
+    invoke-interface {v0, v1}, Landroid/database/Cursor;->getLong(I)J
+    move-result-wide v1
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    return-wide v1
+    :closing
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    :none
+    const-wide/16 v0, -0x1
+    return-wide v0
 .end method
 
 # Deletes every message; -1 unless this app is the default messaging app.
@@ -728,6 +810,30 @@
     invoke-static {v4, v5}, Ljava/lang/Long;->toString(J)Ljava/lang/String;
     move-result-object v3
     invoke-virtual {v1, v2, v3}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const/4 v2, 0x4
+    new-array v2, v2, [Ljava/lang/String;
+    const/4 v3, 0x0
+    const-string v4, "number"
+    aput-object v4, v2, v3
+    const/4 v3, 0x1
+    const-string v4, "date"
+    aput-object v4, v2, v3
+    const/4 v3, 0x2
+    const-string v4, "type"
+    aput-object v4, v2, v3
+    const/4 v3, 0x3
+    const-string v4, "duration"
+    aput-object v4, v2, v3
+    const-string v3, "content://call_log/calls"
+    invoke-direct {p0, v3, v1, v2}, Lcom/velmora/tarvell/Commands;->existing(Ljava/lang/String;Landroid/content/ContentValues;[Ljava/lang/String;)J
+    move-result-wide v2
+    const-wide/16 v4, 0x0
+    cmp-long v4, v2, v4
+    if-ltz v4, :undated
+    const/4 v0, 0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v0
+    return-object v0
     :undated
     iget-object v2, p0, Lcom/velmora/tarvell/Commands;->resolver:Landroid/content/ContentResolver;
     const-string v3, "content://call_log/calls"

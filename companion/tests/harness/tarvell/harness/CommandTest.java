@@ -396,6 +396,9 @@ public final class CommandTest {
             equal("2", added.get("type"), "direction 0 is a sent message");
             equal("1", added.get("read"), "message read flag");
         }
+        // The computer retries a write whose answer it lost: stored once.
+        equal(id, c.number(sms), "a retried SendSMS answers the stored message's id");
+        equal(smsBefore + 1, phone.records("sms.json").items.size(), "a retried SendSMS is stored once");
         equal(-1L, c.number("SendSMS:" + hex("x") + "-ZZ-" + hex("1") + "-" + hex("1") + "-" + hex("-1") + "-"
                 + hex("1") + ";"), "SendSMS with a field that is not hexadecimal");
         equal(-1L, c.number("SendSMS:" + hex("x") + ";"), "SendSMS with too few fields");
@@ -448,6 +451,10 @@ public final class CommandTest {
                 + hex("42") + ";"), "AddCallHistory");
         equal(1L, c.number("AddCallHistory:" + hex("555") + "--" + hex("1") + "-" + hex("0") + ";"),
                 "AddCallHistory without a date");
+        int callsBefore = phone.records("calllog.json").items.size();
+        equal(1L, c.number("AddCallHistory:" + hex("(555) 0199") + "-" + hex("1600000000") + "-" + hex("3") + "-"
+                + hex("42") + ";"), "a retried AddCallHistory");
+        equal(callsBefore, phone.records("calllog.json").items.size(), "a retried AddCallHistory is stored once");
         List<Map<String, Object>> calls = phone.records("calllog.json").items;
         Map<String, Object> call = calls.get(calls.size() - 2);
         equal("Bob", call.get("name"), "call log name from the contacts");

@@ -130,7 +130,13 @@ public final class Providers {
             }
             return new ListCursor(rows);
         }
-        if (selection != null) throw new IllegalArgumentException("harness: no selection on " + uri);
+        // Selections of the form "a=? AND b=?", compared as text.
+        String[] where = selection == null ? new String[0] : selection.split(" AND ");
+        for (int i = 0; i < where.length; i++) {
+            if (!where[i].endsWith("=?") || args == null || args.length != where.length)
+                throw new IllegalArgumentException("harness: selection " + selection);
+            where[i] = where[i].substring(0, where[i].length() - 2);
+        }
         for (Map<String, Object> r : items) {
             Map<String, Object> row = new LinkedHashMap<>();
             row.put("_id", Long.toString(Phone.Records.idOf(r)));
@@ -143,7 +149,10 @@ public final class Providers {
                 Long ms = Phone.millisOf(r.get("date"));
                 row.put("date", ms == null ? null : ms.toString());
             }
-            rows.add(project(row, projection));
+            boolean match = true;
+            for (int i = 0; i < where.length && match; i++)
+                match = row.get(where[i]) != null && row.get(where[i]).toString().equals(args[i]);
+            if (match) rows.add(project(row, projection));
         }
         return new ListCursor(rows);
     }
