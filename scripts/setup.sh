@@ -18,6 +18,8 @@ packages=(
   python3 python3-vobject
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-noto-color-emoji
+  libsmali-java aapt zipalign apksigner android-framework-res dexdump
+  enjarify openjdk-17-jdk-headless
 )
 
 missing=()

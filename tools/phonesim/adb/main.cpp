@@ -4,6 +4,7 @@
 #include "media.h"
 #include "phone.h"
 #include "png.h"
+#include "real_companion.h"
 #include "server.h"
 #include "util.h"
 
@@ -101,6 +102,26 @@ bool Select(Ctx& c, bool forward_cmd) {
 void Notify(const Ctx& c, const std::string& what) {
     if (!c.home.empty())
         ControlRequest(c.home, what);
+}
+
+// A phone set to "dex" runs the real companion: starting its activity starts
+// the JVM harness on the installed package if it is a real one, else on the
+// package this build made.
+bool StartRealCompanion(const std::string& home) {
+#ifndef PHONESIM_COMPANION_RUNNER
+    (void)home;
+    std::fprintf(stderr, "phonesim: this build has no real companion (the Android tools were "
+                         "missing when it was configured)\n");
+    return false;
+#else
+    if (RunningHarness(home))
+        return true; // already running: am start brings it to the front
+    std::string apk = home + "/data/app/" + kCompanionPackage + "-1.apk";
+    auto head = ReadFile(apk);
+    if (!head || head->rfind("PK\x03\x04", 0) != 0)
+        apk = PHONESIM_COMPANION_APK;
+    return LaunchHarness(home, PHONESIM_COMPANION_RUNNER, apk);
+#endif
 }
 
 bool CopyFile(const std::string& from, const std::string& to, int64_t* bytes, std::string* err) {
@@ -208,6 +229,10 @@ int Shell(Ctx& c, const std::vector<std::string>& args) {
             std::printf("Error type 3\nError: Activity class {%s} does not exist.\n", comp.c_str());
             return 0;
         }
+        if (pkg == kCompanionPackage && fresh->companion == "dex" && !StartRealCompanion(c.home)) {
+            std::printf("Error: Activity not started, its process could not start\n");
+            return 0;
+        }
         if (!fresh->IsRunning(pkg)) {
             fresh->running.push_back(pkg);
             SaveConfig(c.home, *fresh);
@@ -225,8 +250,10 @@ int Shell(Ctx& c, const std::vector<std::string>& args) {
                 SaveConfig(c.home, *fresh);
             }
         }
-        if (w[2] == kCompanionPackage)
+        if (w[2] == kCompanionPackage) {
             Notify(c, "drop");
+            StopHarness(c.home);
+        }
         return 0;
     }
     if ((w[0] == "/system/bin/screencap" || w[0] == "screencap") && w.size() == 3 && w[1] == "-p") {
@@ -359,8 +386,10 @@ int Uninstall(Ctx& c, const std::vector<std::string>& args) {
             }
         }
     }
-    if (removed && pkg == kCompanionPackage)
+    if (removed && pkg == kCompanionPackage) {
         Notify(c, "drop");
+        StopHarness(c.home);
+    }
     if (!removed) {
         std::printf("Failure [DELETE_FAILED_INTERNAL_ERROR]\n");
         return 1;

@@ -17,15 +17,16 @@ using namespace phonesim;
 
 namespace {
 
-const char kUsage[] = "usage:\n"
-                      "  phonesim gen --preset empty|tiny|small|large --seed N DIR\n"
-                      "  phonesim dump [--strict] DIR\n"
-                      "  phonesim diff [--strict] A B\n"
-                      "  phonesim unplug DIR | plug DIR\n"
-                      "  phonesim fault DIR KEY VALUE\n"
-                      "  phonesim sync DIR\n"
-                      "  phonesim umockdev DIR\n"
-                      "  phonesim adbd [--port N] [--adb-server-port N] DIR\n";
+const char kUsage[] =
+    "usage:\n"
+    "  phonesim gen --preset empty|tiny|small|large --seed N [--companion builtin|dex] DIR\n"
+    "  phonesim dump [--strict] DIR\n"
+    "  phonesim diff [--strict] A B\n"
+    "  phonesim unplug DIR | plug DIR\n"
+    "  phonesim fault DIR KEY VALUE\n"
+    "  phonesim sync DIR\n"
+    "  phonesim umockdev DIR\n"
+    "  phonesim adbd [--port N] [--adb-server-port N] DIR\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -45,9 +46,15 @@ void Sync(const std::string& dir) {
 int Gen(const std::vector<std::string>& a) {
     std::string preset, dir;
     std::optional<int64_t> seed = 1;
+    // The environment sets the default so that whole test suites can run
+    // against the real companion.
+    const char* env_companion = std::getenv("PHONESIM_COMPANION");
+    std::string companion = env_companion && *env_companion ? env_companion : "builtin";
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i] == "--preset" && i + 1 < a.size())
             preset = a[++i];
+        else if (a[i] == "--companion" && i + 1 < a.size())
+            companion = a[++i];
         else if (a[i] == "--seed" && i + 1 < a.size())
             seed = ParseInt(a[++i]);
         else if (dir.empty() && a[i][0] != '-')
@@ -57,10 +64,27 @@ int Gen(const std::vector<std::string>& a) {
     }
     if (preset.empty() || dir.empty() || !seed || *seed < 0)
         return Usage();
+    if (companion != "builtin" && companion != "dex") {
+        std::fprintf(stderr, "phonesim: --companion takes builtin or dex, not %s\n",
+                     companion.c_str());
+        return 2;
+    }
     std::string err;
     if (!GeneratePhone(preset, static_cast<uint64_t>(*seed), dir, &err)) {
         std::fprintf(stderr, "phonesim: %s\n", err.c_str());
         return 1;
+    }
+    if (companion != "builtin") {
+        auto cfg = LoadConfig(dir, &err);
+        if (!cfg) {
+            std::fprintf(stderr, "phonesim: %s\n", err.c_str());
+            return 1;
+        }
+        cfg->companion = companion;
+        if (!SaveConfig(dir, *cfg)) {
+            std::fprintf(stderr, "phonesim: cannot write %s/phone.json\n", dir.c_str());
+            return 1;
+        }
     }
     return 0;
 }
