@@ -121,11 +121,7 @@ ProgressView PollProgress(GetBackupDataThread& job) {
 }
 
 void CancelJob(GetBackupDataThread& job) {
-    job.m_Abort = true;
-    Tarvell_AbortFlushDB();
-    Tarvell_PhotoAbort();
-    Tarvell_MusicAbort();
-    Tarvell_VideoAbort();
+    job.requestCancel();
 }
 
 void StopRunningJob(GetBackupDataThread& job) {

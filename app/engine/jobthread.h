@@ -4,6 +4,7 @@
 #pragma once
 
 #include "backupfolder.h"
+#include "phone.h"
 #include "prints.h"
 
 #include <QMutex>
@@ -12,6 +13,7 @@
 #include <QThread>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <tarvellkit/tarvellkit.h>
 
 namespace tarvell {
@@ -20,7 +22,9 @@ class GetBackupDataThread : public QThread {
     Q_OBJECT
 
 public:
-    GetBackupDataThread();
+    // The job asks everything of phone. secondMs is the length of one second
+    // of the messaging-app countdown (tests shorten it).
+    explicit GetBackupDataThread(Phone& phone = LibraryPhone(), int secondMs = 1000);
     ~GetBackupDataThread() override;
     GetBackupDataThread(const GetBackupDataThread&) = delete;
     GetBackupDataThread& operator=(const GetBackupDataThread&) = delete;
@@ -51,6 +55,10 @@ public:
     // library. Reset at the start of every job.
     std::atomic<int> m_FailedCount[kContentKindCount] = {};
 
+    // Asks the job to stop, and the phone to end its long operations early.
+    // Any thread.
+    void requestCancel();
+
     // m_CurrentFile, safe to call from any thread while the job runs.
     QString currentFile() const;
     // Sum of m_FailedCount.
@@ -67,40 +75,52 @@ private:
     void runBackup();
     void runRestore();
 
-    // Collectors.
-    void CollectContacts(const ContactRecord* head, const QString& backup);
-    // Returns the names lent by the group rule, for the prints.
-    NameLoans CollectMessages(const QString& backup);
-    void CollectCallHistory(const QString& backup);
-    void CollectPhotos(const QString& backup);
-    void CollectVideos(const QString& backup);
-    void CollectMusics(const QString& backup);
-    void CollectApps(const QString& backup);
-    void CollectDeviceInfo(const QString& backup);
+    // Runs step for each selected kind in order, between the tests for a
+    // cancel, and moves m_CurrentStep on. False when the job was cancelled.
+    bool runKinds(const std::function<void(ContentKind)>& step);
 
-    // Restorers.
-    void RestoreContacts(const QString& folder);
-    void RestoreMessages(const QString& folder);
-    void RestoreCallHistory(const QString& folder);
-    void RestorePhotos(const QString& folder);
-    void RestoreVideos(const QString& folder);
-    void RestoreMusics(const QString& folder);
-    void RestoreApps(const QString& folder);
+    // Collectors (into the backup folder) and restorers (from one folder to
+    // restore), one of each per kind; the media kinds share theirs.
+    struct KindSteps {
+        void (GetBackupDataThread::*collect)(ContentKind, const QString& backup);
+        void (GetBackupDataThread::*restore)(ContentKind, const QString& folder);
+    };
+    static const KindSteps kSteps[kContentKindCount];
+    void CollectContacts(ContentKind, const QString& backup);
+    void CollectMessages(ContentKind, const QString& backup);
+    void CollectCallHistory(ContentKind, const QString& backup);
+    void CollectMedia(ContentKind kind, const QString& backup);
+    void CollectApps(ContentKind, const QString& backup);
+    void CollectDeviceInfo(const QString& backup);
+    // Copies one media file out of the phone; true when it arrived whole.
+    bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int64_t size);
+    void restoreEntries(ContentKind kind, const cJSON* root,
+                        const std::function<bool(const cJSON*)>& write);
+    void RestoreContacts(ContentKind, const QString& folder);
+    void RestoreMessages(ContentKind, const QString& folder);
+    void RestoreCallHistory(ContentKind, const QString& folder);
+    void RestoreMedia(ContentKind kind, const QString& folder);
+    void RestoreApps(ContentKind, const QString& folder);
     void countAppsMissingFromPhone(const QList<QByteArray>& packages);
-    void RestoreMediaFiles(const QString& folder, ContentKind kind);
     // Asks the phone to make the companion the default messaging app and
-    // waits for the user; false when the user did not accept in time.
+    // waits for the user; false when the user did not accept in time or the
+    // job was cancelled (the request is then withdrawn).
     bool WaitForDefaultMessagingApp();
 
+    // The byte counters of a kind that tracks bytes, else null.
+    std::atomic<int64_t>* bytesDone(ContentKind kind);
+    std::atomic<int64_t>* bytesTotal(ContentKind kind);
     void setCurrentFile(const QString& path);
     void raisePercent(int done, int total);
     void countFailed(ContentKind kind);
     // Counts kind as failed when the phone left a command unanswered since
-    // the library's failed-command count was failedCommandsBefore (a list
-    // that could not be read looks like an empty one) and nothing of the
-    // kind was counted as failed yet.
+    // the failed-command count was failedCommandsBefore (a list that could
+    // not be read looks like an empty one) and nothing of the kind was
+    // counted as failed yet.
     void countUnanswered(ContentKind kind, int failedCommandsBefore);
 
+    Phone& m_Phone;
+    const int m_SecondMs;
     mutable QMutex m_CurrentFileLock;
 };
 

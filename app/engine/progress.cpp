@@ -17,9 +17,7 @@ int64_t Ratio(int64_t part, int64_t whole) {
 } // namespace
 
 const char* ProgressKindName(ContentKind kind) {
-    static constexpr const char* kNames[kContentKindCount] = {
-        "Contacts", "Text Messages", "Call Logs", "Photos", "Videos", "Musics", "Apps"};
-    return (kind >= 0 && kind < kContentKindCount) ? kNames[kind] : "";
+    return (kind >= 0 && kind < kContentKindCount) ? kKindFiles[kind].name : "";
 }
 
 const char* ProgressStatusText(RowStatus status) {
