@@ -8,12 +8,6 @@
 
 namespace tarvell {
 
-QString AttachedDeviceLabel() {
-    DeviceInfoRecord info{};
-    Tarvell_GetAndroidDevicesInfo2(&info);
-    return DeviceLabel(info);
-}
-
 std::optional<NewBackup> CreateBackupFolder(const QString& outputFolder, const QString& deviceLabel,
                                             const QDateTime& now, QString* error) {
     const auto fail = [&](const QString& why) -> std::optional<NewBackup> {

@@ -12,10 +12,6 @@
 
 namespace tarvell {
 
-// The attached phone's label (model, else manufacturer, else serial), read
-// from the library's device facts.
-QString AttachedDeviceLabel();
-
 // A new backup folder inside outputFolder: "<label>-MM-dd-yyyy-HH-mm-ss" and
 // its catalogue label "dd.MM.yyyy hh:mm:ss.zzz-<label>".
 struct NewBackup {

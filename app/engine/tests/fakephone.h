@@ -72,11 +72,15 @@ public:
     int roleRequests = 0;
     int roleReturns = 0;
     int roleChecks = 0;
+    int removals = 0;
 
     int detect() override { return 0; }
     int prepare() override { return 0; }
     int prepareProgress() override { return 100; }
-    int removeCompanion() override { return 0; }
+    int removeCompanion() override {
+        ++removals;
+        return 0;
+    }
     void deviceInfo(DeviceInfoRecord& info) override { SetText(info.model, "Fake"); }
     void resetAbort() override {}
     void abortLongCalls() override {}

@@ -1,8 +1,10 @@
 // The job against an in-process phone: cancel and failures at each kind,
 // several restore folders, the messaging-app countdown, clearing.
+#include "catalogue.h"
 #include "counters.h"
 #include "fakephone.h"
 #include "jobcontrol.h"
+#include "session.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -201,6 +203,73 @@ TEST(JobRestore, ClearsOnlyKindsItCanRefill) {
     RunRestore(job, {backup}, kAll, true);
     EXPECT_EQ(phone.cleared, std::vector<ContentKind>{Contacts});
     EXPECT_EQ(phone.written[Contacts], kItems);
+}
+
+TEST(Session, RemovesTheCompanionOnceAndOnlyWhenItPreparedThePhone) {
+    struct Case {
+        const char* name;
+        bool prepared;
+        bool keep;
+        int removals;
+    };
+    const Case cases[] = {
+        {"prepared", true, false, 1},
+        {"kept", true, true, 0},
+        {"never prepared", false, false, 0},
+    };
+    for (const Case& c : cases) {
+        FakePhone phone(0);
+        Session session(phone);
+        if (c.prepared) {
+            EXPECT_EQ(session.preparePhone(), 0);
+        }
+        session.end(c.keep);
+        session.end(c.keep);
+        EXPECT_EQ(phone.removals, c.removals) << c.name;
+    }
+}
+
+TEST(Session, CataloguesOnlyABackupThatFinished) {
+    struct Case {
+        const char* name;
+        bool backup;
+        bool cancel;
+        bool listed;
+    };
+    const Case cases[] = {
+        {"backup", true, false, true},
+        {"cancelled backup", true, true, false},
+        {"restore", false, false, false},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir out;
+        FakePhone phone(1);
+        Session session(phone);
+        GetBackupDataThread job(phone, kSecondMs);
+        const bool contacts[kContentKindCount] = {true, false, false, false, false, false, false};
+        QString error;
+        const auto backup =
+            session.setUpBackup(job, contacts, out.path(), QStringLiteral("Fake"), &error);
+        ASSERT_TRUE(backup) << error.toStdString();
+        if (!c.backup) {
+            session.setUpRestore(job, contacts, {backup->folder}, false);
+        }
+        phone.onItem = [&](ContentKind) {
+            if (c.cancel) {
+                CancelJob(job);
+            }
+        };
+        job.start();
+        job.wait();
+        // The catalogue lists only folders with the viewer's page.
+        test::WriteAll(backup->folder + QStringLiteral("/index.html"), "<html>");
+        const Session::Outcome outcome = session.finishJob(job, c.backup);
+        EXPECT_EQ(outcome.catalogued, c.listed) << c.name;
+        EXPECT_EQ(outcome.cancelled, c.cancel) << c.name;
+        Catalogue catalogue;
+        catalogue.load();
+        EXPECT_EQ(catalogue.paths().contains(backup->folder), c.listed) << c.name;
+    }
 }
 
 } // namespace
