@@ -364,6 +364,7 @@ private:
 // exit code.
 int RunJob(GetBackupDataThread& job, bool terminal) {
     ProgressPrinter printer(terminal);
+    ProgressTracker tracker;
     bool countdownShown = false;
     bool cancelled = false;
     QObject::connect(&job, &GetBackupDataThread::changeSMSShow, [&] { countdownShown = true; });
@@ -371,14 +372,14 @@ int RunJob(GetBackupDataThread& job, bool terminal) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         // Also repeated when the job cleared the flag as it started.
-        if (g_Interrupted && !job.m_Abort) {
+        if (g_Interrupted && !job.cancelRequested()) {
             CancelJob(job);
             if (!cancelled) {
                 Out(QStringLiteral("Cancelling...\n"));
             }
             cancelled = true;
         }
-        printer.show(PollProgress(job), job.m_SmsCountdown, countdownShown);
+        printer.show(PollProgress(job, tracker), job.smsCountdown(), countdownShown);
     });
     QObject::connect(&job, &QThread::finished, QCoreApplication::instance(),
                      &QCoreApplication::quit);
@@ -387,11 +388,12 @@ int RunJob(GetBackupDataThread& job, bool terminal) {
     timer.start(100);
     QCoreApplication::exec();
     timer.stop();
-    if (!job.m_Abort) {
-        PollProgress(job);
-        printer.show(PollProgress(job), 0, false, true);
+    if (!job.cancelRequested()) {
+        // Twice: a finished kind shows its total from the poll after it ended.
+        PollProgress(job, tracker);
+        printer.show(PollProgress(job, tracker), 0, false, true);
     }
-    return job.m_Abort ? kCancelled : job.failedItems() > 0 ? kFailedItems : kSuccess;
+    return job.cancelRequested() ? kCancelled : job.failedItems() > 0 ? kFailedItems : kSuccess;
 }
 
 // True when folder holds the .js file of at least one kind (a backup made

@@ -80,13 +80,52 @@ int SmsCountdownSeconds() {
 }
 
 GetBackupDataThread::GetBackupDataThread(Phone& phone, int secondMs)
-    : QThread(nullptr), m_Phone(phone), m_SecondMs(secondMs) {
+    : QThread(nullptr), m_Phone(phone), m_SecondMs(secondMs) {}
+
+GetBackupDataThread::~GetBackupDataThread() = default;
+
+void GetBackupDataThread::setUpBackup(const bool selected[kContentKindCount],
+                                      const QString& outputFolder, const QString& catalogLabel) {
+    setUpRestore(selected, {}, false);
+    m_RestoreMode = 0;
+    m_OutputFolder = outputFolder;
+    m_CatalogLabel = catalogLabel;
+}
+
+void GetBackupDataThread::setUpRestore(const bool selected[kContentKindCount],
+                                       const QStringList& folders, bool clearBeforeCopy) {
+    m_RestoreMode = 1;
+    m_RestoreFolders = folders;
+    m_ClearBeforeCopy = clearBeforeCopy;
+    m_OutputFolder.clear();
+    m_CatalogLabel.clear();
     for (int k = 0; k < kContentKindCount; ++k) {
-        m_Selected[k] = false;
+        m_Selected[k] = selected[k];
+        m_DoneCount[k] = -1;
+        m_TotalCount[k] = -1;
     }
 }
 
-GetBackupDataThread::~GetBackupDataThread() = default;
+JobSnapshot GetBackupDataThread::snapshot() const {
+    JobSnapshot s;
+    s.restoreMode = m_RestoreMode != 0;
+    s.currentStep = m_CurrentStep;
+    for (int k = 0; k < kContentKindCount; ++k) {
+        s.selected[k] = m_Selected[k];
+        s.done[k] = m_DoneCount[k];
+        s.total[k] = m_TotalCount[k];
+        s.failed[k] = m_FailedCount[k];
+    }
+    s.videoBytesDone = m_VideoBytesDone;
+    s.videoBytesTotal = m_VideoBytesTotal;
+    s.musicBytesDone = m_MusicBytesDone;
+    s.musicBytesTotal = m_MusicBytesTotal;
+    s.percent = m_Percent;
+    s.smsCountdown = m_SmsCountdown;
+    s.cancelRequested = m_Abort;
+    s.currentFile = currentFile();
+    return s;
+}
 
 void GetBackupDataThread::requestCancel() {
     m_Abort = true;

@@ -60,7 +60,7 @@ void Session::setUpRestore(GetBackupDataThread& job, const bool selected[kConten
 
 Session::Outcome Session::finishJob(const GetBackupDataThread& job, bool backup) {
     Outcome outcome;
-    outcome.cancelled = job.m_Abort;
+    outcome.cancelled = job.cancelRequested();
     UiLog("The job ended%s.\n", outcome.cancelled ? " early" : "");
     if (outcome.cancelled) {
         return outcome;
@@ -68,7 +68,7 @@ Session::Outcome Session::finishJob(const GetBackupDataThread& job, bool backup)
     if (backup) {
         Catalogue catalogue;
         catalogue.load();
-        catalogue.add(job.m_CatalogLabel, job.m_OutputFolder);
+        catalogue.add(job.catalogLabel(), job.outputFolder());
         outcome.catalogued = catalogue.save();
         if (!outcome.catalogued) {
             UiLog("Cannot write the backup catalogue %s.\n", qUtf8Printable(CatalogPath()));

@@ -222,7 +222,7 @@ void SelectContentMGRWidget::updateDeviceLabel() {
 }
 
 void SelectContentMGRWidget::onDeviceDisconnected() {
-    m_GetBackupDataThread->m_Abort = true;
+    m_GetBackupDataThread->requestCancel();
     m_BackupProgressWidget->hideSmsPrompt();
     m_BackupProgressWidget->hide();
     m_CompleteDialog->hide();
@@ -270,7 +270,7 @@ void SelectContentMGRWidget::fillRestoreList() {
 
 void SelectContentMGRWidget::backupStartButton_slots() {
     tarvell::GetBackupDataThread& job = *m_GetBackupDataThread;
-    job.m_Abort = true; // a job still running from before is asked to stop
+    job.requestCancel(); // a job still running from before is asked to stop
 
     QString outputFolder;
     if (m_Mode == 0) {
@@ -345,7 +345,7 @@ void SelectContentMGRWidget::showCompletion(const QString& failures) {
                              kCompleteDialogHeight);
     m_CompleteDialog->run();
     if (m_Mode == 0 && m_CompleteDialog->m_Accepted == 1) {
-        OpenFolderInExplorer(m_GetBackupDataThread->m_OutputFolder);
+        OpenFolderInExplorer(m_GetBackupDataThread->outputFolder());
     }
 }
 

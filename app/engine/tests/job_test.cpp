@@ -65,11 +65,11 @@ TEST(JobBackup, CancelAtEachKindStopsThereAndCountsOnlyWhatItHandled) {
             }
         };
         const QString folder = RunBackup(job, out.path(), kAll);
-        EXPECT_TRUE(job.m_Abort);
+        EXPECT_TRUE(job.cancelRequested());
         if (kKindFiles[k].shape != KindShape::Records) {
             // Stopped after the first item; the count is what was handled.
             EXPECT_EQ(Entries(folder, kind), 1);
-            EXPECT_EQ(job.m_DoneCount[k], 1);
+            EXPECT_EQ(job.snapshot().done[k], 1);
         }
         for (int later = k + 1; later < kContentKindCount; ++later) {
             EXPECT_FALSE(QFileInfo::exists(JsPathOf(folder, ContentKind(later))))
@@ -90,17 +90,17 @@ TEST(JobBackup, AFailedCopyOfEachKindIsCountedAndKeepsItsEntry) {
         GetBackupDataThread job(phone, kSecondMs);
         const QString folder = RunBackup(job, out.path(), kAll);
         for (int k = 0; k < kContentKindCount; ++k) {
-            EXPECT_EQ(job.m_FailedCount[k], k == kind ? 1 : 0) << kKindFiles[k].name;
+            EXPECT_EQ(job.snapshot().failed[k], k == kind ? 1 : 0) << kKindFiles[k].name;
             EXPECT_EQ(Entries(folder, ContentKind(k)), kItems) << kKindFiles[k].name;
             if (!kKindFiles[k].grouped) { // the display counts those
-                EXPECT_EQ(job.m_DoneCount[k], kItems) << kKindFiles[k].name;
+                EXPECT_EQ(job.snapshot().done[k], kItems) << kKindFiles[k].name;
             }
         }
         EXPECT_EQ(QDir(folder + u'/' + QLatin1String(kKindFiles[kind].fileFolder))
                       .entryList(QDir::Files)
                       .size(),
                   kItems - 1);
-        EXPECT_EQ(job.m_CurrentStep, 7);
+        EXPECT_EQ(job.currentStep(), 7);
     }
 }
 
@@ -124,7 +124,7 @@ TEST(JobRestore, CancelAtEachKindStopsThere) {
                                                          : 0)
                 << kKindFiles[other].name;
         }
-        EXPECT_EQ(job.m_DoneCount[k], 1);
+        EXPECT_EQ(job.snapshot().done[k], 1);
     }
 }
 
@@ -139,7 +139,7 @@ TEST(JobRestore, AFailedItemOfEachKindIsCountedAndTheRestFollow) {
         RunRestore(job, {backup}, kAll);
         for (int other = 0; other < kContentKindCount; ++other) {
             EXPECT_EQ(phone.written[other], kItems) << kKindFiles[other].name;
-            EXPECT_EQ(job.m_FailedCount[other], other == k ? 1 : 0) << kKindFiles[other].name;
+            EXPECT_EQ(job.snapshot().failed[other], other == k ? 1 : 0) << kKindFiles[other].name;
         }
     }
 }
@@ -152,8 +152,8 @@ TEST(JobRestore, SeveralFoldersAddUpTheirTotalsAndCounts) {
     GetBackupDataThread job(phone, kSecondMs);
     RunRestore(job, {first, second}, kAll);
     for (int k = 0; k < kContentKindCount; ++k) {
-        EXPECT_EQ(job.m_TotalCount[k], 5) << kKindFiles[k].name;
-        EXPECT_EQ(job.m_DoneCount[k], 5) << kKindFiles[k].name;
+        EXPECT_EQ(job.snapshot().total[k], 5) << kKindFiles[k].name;
+        EXPECT_EQ(job.snapshot().done[k], 5) << kKindFiles[k].name;
         EXPECT_EQ(phone.written[k], 5) << kKindFiles[k].name;
     }
 }
@@ -184,7 +184,7 @@ TEST(JobRestore, TheMessagingAppCountdown) {
         const bool selected[kContentKindCount] = {false, true, false, false, false, false, false};
         RunRestore(job, {backup}, selected);
         EXPECT_EQ(phone.written[SMS], c.sent);
-        EXPECT_EQ(job.m_FailedCount[SMS], c.failed);
+        EXPECT_EQ(job.snapshot().failed[SMS], c.failed);
         EXPECT_EQ(phone.roleRequests, 1);
         // Granted or not, the user's own messaging app gets the role back.
         EXPECT_EQ(phone.roleReturns, 1);
