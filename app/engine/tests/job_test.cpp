@@ -5,6 +5,7 @@
 #include "fakephone.h"
 #include "jobcontrol.h"
 #include "session.h"
+#include "uilog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -101,6 +102,27 @@ TEST(JobBackup, AFailedCopyOfEachKindIsCountedAndKeepsItsEntry) {
                       .size(),
                   kItems - 1);
         EXPECT_EQ(job.currentStep(), 7);
+    }
+}
+
+TEST(JobBackup, ACutCopyIsLoggedAndRemoved) {
+    for (ContentKind kind : {Photos, Videos, Musics}) {
+        SCOPED_TRACE(kKindFiles[kind].name);
+        QTemporaryDir out;
+        FakePhone phone(kItems);
+        phone.cut = {{kind, 0}};
+        GetBackupDataThread job(phone, kSecondMs);
+        const bool selected[kContentKindCount] = {
+            false, false, false, kind == Photos, kind == Videos, kind == Musics, false};
+        const QString folder = RunBackup(job, out.path(), selected);
+        const QString cutFile = folder + u'/' + QLatin1String(kKindFiles[kind].fileFolder) +
+                                QStringLiteral("/1-file1.bin");
+        EXPECT_FALSE(QFileInfo::exists(cutFile));
+        EXPECT_EQ(job.failedCount(kind), 1);
+        EXPECT_TRUE(test::ReadAll(UiLogPath())
+                        .contains(("error: incomplete copy titeminfo.ID = 1, " + cutFile +
+                                   " (50 of 101 bytes)")
+                                      .toUtf8()));
     }
 }
 
