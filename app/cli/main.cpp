@@ -6,6 +6,7 @@
 #include "folder_commands.h"
 #include "jobcontrol.h"
 #include "naming.h"
+#include "session.h"
 #include "uilog.h"
 
 #include <QCoreApplication>
@@ -109,9 +110,7 @@ constexpr char kListHelp[] = "Usage: tarvell-cli list\n"
 
 volatile std::sig_atomic_t g_Interrupted = 0;
 
-// Set once the preparation may have installed the companion service; main
-// removes it again unless --keep-companion asked otherwise.
-bool g_CompanionInstalled = false;
+// main leaves the companion service on the phone when asked to.
 bool g_KeepCompanion = false;
 
 // The first Ctrl-C asks the job to cancel; a second one ends the program at
@@ -236,30 +235,30 @@ bool WantsHelp(const QStringList& args) {
 // ---- The phone -----------------------------------------------------------------------
 
 int DetectPhone() {
-    const int detected = Tarvell_CheckDeviceDetected(0);
-    if (detected == -2) {
+    switch (ProgramSession().findPhone()) {
+    case Session::Found::Ready:
+        return kSuccess;
+    case Session::Found::NotAllowed:
         Err(QStringLiteral("the phone has not allowed this computer yet. Unlock it, accept the "
                            "\"Allow USB debugging\" prompt, then try again."));
         return kNoPhone;
+    case Session::Found::Missing:
+        break;
     }
-    if (detected != 0) {
-        Err(QStringLiteral("no phone found. Connect the phone by USB, switch on USB debugging "
-                           "(Settings > Developer options) and make sure 'adb devices' lists it."));
-        return kNoPhone;
-    }
-    return kSuccess;
+    Err(QStringLiteral("no phone found. Connect the phone by USB, switch on USB debugging "
+                       "(Settings > Developer options) and make sure 'adb devices' lists it."));
+    return kNoPhone;
 }
 
 int PreparePhone(bool terminal) {
     if (const int detected = DetectPhone(); detected != kSuccess) {
         return detected;
     }
+    Session& session = ProgramSession();
     std::atomic<bool> done{false};
     int result = -1;
-    // The preparation installs the companion, also when it fails later on.
-    g_CompanionInstalled = true;
     std::thread worker([&] {
-        result = Tarvell_ReadyTodoing(0);
+        result = session.preparePhone();
         done = true;
     });
     int shown = -1;
@@ -269,7 +268,7 @@ int PreparePhone(bool terminal) {
             std::fflush(nullptr);
             _exit(kCancelled);
         }
-        const int progress = Tarvell_GetReadyTodoProgress();
+        const int progress = session.prepareProgress();
         if (progress != shown) {
             shown = progress;
             Out(terminal ? QStringLiteral("\rPreparing the phone... %1%").arg(progress)
@@ -279,27 +278,16 @@ int PreparePhone(bool terminal) {
     }
     worker.join();
     if (terminal) {
-        Out(QStringLiteral("\rPreparing the phone... %1%\n").arg(Tarvell_GetReadyTodoProgress()));
+        Out(QStringLiteral("\rPreparing the phone... %1%\n").arg(session.prepareProgress()));
     }
     if (result != 0) {
         Err(QStringLiteral("the phone could not be prepared (stopped at %1%). Keep the phone "
                            "unlocked and connected, allow installs over USB if it asks, then "
                            "try again; tarvell.log in ~/Documents/LogFiles has the details.")
-                .arg(Tarvell_GetReadyTodoProgress()));
+                .arg(session.prepareProgress()));
         return kNoPhone;
     }
     return kSuccess;
-}
-
-// Removes the companion service and waits for adb to finish, so that a
-// script's next command does not meet an uninstall still under way.
-void RemoveCompanion() {
-    if (!g_CompanionInstalled || g_KeepCompanion) {
-        return;
-    }
-    if (Tarvell_UnInstallApp("com.velmora.tarvell", 1) != 0) {
-        UiLog("the Tarvell service could not be removed from the phone\n");
-    }
 }
 
 // ---- Progress display --------------------------------------------------------------------
@@ -379,6 +367,7 @@ private:
 // exit code.
 int RunJob(GetBackupDataThread& job, bool terminal) {
     ProgressPrinter printer(terminal);
+    ProgressTracker tracker;
     bool countdownShown = false;
     bool cancelled = false;
     QObject::connect(&job, &GetBackupDataThread::changeSMSShow, [&] { countdownShown = true; });
@@ -386,14 +375,14 @@ int RunJob(GetBackupDataThread& job, bool terminal) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         // Also repeated when the job cleared the flag as it started.
-        if (g_Interrupted && !job.m_Abort) {
+        if (g_Interrupted && !job.cancelRequested()) {
             CancelJob(job);
             if (!cancelled) {
                 Out(QStringLiteral("Cancelling...\n"));
             }
             cancelled = true;
         }
-        printer.show(PollProgress(job), job.m_SmsCountdown, countdownShown);
+        printer.show(PollProgress(job, tracker), job.smsCountdown(), countdownShown);
     });
     QObject::connect(&job, &QThread::finished, QCoreApplication::instance(),
                      &QCoreApplication::quit);
@@ -402,12 +391,12 @@ int RunJob(GetBackupDataThread& job, bool terminal) {
     timer.start(100);
     QCoreApplication::exec();
     timer.stop();
-    if (job.m_Abort) {
-        return kCancelled;
+    if (!job.cancelRequested()) {
+        // Twice: a finished kind shows its total from the poll after it ended.
+        PollProgress(job, tracker);
+        printer.show(PollProgress(job, tracker), 0, false, true);
     }
-    PollProgress(job);
-    printer.show(PollProgress(job), 0, false, true);
-    return job.failedItems() > 0 ? kFailedItems : kSuccess;
+    return job.cancelRequested() ? kCancelled : job.failedItems() > 0 ? kFailedItems : kSuccess;
 }
 
 // True when folder holds the .js file of at least one kind (a backup made
@@ -435,7 +424,7 @@ int CmdDevices(const QStringList& args) {
         return detected;
     }
     DeviceInfoRecord info{};
-    Tarvell_GetAndroidDevicesInfo2(&info);
+    ProgramSession().phone().deviceInfo(info);
     const auto cut = [](const char* text, size_t size) {
         QByteArray bytes(text, int(qstrnlen(text, size)));
         for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -486,34 +475,29 @@ int CmdBackup(const QStringList& args, bool terminal) {
     if (const int prepared = PreparePhone(terminal); prepared != kSuccess) {
         return prepared;
     }
+    Session& session = ProgramSession();
+    GetBackupDataThread job;
     QString error;
-    const auto backup =
-        CreateBackupFolder(out, AttachedDeviceLabel(), QDateTime::currentDateTime(), &error);
+    const auto backup = session.setUpBackup(job, kinds.data(), out, session.phoneLabel(), &error);
     if (!backup) {
         Err(error + QStringLiteral(". Choose another output folder with --out."));
         return kUsage;
     }
     SaveOutputFolder(out);
     Out(QStringLiteral("Backing up data into %1\n").arg(backup->folder));
-
-    GetBackupDataThread job;
-    PrepareBackupJob(job, kinds.data(), *backup);
     const int result = RunJob(job, terminal);
-    if (result == kCancelled) {
+    const Session::Outcome outcome = session.finishJob(job, true);
+    if (outcome.cancelled) {
         Out(QStringLiteral("Backup cancelled. The files written so far stay in %1; the backup "
                            "is not listed.\n")
                 .arg(backup->folder));
         return result;
     }
-    Catalogue catalogue;
-    catalogue.load();
-    catalogue.add(backup->catalogLabel, backup->folder);
-    if (!catalogue.save()) {
+    if (!outcome.catalogued) {
         Err(QStringLiteral("the backup could not be added to the list %1").arg(CatalogPath()));
     }
-    const QString failures = FailedItemsSentence(job);
-    Out(failures.isEmpty() ? QStringLiteral("Backup completed.\n")
-                           : QStringLiteral("Backup finished. %1\n").arg(failures));
+    Out(outcome.failures.isEmpty() ? QStringLiteral("Backup completed.\n")
+                                   : QStringLiteral("Backup finished. %1\n").arg(outcome.failures));
     Out(QStringLiteral("Backup folder: %1\n").arg(backup->folder));
     const QString index = backup->folder + QStringLiteral("/index.html");
     if (QFileInfo::exists(index)) {
@@ -560,32 +544,20 @@ int CmdRestore(const QStringList& args, bool terminal) {
         return prepared;
     }
     Out(QStringLiteral("Restoring %1 folder(s) to the phone\n").arg(folders.size()));
+    Session& session = ProgramSession();
     GetBackupDataThread job;
-    PrepareRestoreJob(job, kinds.data(), folders, clear);
+    session.setUpRestore(job, kinds.data(), folders, clear);
     const int result = RunJob(job, terminal);
-    if (result == kCancelled) {
+    const Session::Outcome outcome = session.finishJob(job, false);
+    if (outcome.cancelled) {
         Out(QStringLiteral("Restore cancelled. What was written to the phone so far stays "
                            "there.\n"));
         return result;
     }
-    const QString failures = FailedItemsSentence(job);
-    Out(failures.isEmpty() ? QStringLiteral("Restore Completed.\n")
-                           : QStringLiteral("Restore finished. %1\n").arg(failures));
+    Out(outcome.failures.isEmpty()
+            ? QStringLiteral("Restore Completed.\n")
+            : QStringLiteral("Restore finished. %1\n").arg(outcome.failures));
     return result;
-}
-
-QString Age(const QDateTime& when, const QDateTime& now) {
-    const qint64 seconds = std::max<qint64>(when.secsTo(now), 0);
-    const auto unit = [](qint64 n, const char* word) {
-        return QStringLiteral("%1 %2%3 ago").arg(n).arg(QLatin1String(word)).arg(n == 1 ? "" : "s");
-    };
-    if (seconds >= 86400)
-        return unit(seconds / 86400, "day");
-    if (seconds >= 3600)
-        return unit(seconds / 3600, "hour");
-    if (seconds >= 60)
-        return unit(seconds / 60, "minute");
-    return unit(seconds, "second");
 }
 
 int CmdList(const QStringList& args) {
@@ -605,11 +577,9 @@ int CmdList(const QStringList& args) {
     const QDateTime now = QDateTime::currentDateTime();
     for (int i = 0; i < catalogue.size(); ++i) {
         const CatalogueLabelParts parts = SplitCatalogueLabel(catalogue.labels()[i]);
-        const QDateTime when =
-            QDateTime::fromString(parts.time, QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz"));
-        const QString age = when.isValid() ? Age(when, now) : parts.time;
+        const QString age = RelativeAge(parts.time, now);
         Out(QStringLiteral("%1  %2  %3\n")
-                .arg(age, -16)
+                .arg(age.isEmpty() ? parts.time : age, -16)
                 .arg(parts.device, -20)
                 .arg(catalogue.paths()[i]));
     }
@@ -665,6 +635,6 @@ int main(int argc, char** argv) {
     } else {
         result = CmdRestore(args, terminal);
     }
-    RemoveCompanion();
+    ProgramSession().end(g_KeepCompanion);
     return result;
 }

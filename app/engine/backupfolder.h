@@ -20,21 +20,41 @@ enum ContentKind : int {
 };
 inline constexpr int kContentKindCount = 7;
 
-// The .js file of a kind inside the backup folder and its prefix.
+// What sets the kinds apart: names, files and the few ways in which the job
+// treats them differently. The library calls of each kind are in phone.cpp.
+enum class KindShape {
+    Records, // contacts, messages, call log: one list loaded whole, printed
+    Media,   // photos, videos, music: one file per item
+    Apps,    // package files, installed on restore
+};
 struct KindFiles {
     const char* jsFile;     // relative to the backup folder
     const char* jsPrefix;   // 12 bytes
     const char* fileFolder; // folder of copied files, or null
     const char* viewerPage; // the kind's viewer page folder and name stem, or null
+    const char* name;       // progress rows and messages: "Text Messages"
+    const char* itemWord;   // one item in log lines: "photo"
+    KindShape shape;
+    bool grouped;        // entries grouped by conversation or number
+    bool tracksBytes;    // copying shows byte counters and the current file
+    bool thumbnails;     // photos: a thumbnail beside each copy
+    const char* copyTag; // media: names the kind in the line of a copy that left no file
 };
 inline constexpr KindFiles kKindFiles[kContentKindCount] = {
-    {"Datajs/Contacts.js", "var Conten2=", nullptr, "Contacts"},
-    {"Datajs/SMS.js", "var Conten1=", nullptr, "SMS"},
-    {"Datajs/CallHistory.js", "var Conten3=", nullptr, "CallHistory"},
-    {"Datajs/Photos.js", "var Content=", "Photos/Gallery", "Photos"},
-    {"Datajs/Videos.js", "var Content=", "Videos", nullptr},
-    {"Datajs/Musics.js", "var Content=", "Musics", nullptr},
-    {"Datajs/Apps.js", "var Content=", "Apps", nullptr},
+    {"Datajs/Contacts.js", "var Conten2=", nullptr, "Contacts", "Contacts", "contact",
+     KindShape::Records, false, false, false, nullptr},
+    {"Datajs/SMS.js", "var Conten1=", nullptr, "SMS", "Text Messages", "message",
+     KindShape::Records, true, false, false, nullptr},
+    {"Datajs/CallHistory.js", "var Conten3=", nullptr, "CallHistory", "Call Logs", "call",
+     KindShape::Records, true, false, false, nullptr},
+    {"Datajs/Photos.js", "var Content=", "Photos/Gallery", "Photos", "Photos", "photo",
+     KindShape::Media, false, false, true, "ExportPhotofromDevice "},
+    {"Datajs/Videos.js", "var Content=", "Videos", nullptr, "Videos", "video", KindShape::Media,
+     false, true, false, "ExportVideofromDevice "},
+    {"Datajs/Musics.js", "var Content=", "Musics", nullptr, "Musics", "music file",
+     KindShape::Media, false, true, false, ""},
+    {"Datajs/Apps.js", "var Content=", "Apps", nullptr, "Apps", "app", KindShape::Apps, false,
+     false, false, nullptr},
 };
 inline constexpr char kDeviceInfoFile[] = "Datajs/Deviceinfo.js";
 inline constexpr char kThumbFolder[] = "Datajs/thumb";

@@ -8,12 +8,6 @@
 
 namespace tarvell {
 
-QString AttachedDeviceLabel() {
-    DeviceInfoRecord info{};
-    Tarvell_GetAndroidDevicesInfo2(&info);
-    return DeviceLabel(info);
-}
-
 std::optional<NewBackup> CreateBackupFolder(const QString& outputFolder, const QString& deviceLabel,
                                             const QDateTime& now, QString* error) {
     const auto fail = [&](const QString& why) -> std::optional<NewBackup> {
@@ -42,95 +36,51 @@ std::optional<NewBackup> CreateBackupFolder(const QString& outputFolder, const Q
     return backup;
 }
 
-namespace {
-
-void PrepareCommon(GetBackupDataThread& job, int mode, const bool selected[kContentKindCount]) {
-    job.m_RestoreMode = mode;
-    for (int k = 0; k < kContentKindCount; ++k) {
-        job.m_Selected[k] = selected[k];
-        job.m_DoneCount[k] = -1;
-        job.m_TotalCount[k] = -1;
-    }
-}
-
-} // namespace
-
 void PrepareBackupJob(GetBackupDataThread& job, const bool selected[kContentKindCount],
                       const NewBackup& backup) {
-    job.m_OutputFolder = backup.folder;
-    job.m_CatalogLabel = backup.catalogLabel;
-    PrepareCommon(job, 0, selected);
+    job.setUpBackup(selected, backup.folder, backup.catalogLabel);
 }
 
 void PrepareRestoreJob(GetBackupDataThread& job, const bool selected[kContentKindCount],
                        const QStringList& folders, bool clearBeforeCopy) {
-    job.m_RestoreFolders = folders;
-    job.m_ClearBeforeCopy = clearBeforeCopy;
-    PrepareCommon(job, 1, selected);
+    job.setUpRestore(selected, folders, clearBeforeCopy);
 }
 
-ProgressView PollProgress(GetBackupDataThread& job) {
+ProgressView PollProgress(const JobSnapshot& job, Phone& phone, ProgressTracker& tracker) {
     ProgressInput in;
-    in.restoreMode = job.m_RestoreMode != 0;
-    in.currentStep = job.m_CurrentStep;
+    in.restoreMode = job.restoreMode;
+    in.currentStep = job.currentStep;
     for (int k = 0; k < kContentKindCount; ++k) {
-        in.selected[k] = job.m_Selected[k];
-        in.done[k] = job.m_DoneCount[k];
-        in.total[k] = job.m_TotalCount[k];
+        in.selected[k] = job.selected[k];
+        in.done[k] = job.done[k];
+        in.total[k] = job.total[k];
     }
-    in.videoBytesDone = job.m_VideoBytesDone;
-    in.videoBytesTotal = job.m_VideoBytesTotal;
-    in.musicBytesDone = job.m_MusicBytesDone;
-    in.musicBytesTotal = job.m_MusicBytesTotal;
-    in.percent = job.m_Percent;
+    in.videoBytesDone = job.videoBytesDone;
+    in.videoBytesTotal = job.videoBytesTotal;
+    in.musicBytesDone = job.musicBytesDone;
+    in.musicBytesTotal = job.musicBytesTotal;
+    in.percent = job.percent;
     if (!in.restoreMode) {
-        in.currentFileSize = CurrentFileSize(job.currentFile());
-        switch (in.currentStep) {
-        case Contacts:
-            in.flushCount = Tarvell_FlushContact_Count();
-            in.flushIndex = Tarvell_FlushContact_Index();
-            break;
-        case SMS:
-            in.flushCount = Tarvell_FlushSMS_Count();
-            in.flushIndex = Tarvell_FlushSMS_Index();
-            break;
-        case CallHistory:
-            in.flushCount = Tarvell_FlushCallLog_Count();
-            in.flushIndex = Tarvell_FlushCallLog_Index();
-            break;
-        default:
-            break;
+        in.currentFileSize = CurrentFileSize(job.currentFile);
+        if (in.currentStep >= 0 && in.currentStep < kContentKindCount &&
+            kKindFiles[in.currentStep].shape == KindShape::Records) {
+            phone.refreshProgress(ContentKind(in.currentStep), &in.flushIndex, &in.flushCount);
         }
     }
-    const ProgressView view = ComputeProgress(in);
-    // Write back only what the display changed, and only when the job did not
-    // change it meanwhile.
-    int expected = in.percent;
-    job.m_Percent.compare_exchange_strong(expected, view.percent);
-    for (int k = 0; k < kContentKindCount; ++k) {
-        if (view.done[k] != in.done[k]) {
-            int was = in.done[k];
-            job.m_DoneCount[k].compare_exchange_strong(was, view.done[k]);
-        }
-        if (view.total[k] != in.total[k]) {
-            int was = in.total[k];
-            job.m_TotalCount[k].compare_exchange_strong(was, view.total[k]);
-        }
-    }
-    return view;
+    return tracker.poll(in);
+}
+
+ProgressView PollProgress(const GetBackupDataThread& job, ProgressTracker& tracker) {
+    return PollProgress(job.snapshot(), job.phone(), tracker);
 }
 
 void CancelJob(GetBackupDataThread& job) {
-    job.m_Abort = true;
-    Tarvell_AbortFlushDB();
-    Tarvell_PhotoAbort();
-    Tarvell_MusicAbort();
-    Tarvell_VideoAbort();
+    job.requestCancel();
 }
 
 void StopRunningJob(GetBackupDataThread& job) {
     while (job.isRunning()) {
-        job.m_Abort = true;
+        job.requestCancel();
         job.wait(200);
     }
 }
@@ -139,7 +89,7 @@ QString FailedItemsSentence(const GetBackupDataThread& job) {
     QStringList parts;
     int sum = 0;
     for (int k = 0; k < kContentKindCount; ++k) {
-        const int failed = job.m_FailedCount[k];
+        const int failed = job.failedCount(ContentKind(k));
         if (failed > 0) {
             sum += failed;
             parts << QStringLiteral("%1 %2").arg(failed).arg(

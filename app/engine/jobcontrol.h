@@ -12,10 +12,6 @@
 
 namespace tarvell {
 
-// The attached phone's label (model, else manufacturer, else serial), read
-// from the library's device facts.
-QString AttachedDeviceLabel();
-
 // A new backup folder inside outputFolder: "<label>-MM-dd-yyyy-HH-mm-ss" and
 // its catalogue label "dd.MM.yyyy hh:mm:ss.zzz-<label>".
 struct NewBackup {
@@ -28,20 +24,20 @@ struct NewBackup {
 std::optional<NewBackup> CreateBackupFolder(const QString& outputFolder, const QString& deviceLabel,
                                             const QDateTime& now, QString* error);
 
-// Fills the job fields of a new job. The thread must not be running.
+// Sets up a new job. The thread must not be running.
 void PrepareBackupJob(GetBackupDataThread& job, const bool selected[kContentKindCount],
                       const NewBackup& backup);
 void PrepareRestoreJob(GetBackupDataThread& job, const bool selected[kContentKindCount],
                        const QStringList& folders, bool clearBeforeCopy);
 
-// One poll of the progress display: reads the job's fields (and, during the
-// backup of contacts, messages and call log, the library's flush counters),
-// computes the view and writes the display's values back to the job. A count
-// the job changed since it was read keeps the job's value.
-ProgressView PollProgress(GetBackupDataThread& job);
+// One poll of the progress display: the job's snapshot (and, during the
+// backup of contacts, messages and call log, the phone's refresh counters)
+// through the display's tracker.
+ProgressView PollProgress(const JobSnapshot& job, Phone& phone, ProgressTracker& tracker);
+ProgressView PollProgress(const GetBackupDataThread& job, ProgressTracker& tracker);
 
-// Cancel: sets the abort flag and asks the library to end its long
-// operations early. Any thread.
+// Cancel: asks the job to stop and the phone to end its long operations
+// early. Any thread.
 void CancelJob(GetBackupDataThread& job);
 
 // Asks a running job to stop and waits until it has (200 ms steps).

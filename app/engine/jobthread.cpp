@@ -18,6 +18,7 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace tarvell {
 
@@ -29,10 +30,6 @@ template <size_t N> QByteArray FieldBytes(const char (&field)[N]) {
     return QByteArray(field, int(qstrnlen(field, N)));
 }
 
-bool IsRecordKind(int kind) {
-    return kind == Contacts || kind == SMS || kind == CallHistory;
-}
-
 // True when folder holds something of kind that a restore could put back:
 // an entry for the record kinds, an entry whose file is readable for the
 // file kinds.
@@ -42,7 +39,7 @@ bool HoldsSomethingToRestore(const QString& folder, ContentKind kind) {
         return false;
     }
     bool found = false;
-    if (kind == SMS || kind == CallHistory) {
+    if (kKindFiles[kind].grouped) {
         ForEachGroupedEntry(root.get(), [&](const cJSON*, bool) {
             found = true;
             return false;
@@ -74,69 +71,6 @@ int CountGroupedEntries(const cJSON* root) {
     return count;
 }
 
-// Logs a copy that arrived but not whole (a missing file has its own line).
-void LogIncompleteCopy(int32_t id, const QString& destination, int64_t size) {
-    if (QFileInfo::exists(destination)) {
-        UiLog("error: incomplete copy titeminfo.ID = %d, %s (%lld of %lld bytes)\n", id,
-              destination.toUtf8().constData(),
-              static_cast<long long>(QFileInfo(destination).size()), static_cast<long long>(size));
-    }
-}
-
-// Copies a media file of the phone to destination: through adb first, then,
-// when that did not bring the whole file (adb cannot pass every name the
-// phone may hold, such as one with a double quote), streamed over the
-// command channel. True when the file arrived whole; a partial file is
-// removed.
-bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int64_t size,
-                   const AbortFlag& abort) {
-    const QByteArray path = destination.toUtf8();
-    using Export = int (*)(int, const char*, int64_t);
-    Export adb = &Tarvell_ExportPhotofromDevice;
-    Export streamed = &Tarvell_ExportPhotofromDevice2;
-    if (kind == Videos) {
-        adb = &Tarvell_ExportVideofromDevice;
-        streamed = &Tarvell_ExportVideofromDevice2;
-    } else if (kind == Musics) {
-        adb = &Tarvell_ExportMusicfromDevice;
-        streamed = &Tarvell_ExportMusicfromDevice2;
-    }
-    adb(id, path.constData(), size);
-    if (!CopiedFileIsWhole(destination, size) && !abort) {
-        streamed(id, path.constData(), size);
-    }
-    if (CopiedFileIsWhole(destination, size)) {
-        return true;
-    }
-    // A part of a file under the final name would pass for the whole one
-    // (a cut photo, a song that stops): it goes, the entry stays listed and
-    // the item counts as failed.
-    LogIncompleteCopy(id, destination, size);
-    QFile::remove(destination);
-    return false;
-}
-
-// Pushes a file to the phone: through adb first, streamed when adb refused
-// it. The library's result (negative: failed).
-int PushToPhone(ContentKind kind, const QByteArray& local, const QByteArray& name,
-                const AbortFlag& abort) {
-    using Push = int (*)(const char*, const char*);
-    Push adb = &Tarvell_addPhoto;
-    Push streamed = &Tarvell_addPhoto2;
-    if (kind == Videos) {
-        adb = &Tarvell_AddVideoToDevice;
-        streamed = &Tarvell_AddVideoToDevice2;
-    } else if (kind == Musics) {
-        adb = &Tarvell_AddMusicToDevice;
-        streamed = &Tarvell_AddMusicToDevice2;
-    }
-    const int result = adb(local.constData(), name.constData());
-    if (result >= 0 || abort) {
-        return result;
-    }
-    return streamed(local.constData(), name.constData());
-}
-
 } // namespace
 
 int SmsCountdownSeconds() {
@@ -145,13 +79,58 @@ int SmsCountdownSeconds() {
     return (ok && seconds >= 0 && seconds <= kDefaultSmsCountdown) ? seconds : kDefaultSmsCountdown;
 }
 
-GetBackupDataThread::GetBackupDataThread() : QThread(nullptr) {
+GetBackupDataThread::GetBackupDataThread(Phone& phone, int secondMs)
+    : QThread(nullptr), m_Phone(phone), m_SecondMs(secondMs) {}
+
+GetBackupDataThread::~GetBackupDataThread() = default;
+
+void GetBackupDataThread::setUpBackup(const bool selected[kContentKindCount],
+                                      const QString& outputFolder, const QString& catalogLabel) {
+    setUpRestore(selected, {}, false);
+    m_RestoreMode = 0;
+    m_OutputFolder = outputFolder;
+    m_CatalogLabel = catalogLabel;
+}
+
+void GetBackupDataThread::setUpRestore(const bool selected[kContentKindCount],
+                                       const QStringList& folders, bool clearBeforeCopy) {
+    m_RestoreMode = 1;
+    m_RestoreFolders = folders;
+    m_ClearBeforeCopy = clearBeforeCopy;
+    m_OutputFolder.clear();
+    m_CatalogLabel.clear();
     for (int k = 0; k < kContentKindCount; ++k) {
-        m_Selected[k] = false;
+        m_Selected[k] = selected[k];
+        m_DoneCount[k] = -1;
+        m_TotalCount[k] = -1;
     }
 }
 
-GetBackupDataThread::~GetBackupDataThread() = default;
+JobSnapshot GetBackupDataThread::snapshot() const {
+    JobSnapshot s;
+    s.restoreMode = m_RestoreMode != 0;
+    s.currentStep = m_CurrentStep;
+    for (int k = 0; k < kContentKindCount; ++k) {
+        s.selected[k] = m_Selected[k];
+        s.done[k] = m_DoneCount[k];
+        s.total[k] = m_TotalCount[k];
+        s.failed[k] = m_FailedCount[k];
+    }
+    s.videoBytesDone = m_VideoBytesDone;
+    s.videoBytesTotal = m_VideoBytesTotal;
+    s.musicBytesDone = m_MusicBytesDone;
+    s.musicBytesTotal = m_MusicBytesTotal;
+    s.percent = m_Percent;
+    s.smsCountdown = m_SmsCountdown;
+    s.cancelRequested = m_Abort;
+    s.currentFile = currentFile();
+    return s;
+}
+
+void GetBackupDataThread::requestCancel() {
+    m_Abort = true;
+    m_Phone.abortLongCalls();
+}
 
 QString GetBackupDataThread::currentFile() const {
     QMutexLocker lock(&m_CurrentFileLock);
@@ -182,8 +161,16 @@ void GetBackupDataThread::countFailed(ContentKind kind) {
     m_FailedCount[kind].fetch_add(1, std::memory_order_relaxed);
 }
 
+std::atomic<int64_t>* GetBackupDataThread::bytesDone(ContentKind kind) {
+    return kind == Videos ? &m_VideoBytesDone : kind == Musics ? &m_MusicBytesDone : nullptr;
+}
+
+std::atomic<int64_t>* GetBackupDataThread::bytesTotal(ContentKind kind) {
+    return kind == Videos ? &m_VideoBytesTotal : kind == Musics ? &m_MusicBytesTotal : nullptr;
+}
+
 void GetBackupDataThread::countUnanswered(ContentKind kind, int failedCommandsBefore) {
-    if (Tarvell_GetFailedCommandCount() == failedCommandsBefore || m_Abort) {
+    if (m_Phone.failedCommandCount() == failedCommandsBefore || m_Abort) {
         return;
     }
     UiLog("error: the phone left commands unanswered during %s; it may be incomplete\n",
@@ -203,7 +190,7 @@ void GetBackupDataThread::run() {
     m_VideoBytesTotal = 0;
     m_MusicBytesDone = 0;
     m_MusicBytesTotal = 0;
-    Tarvell_ResetFlushDBStatus();
+    m_Phone.resetAbort();
     m_Abort = false;
     m_CurrentStep = 0;
     if (m_RestoreMode == 0) {
@@ -216,364 +203,289 @@ void GetBackupDataThread::run() {
 
 // ---- Backup ----------------------------------------------------------------------
 
+const GetBackupDataThread::KindSteps GetBackupDataThread::kSteps[kContentKindCount] = {
+    {&GetBackupDataThread::CollectContacts, &GetBackupDataThread::RestoreContacts},
+    {&GetBackupDataThread::CollectMessages, &GetBackupDataThread::RestoreMessages},
+    {&GetBackupDataThread::CollectCallHistory, &GetBackupDataThread::RestoreCallHistory},
+    {&GetBackupDataThread::CollectMedia, &GetBackupDataThread::RestoreMedia},
+    {&GetBackupDataThread::CollectMedia, &GetBackupDataThread::RestoreMedia},
+    {&GetBackupDataThread::CollectMedia, &GetBackupDataThread::RestoreMedia},
+    {&GetBackupDataThread::CollectApps, &GetBackupDataThread::RestoreApps},
+};
+
+bool GetBackupDataThread::runKinds(const std::function<void(ContentKind)>& step) {
+    for (int k = 0; k < kContentKindCount; ++k) {
+        const auto kind = ContentKind(k);
+        const bool records = kKindFiles[k].shape == KindShape::Records;
+        if (m_Selected[k]) {
+            if (m_Abort) {
+                return false;
+            }
+            if (records) {
+                m_Percent = 0;
+            }
+            const int unanswered = m_Phone.failedCommandCount();
+            step(kind);
+            countUnanswered(kind, unanswered);
+            if (records) {
+                m_Percent = 100;
+                // The record kinds are tested again at once: a cancel during
+                // the last of them writes no device facts.
+                if (m_Abort) {
+                    return false;
+                }
+            }
+        }
+        // The step after apps is the end of the job's.
+        if (kind != Apps) {
+            ++m_CurrentStep;
+        }
+    }
+    return true;
+}
+
 void GetBackupDataThread::runBackup() {
     const QString backup = m_OutputFolder;
-    if (m_Selected[Contacts] || m_Selected[SMS] || m_Selected[CallHistory] || m_Selected[Photos]) {
+    bool viewerKinds = false;
+    for (int k = 0; k < kContentKindCount; ++k) {
+        viewerKinds = viewerKinds || (m_Selected[k] && kKindFiles[k].viewerPage != nullptr);
+    }
+    if (viewerKinds) {
         CopyViewerScripts(backup);
     }
-
-    if (m_Selected[Contacts]) {
-        m_Percent = 0;
-        if (m_Abort) {
-            return;
-        }
-        const int unanswered = Tarvell_GetFailedCommandCount();
-        Tarvell_FlushPerson();
-        ContactRecord* head = nullptr;
-        m_TotalCount[Contacts] = Tarvell_GetPerson(&head);
-        countUnanswered(Contacts, unanswered);
-        CollectContacts(head, backup);
-        PrintContactsCsv(head, backup, &m_Abort);
-        PrintContactsTxt(head, backup, &m_Abort);
-        m_Percent = 100;
-        if (m_Abort) {
-            return;
-        }
+    const bool complete = runKinds([&](ContentKind kind) {
+        m_Phone.refresh(kind);
+        (this->*kSteps[kind].collect)(kind, backup);
+    });
+    if (complete) {
+        CollectDeviceInfo(backup);
+        ++m_CurrentStep;
     }
-    ++m_CurrentStep;
-
-    if (m_Selected[SMS]) {
-        m_Percent = 0;
-        if (m_Abort) {
-            return;
-        }
-        const int unanswered = Tarvell_GetFailedCommandCount();
-        Tarvell_FlushSMS();
-        SmsRecord* head = nullptr;
-        m_TotalCount[SMS] = Tarvell_GetSMS(&head);
-        countUnanswered(SMS, unanswered);
-        const NameLoans loans = CollectMessages(backup);
-        PrintMessagesCsv(head, backup, &m_Abort, &loans);
-        PrintMessagesTxt(head, backup, &loans);
-        m_Percent = 100;
-        if (m_Abort) {
-            return;
-        }
-    }
-    ++m_CurrentStep;
-
-    if (m_Selected[CallHistory]) {
-        m_Percent = 0;
-        if (m_Abort) {
-            return;
-        }
-        const int unanswered = Tarvell_GetFailedCommandCount();
-        Tarvell_FlushCallHistory();
-        CallLogRecord* head = nullptr;
-        m_TotalCount[CallHistory] = Tarvell_GetCallHistory(&head);
-        countUnanswered(CallHistory, unanswered);
-        CollectCallHistory(backup);
-        PrintCallsCsv(head, backup);
-        PrintCallsTxt(head, backup);
-        m_Percent = 100;
-        if (m_Abort) {
-            return;
-        }
-    }
-    ++m_CurrentStep;
-
-    if (m_Selected[Photos]) {
-        if (m_Abort) {
-            return;
-        }
-        const int unanswered = Tarvell_GetFailedCommandCount();
-        Tarvell_FlushDevicesPhotos();
-        CollectPhotos(backup);
-        countUnanswered(Photos, unanswered);
-    }
-    ++m_CurrentStep;
-    if (m_Selected[Videos]) {
-        if (m_Abort) {
-            return;
-        }
-        const int unanswered = Tarvell_GetFailedCommandCount();
-        Tarvell_FlushDevicesVideo();
-        CollectVideos(backup);
-        countUnanswered(Videos, unanswered);
-    }
-    ++m_CurrentStep;
-    if (m_Selected[Musics]) {
-        if (m_Abort) {
-            return;
-        }
-        const int unanswered = Tarvell_GetFailedCommandCount();
-        Tarvell_FlushDevicesMusic();
-        CollectMusics(backup);
-        countUnanswered(Musics, unanswered);
-    }
-    ++m_CurrentStep;
-    if (m_Selected[Apps]) {
-        if (m_Abort) {
-            return;
-        }
-        const int unanswered = Tarvell_GetFailedCommandCount();
-        Tarvell_FlushDevicesApp();
-        CollectApps(backup);
-        countUnanswered(Apps, unanswered);
-    }
-
-    CollectDeviceInfo(backup);
-    ++m_CurrentStep;
 }
 
-void GetBackupDataThread::CollectContacts(const ContactRecord* head, const QString& backup) {
+namespace {
+
+// Writes the .js file of a record kind with the entries fill adds, then its
+// viewer page. False when the file could not be written.
+bool WriteRecordsFile(ContentKind kind, const QString& backup,
+                      const std::function<void(cJSON* root)>& fill) {
+    JsFileWriter writer;
+    if (!OpenKindFile(writer, backup, kind)) {
+        return false;
+    }
+    fill(writer.root());
+    const bool written = writer.commit();
+    const QString page = QLatin1String(kKindFiles[kind].viewerPage);
+    EnsureSubfolder(backup, page);
+    CopyViewerPage(backup, page);
+    return written;
+}
+
+JsonPtr EntryOf(const PhotoInfo& info, const QString& name) {
+    return PhotoEntry(info, name);
+}
+JsonPtr EntryOf(const VideoInfo& info, const QString& name) {
+    return VideoEntry(info, name);
+}
+JsonPtr EntryOf(const MusicInfo& info, const QString& name) {
+    return MusicEntry(info, name);
+}
+
+// Creates every folder of the relative path inside backup.
+void EnsureSubfolders(const QString& backup, const QString& relative) {
+    QString path;
+    for (const QString& part : relative.split(u'/')) {
+        path += (path.isEmpty() ? QString() : QStringLiteral("/")) + part;
+        EnsureSubfolder(backup, path);
+    }
+}
+
+} // namespace
+
+void GetBackupDataThread::CollectContacts(ContentKind, const QString& backup) {
+    ContactRecord* head = nullptr;
+    m_TotalCount[Contacts] = m_Phone.contacts(&head);
     const QString images = ImagesFolderOf(backup);
-    JsFileWriter writer;
-    if (!OpenKindFile(writer, backup, Contacts)) {
-        countFailed(Contacts);
-        return;
-    }
-    int number = 0;
-    for (const ContactRecord* r = head; r != nullptr; r = r->next) {
-        const int done = ++m_DoneCount[Contacts];
-        const int total = std::max(m_TotalCount[Contacts].load(), 1);
-        m_TotalCount[Contacts] = total;
-        raisePercent(done, total);
-        AddNumbered(writer.root(), ++number, ContactEntry(*r, images));
-    }
-    if (!writer.commit()) {
+    const bool written = WriteRecordsFile(Contacts, backup, [&](cJSON* root) {
+        int number = 0;
+        for (const ContactRecord* r = head; r != nullptr; r = r->next) {
+            const int done = ++m_DoneCount[Contacts];
+            const int total = std::max(m_TotalCount[Contacts].load(), 1);
+            m_TotalCount[Contacts] = total;
+            raisePercent(done, total);
+            AddNumbered(root, ++number, ContactEntry(*r, images));
+        }
+    });
+    if (!written) {
         countFailed(Contacts);
     }
-    EnsureSubfolder(backup, QStringLiteral("Contacts"));
-    CopyViewerPage(backup, QStringLiteral("Contacts"));
+    PrintContactsCsv(head, backup, &m_Abort);
+    PrintContactsTxt(head, backup, &m_Abort);
 }
 
-NameLoans GetBackupDataThread::CollectMessages(const QString& backup) {
+void GetBackupDataThread::CollectMessages(ContentKind, const QString& backup) {
+    SmsRecord* head = nullptr;
+    m_TotalCount[SMS] = m_Phone.messages(&head);
     NameLoans loans;
-    JsFileWriter writer;
-    if (!OpenKindFile(writer, backup, SMS)) {
-        countFailed(SMS);
-        return loans;
-    }
-    SmsTempGroup* groups = nullptr;
-    Tarvell_GetSMSTempGroup(&groups);
-    AddMessageGroups(writer.root(), groups, ImagesFolderOf(backup), &loans);
-    if (!writer.commit()) {
+    const bool written = WriteRecordsFile(SMS, backup, [&](cJSON* root) {
+        AddMessageGroups(root, m_Phone.messageGroups(), ImagesFolderOf(backup), &loans);
+    });
+    if (!written) {
         countFailed(SMS);
     }
-    EnsureSubfolder(backup, QStringLiteral("SMS"));
-    CopyViewerPage(backup, QStringLiteral("SMS"));
-    return loans;
+    PrintMessagesCsv(head, backup, &m_Abort, &loans);
+    PrintMessagesTxt(head, backup, &loans);
 }
 
-void GetBackupDataThread::CollectCallHistory(const QString& backup) {
-    JsFileWriter writer;
-    if (!OpenKindFile(writer, backup, CallHistory)) {
-        countFailed(CallHistory);
-        return;
-    }
-    CallLogTempGroup* groups = nullptr;
-    Tarvell_GetCallLogTempGroup(&groups);
-    AddCallLogGroups(writer.root(), groups, ImagesFolderOf(backup));
-    if (!writer.commit()) {
+void GetBackupDataThread::CollectCallHistory(ContentKind, const QString& backup) {
+    CallLogRecord* head = nullptr;
+    m_TotalCount[CallHistory] = m_Phone.calls(&head);
+    const bool written = WriteRecordsFile(CallHistory, backup, [&](cJSON* root) {
+        AddCallLogGroups(root, m_Phone.callGroups(), ImagesFolderOf(backup));
+    });
+    if (!written) {
         countFailed(CallHistory);
     }
-    EnsureSubfolder(backup, QStringLiteral("CallHistory"));
-    CopyViewerPage(backup, QStringLiteral("CallHistory"));
+    PrintCallsCsv(head, backup);
+    PrintCallsTxt(head, backup);
 }
 
-void GetBackupDataThread::CollectPhotos(const QString& backup) {
+// Photos, videos and music. Every item: stop when cancelled, then count it;
+// an item the phone does not describe, whose path does not fit the library
+// or whose copy does not arrive whole counts as failed and the next follows.
+// An empty record is counted but stands for nothing. The entry stays in the
+// file whether or not the copy worked.
+void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) {
+    const KindFiles& row = kKindFiles[kind];
     JsFileWriter writer;
-    if (!OpenKindFile(writer, backup, Photos)) {
-        countFailed(Photos);
+    if (!OpenKindFile(writer, backup, kind)) {
+        countFailed(kind);
         return;
     }
-    EnsureSubfolder(backup, QStringLiteral("Photos"));
-    EnsureSubfolder(backup, QStringLiteral("Photos/Gallery"));
-    EnsureSubfolder(backup, QLatin1String(kThumbFolder));
-    const QString defaultImage = DefaultImagePath();
+    const QString folder = backup + u'/' + QLatin1String(row.fileFolder) + u'/';
+    EnsureSubfolders(backup, QLatin1String(row.fileFolder));
+    const QString thumbs = backup + u'/' + QLatin1String(kThumbFolder) + u'/';
+    if (row.thumbnails) {
+        EnsureSubfolder(backup, QLatin1String(kThumbFolder));
+    }
+    const QString defaultImage = row.thumbnails ? DefaultImagePath() : QString();
     QThreadPool thumbnails;
     thumbnails.setMaxThreadCount(std::max(QThread::idealThreadCount(), 1));
     QSemaphore pending(16);
-    const int count = std::max(Tarvell_GetPhotoCount(), 0);
-    m_TotalCount[Photos] = count;
-    m_DoneCount[Photos] = 0;
-    for (int j = 0; j < count; ++j) {
-        const int done = ++m_DoneCount[Photos];
-        if (m_Abort) {
-            break;
+    std::atomic<int64_t>* const doneBytes = bytesDone(kind);
+    std::atomic<int64_t>* const totalBytes = bytesTotal(kind);
+
+    const int count = std::max(m_Phone.count(kind), 0);
+    m_TotalCount[kind] = count;
+    m_DoneCount[kind] = 0;
+    for (int i = 0; totalBytes != nullptr && i < count && !m_Abort; ++i) {
+        MediaRecord record;
+        if (m_Phone.mediaInfo(kind, i, record)) {
+            *totalBytes += FactsOf(record).size;
         }
-        PhotoInfo info{};
-        if (Tarvell_GetPhotoInfo(&info, j) != 0) {
-            // No facts of the photo, so no name to store it under.
-            UiLog("error: the phone did not describe photo %d\n", j);
-            countFailed(Photos);
+    }
+    for (int j = 0; j < count && !m_Abort; ++j) {
+        const int done = ++m_DoneCount[kind];
+        MediaRecord record;
+        if (!m_Phone.mediaInfo(kind, j, record)) {
+            UiLog("error: the phone did not describe %s %d\n", row.itemWord, j);
+            countFailed(kind);
             continue;
         }
-        const QString name = MediaLocalName(info.id, FieldBytes(info.path));
-        AddNumbered(writer.root(), done, PhotoEntry(info, name));
-        const QString destination = backup + QStringLiteral("/Photos/Gallery/") + name;
+        const MediaFacts item = FactsOf(record);
+        if (IsEmptyRecord(item)) {
+            continue;
+        }
+        const QString name = MediaLocalName(item.id, item.path);
+        AddNumbered(writer.root(), done,
+                    std::visit([&](const auto& info) { return EntryOf(info, name); }, record));
+        const QString destination = folder + name;
         if (!FitsLibraryPath(destination)) {
-            countFailed(Photos);
-            continue;
-        }
-        if (!CopyFromPhone(Photos, info.id, destination, info.size, m_Abort)) {
-            LogIncompleteCopy(info.id, destination, info.size);
-            if (!QFileInfo::exists(destination)) {
-                UiLog("error: ExportPhotofromDevice titeminfo.ID = %d, %s \n", info.id,
-                      destination.toUtf8().constData());
+            countFailed(kind);
+        } else {
+            if (doneBytes != nullptr) {
+                setCurrentFile(destination);
             }
-            countFailed(Photos);
+            if (!CopyFromPhone(kind, item.id, destination, item.size)) {
+                countFailed(kind);
+            }
+            if (row.thumbnails) {
+                // Thumbnails are made beside the copying, a few photos behind it.
+                const QString thumb = thumbs + name;
+                pending.acquire();
+                thumbnails.start([destination, thumb, defaultImage, &pending] {
+                    MakeThumbnail(destination, thumb, defaultImage);
+                    pending.release();
+                });
+            }
         }
-        // Thumbnails are made beside the copying, a few photos behind it.
-        const QString thumb = backup + u'/' + QLatin1String(kThumbFolder) + u'/' + name;
-        pending.acquire();
-        thumbnails.start([destination, thumb, defaultImage, &pending] {
-            MakeThumbnail(destination, thumb, defaultImage);
-            pending.release();
-        });
+        if (doneBytes != nullptr) {
+            *doneBytes += item.size;
+            setCurrentFile(QString());
+        }
     }
     thumbnails.waitForDone();
     if (!writer.commit()) {
-        countFailed(Photos);
+        countFailed(kind);
     }
-    CopyViewerPage(backup, QStringLiteral("Photos"));
-}
-
-void GetBackupDataThread::CollectVideos(const QString& backup) {
-    JsFileWriter writer;
-    if (!OpenKindFile(writer, backup, Videos)) {
-        countFailed(Videos);
-        return;
-    }
-    EnsureSubfolder(backup, QStringLiteral("Videos"));
-    const int count = std::max(Tarvell_GetVideoCount(), 0);
-    m_TotalCount[Videos] = count;
-    m_DoneCount[Videos] = 0;
-    for (int i = 0; i < count && !m_Abort; ++i) {
-        VideoInfo info{};
-        Tarvell_GetVideoInfo(&info, i);
-        if (info.id != 0 || info.path[0] != '\0') {
-            m_VideoBytesTotal += info.size;
-        }
-    }
-    for (int j = 0; j < count; ++j) {
-        if (m_Abort) {
-            break;
-        }
-        const int done = ++m_DoneCount[Videos];
-        VideoInfo info{};
-        if (Tarvell_GetVideoInfo(&info, j) != 0) {
-            UiLog("error: the phone did not describe video %d\n", j);
-            countFailed(Videos);
-            continue;
-        }
-        if (info.id == 0 && info.path[0] == '\0') {
-            continue;
-        }
-        const QString name = MediaLocalName(info.id, FieldBytes(info.path));
-        AddNumbered(writer.root(), done, VideoEntry(info, name));
-        const QString destination = backup + QStringLiteral("/Videos/") + name;
-        if (FitsLibraryPath(destination)) {
-            setCurrentFile(destination);
-            if (!CopyFromPhone(Videos, info.id, destination, info.size, m_Abort)) {
-                UiLog("error: ExportVideofromDevice titeminfo.ID = %d, %s \n", info.id,
-                      destination.toUtf8().constData());
-                countFailed(Videos);
-            }
-        } else {
-            countFailed(Videos);
-        }
-        m_VideoBytesDone += info.size;
-        setCurrentFile(QString());
-    }
-    if (!writer.commit()) {
-        countFailed(Videos);
+    if (row.viewerPage != nullptr) {
+        CopyViewerPage(backup, QLatin1String(row.viewerPage));
     }
 }
 
-void GetBackupDataThread::CollectMusics(const QString& backup) {
-    JsFileWriter writer;
-    if (!OpenKindFile(writer, backup, Musics)) {
-        countFailed(Musics);
-        return;
+// Through adb first, then, when that did not bring the whole file (adb cannot
+// pass every name the phone may hold, such as one with a double quote),
+// streamed over the command channel. A part of a file under the final name
+// would pass for the whole one (a cut photo, a song that stops): it goes.
+bool GetBackupDataThread::CopyFromPhone(ContentKind kind, int32_t id, const QString& destination,
+                                        int64_t size) {
+    const QByteArray path = destination.toUtf8();
+    m_Phone.copyFromPhone(kind, id, path, size, false);
+    if (!CopiedFileIsWhole(destination, size) && !m_Abort) {
+        m_Phone.copyFromPhone(kind, id, path, size, true);
     }
-    EnsureSubfolder(backup, QStringLiteral("Musics"));
-    const int count = std::max(Tarvell_GetMusicCount(), 0);
-    m_TotalCount[Musics] = count;
-    m_DoneCount[Musics] = 0;
-    for (int i = 0; i < count; ++i) {
-        MusicInfo info{};
-        Tarvell_GetMusicInfo(&info, i);
-        m_MusicBytesTotal += info.size;
+    if (CopiedFileIsWhole(destination, size)) {
+        return true;
     }
-    for (int j = 0; j < count; ++j) {
-        const int done = ++m_DoneCount[Musics];
-        if (m_Abort) {
-            break;
-        }
-        MusicInfo info{};
-        if (Tarvell_GetMusicInfo(&info, j) != 0) {
-            UiLog("error: the phone did not describe music file %d\n", j);
-            countFailed(Musics);
-            m_MusicBytesDone += info.size;
-            continue;
-        }
-        const QString name = MediaLocalName(info.id, FieldBytes(info.path));
-        AddNumbered(writer.root(), done, MusicEntry(info, name));
-        const QString destination = backup + QStringLiteral("/Musics/") + name;
-        if (FitsLibraryPath(destination)) {
-            setCurrentFile(destination);
-            if (!CopyFromPhone(Musics, info.id, destination, info.size, m_Abort)) {
-                LogIncompleteCopy(info.id, destination, info.size);
-                if (!QFileInfo::exists(destination)) {
-                    UiLog("error: titeminfo.ID = %d, %s \n", info.id,
-                          destination.toUtf8().constData());
-                }
-                countFailed(Musics);
-            }
-        } else {
-            countFailed(Musics);
-        }
-        m_MusicBytesDone += info.size;
-        setCurrentFile(QString());
+    if (QFileInfo::exists(destination)) {
+        UiLog("error: incomplete copy titeminfo.ID = %d, %s (%lld of %lld bytes)\n", id,
+              path.constData(), static_cast<long long>(QFileInfo(destination).size()),
+              static_cast<long long>(size));
+        QFile::remove(destination);
+    } else {
+        UiLog("error: %stiteminfo.ID = %d, %s \n", kKindFiles[kind].copyTag, id, path.constData());
     }
-    if (!writer.commit()) {
-        countFailed(Musics);
-    }
+    return false;
 }
 
-void GetBackupDataThread::CollectApps(const QString& backup) {
+void GetBackupDataThread::CollectApps(ContentKind, const QString& backup) {
     JsFileWriter writer;
     if (!OpenKindFile(writer, backup, Apps)) {
         countFailed(Apps);
         return;
     }
     EnsureSubfolder(backup, QStringLiteral("Apps"));
-    const int count = std::max(Tarvell_GetAppCount(), 0);
+    const int count = std::max(m_Phone.count(Apps), 0);
     m_TotalCount[Apps] = count;
     m_DoneCount[Apps] = 0;
-    for (int j = 0; j < count; ++j) {
+    for (int j = 0; j < count && !m_Abort; ++j) {
         const int done = ++m_DoneCount[Apps];
         m_Percent = 0;
-        if (m_Abort) {
-            break;
-        }
         AppInfo info{};
-        if (Tarvell_GetAppInfo(&info, j) != 0 || info.packageName[0] == '\0') {
+        if (!m_Phone.appInfo(j, info) || info.packageName[0] == '\0') {
             UiLog("error: the phone did not describe app %d\n", j);
             countFailed(Apps);
             m_Percent = 100;
             continue;
         }
-        const QString name = AppLocalName(FieldBytes(info.packageName));
+        const QByteArray package = FieldBytes(info.packageName);
+        const QString name = AppLocalName(package);
         AddNumbered(writer.root(), done, AppEntry(info, name));
         const QString destination = backup + QStringLiteral("/Apps/") + name;
         if (FitsLibraryPath(destination)) {
-            const int result = Tarvell_ExportApp(FieldBytes(info.packageName).constData(),
-                                                 destination.toUtf8().constData());
+            const int result = m_Phone.exportApp(package, destination.toUtf8());
             if (result != 0 || !CopiedFileIsWhole(destination, -1)) {
-                UiLog("error: ExportApp %s, %s \n", FieldBytes(info.packageName).constData(),
+                UiLog("error: ExportApp %s, %s \n", package.constData(),
                       destination.toUtf8().constData());
                 countFailed(Apps);
             }
@@ -589,7 +501,7 @@ void GetBackupDataThread::CollectApps(const QString& backup) {
 
 void GetBackupDataThread::CollectDeviceInfo(const QString& backup) {
     DeviceInfoRecord info{};
-    Tarvell_GetAndroidDevicesInfo2(&info);
+    m_Phone.deviceInfo(info);
     const JsonPtr root = DeviceInfoRoot(info);
     EnsureSubfolder(backup, QStringLiteral("Datajs"));
     if (root &&
@@ -602,100 +514,82 @@ void GetBackupDataThread::CollectDeviceInfo(const QString& backup) {
 
 void GetBackupDataThread::runRestore() {
     const QStringList folders = m_RestoreFolders;
-    for (const QString& folder : folders) {
-        for (int k = 0; k < kContentKindCount; ++k) {
+    // Each kind's total is the sum over the folders; a folder without a
+    // readable file of the kind adds nothing, and when none has one the
+    // total stays unknown.
+    for (int k = 0; k < kContentKindCount; ++k) {
+        int total = -1;
+        for (const QString& folder : folders) {
             const QString path = JsPathOf(folder, ContentKind(k));
-            m_TotalCount[k] =
-                (k == SMS || k == CallHistory) ? CountGroupedItems(path) : CountBackupItems(path);
+            const int items =
+                kKindFiles[k].grouped ? CountGroupedItems(path) : CountBackupItems(path);
+            if (items >= 0) {
+                total = std::max(total, 0) + items;
+            }
         }
+        m_TotalCount[k] = total;
     }
 
-    using Restorer = void (GetBackupDataThread::*)(const QString&);
-    static constexpr Restorer kRestorers[kContentKindCount] = {
-        &GetBackupDataThread::RestoreContacts,    &GetBackupDataThread::RestoreMessages,
-        &GetBackupDataThread::RestoreCallHistory, &GetBackupDataThread::RestorePhotos,
-        &GetBackupDataThread::RestoreVideos,      &GetBackupDataThread::RestoreMusics,
-        &GetBackupDataThread::RestoreApps};
-    using Clear = int (*)();
-    static constexpr Clear kClears[kContentKindCount] = {
-        &Tarvell_ClearPerson,          &Tarvell_ClearSMS,
-        &Tarvell_ClearCallHistory,     &Tarvell_ClearPhoto,
-        &Tarvell_ClearVideofromDevice, &Tarvell_ClearMusic,
-        &Tarvell_ClearAllApp};
-
-    for (int k = 0; k < kContentKindCount; ++k) {
-        const auto kind = ContentKind(k);
-        if (m_Selected[k]) {
-            if (m_Abort) {
-                return;
-            }
-            if (IsRecordKind(k)) {
-                m_Percent = 0;
-            }
-            const int unanswered = Tarvell_GetFailedCommandCount();
-            if (m_ClearBeforeCopy) {
-                // A kind is cleared only when something of it can be put back.
-                const bool refill =
-                    std::any_of(folders.begin(), folders.end(),
-                                [&](const QString& f) { return HoldsSomethingToRestore(f, kind); });
-                if (refill) {
-                    kClears[k]();
-                } else {
-                    UiLog(
-                        "restore: %s not cleared: no folder to restore holds a readable %s file\n",
-                        ProgressKindName(kind), ProgressKindName(kind));
-                }
-            }
-            for (const QString& folder : folders) {
-                (this->*kRestorers[k])(folder);
-            }
-            countUnanswered(kind, unanswered);
-            if (IsRecordKind(k)) {
-                m_Percent = 100;
+    const bool complete = runKinds([&](ContentKind kind) {
+        if (m_ClearBeforeCopy) {
+            // A kind is cleared only when something of it can be put back.
+            const bool refill = std::any_of(folders.begin(), folders.end(), [&](const QString& f) {
+                return HoldsSomethingToRestore(f, kind);
+            });
+            if (refill) {
+                m_Phone.clear(kind);
+            } else {
+                UiLog("restore: %s not cleared: no folder to restore holds a readable %s file\n",
+                      ProgressKindName(kind), ProgressKindName(kind));
             }
         }
+        for (const QString& folder : folders) {
+            (this->*kSteps[kind].restore)(kind, folder);
+        }
+    });
+    if (complete) {
         ++m_CurrentStep;
     }
 }
 
-void GetBackupDataThread::RestoreContacts(const QString& folder) {
-    const JsonPtr root = ReadKindFile(folder, Contacts);
-    if (!root) {
-        return;
-    }
-    ForEachEntry(root.get(), [&](const cJSON* entry) {
-        const ContactRecord record = ReadContact(entry);
-        const int done = ++m_DoneCount[Contacts];
-        const int total = std::max(m_TotalCount[Contacts].load(), 1);
-        m_TotalCount[Contacts] = total;
-        raisePercent(done, total);
-        if (record.contactId != nullptr && Tarvell_AddPerson2(&record) < 0) {
-            countFailed(Contacts);
-        }
-        return !m_Abort;
-    });
-}
-
-void GetBackupDataThread::RestoreCallHistory(const QString& folder) {
-    const JsonPtr root = ReadKindFile(folder, CallHistory);
-    // Judged by this folder's own entries: with several folders the counted
-    // total is the last folder's, which says nothing about this one.
-    if (!root || CountGroupedEntries(root.get()) <= 0) {
-        return;
-    }
-    m_DoneCount[CallHistory] = 0;
-    ForEachGroupedEntry(root.get(), [&](const cJSON* entry, bool) {
+// Hands the entries of a record kind's file to the phone one by one until
+// the job is cancelled; write gives false when the phone refused the entry.
+// The done counts add up over the folders of the job, as the totals do.
+void GetBackupDataThread::restoreEntries(ContentKind kind, const cJSON* root,
+                                         const std::function<bool(const cJSON*)>& write) {
+    const auto one = [&](const cJSON* entry) {
         if (m_Abort) {
             return false;
         }
-        const CallLogRecord record = ReadCallLog(entry);
-        const int done = ++m_DoneCount[CallHistory];
-        raisePercent(done, m_TotalCount[CallHistory]);
-        if (record.number != nullptr && Tarvell_AddCallHistory(&record) < 0) {
-            countFailed(CallHistory);
+        raisePercent(++m_DoneCount[kind], m_TotalCount[kind]);
+        if (!write(entry)) {
+            countFailed(kind);
         }
         return true;
-    });
+    };
+    if (kKindFiles[kind].grouped) {
+        ForEachGroupedEntry(root, [&](const cJSON* entry, bool) { return one(entry); });
+    } else {
+        ForEachEntry(root, one);
+    }
+}
+
+void GetBackupDataThread::RestoreContacts(ContentKind, const QString& folder) {
+    if (const JsonPtr root = ReadKindFile(folder, Contacts)) {
+        restoreEntries(Contacts, root.get(), [&](const cJSON* entry) {
+            const ContactRecord record = ReadContact(entry);
+            return record.contactId == nullptr || m_Phone.addContact(record) >= 0;
+        });
+    }
+}
+
+void GetBackupDataThread::RestoreCallHistory(ContentKind, const QString& folder) {
+    if (const JsonPtr root = ReadKindFile(folder, CallHistory)) {
+        restoreEntries(CallHistory, root.get(), [&](const cJSON* entry) {
+            const CallLogRecord record = ReadCallLog(entry);
+            return record.number == nullptr || m_Phone.addCall(record) >= 0;
+        });
+    }
 }
 
 bool GetBackupDataThread::WaitForDefaultMessagingApp() {
@@ -703,45 +597,33 @@ bool GetBackupDataThread::WaitForDefaultMessagingApp() {
     // shows the value of an earlier wait.
     m_SmsCountdown = SmsCountdownSeconds();
     emit changeSMSShow();
-    Tarvell_SetDefaultMessage(0);
-    if (Tarvell_CheckDefaultMessangeOK(0) != 0) {
-        for (;;) {
-            if (m_Abort) {
-                break;
-            }
-            // One second, in slices, so that a cancel is seen quickly.
-            for (int slice = 0; slice < 10 && !m_Abort; ++slice) {
-                msleep(100);
-            }
-            if (m_Abort) {
-                break;
-            }
-            const int v = m_SmsCountdown.fetch_sub(1);
-            if (v <= 0) {
-                Tarvell_ReSetDefaultMessage(0);
-                break;
-            }
-            if (Tarvell_CheckDefaultMessangeOK(0) == 0) {
-                break;
-            }
+    m_Phone.requestMessagingRole();
+    // The countdown shows N, N-1, ..., 0; an answer seen in any of those
+    // seconds counts, and only the step below 0 ends the wait.
+    bool accepted = m_Phone.hasMessagingRole();
+    while (!accepted && !m_Abort) {
+        // One second, in slices, so that a cancel is seen quickly.
+        for (int slice = 0; slice < 10 && !m_Abort; ++slice) {
+            msleep(static_cast<unsigned long>(m_SecondMs / 10));
         }
+        if (m_Abort || m_SmsCountdown.fetch_sub(1) <= 0) {
+            break;
+        }
+        accepted = m_Phone.hasMessagingRole();
     }
     emit changeSMSHide();
-    if (m_Abort) {
+    if (!accepted) {
         // Withdraw the request: the user's messaging app keeps receiving.
-        Tarvell_ReSetDefaultMessage(0);
-        return false;
+        m_Phone.returnMessagingRole();
+        if (!m_Abort) {
+            UiLog("restore: the default messaging app was not accepted in time; messages "
+                  "skipped\n");
+        }
     }
-    const int v = m_SmsCountdown.fetch_sub(1);
-    if (v <= 0) {
-        UiLog("restore: the default messaging app was not accepted in time; messages skipped\n");
-        m_DoneCount[SMS] = 0;
-        return false;
-    }
-    return true;
+    return accepted;
 }
 
-void GetBackupDataThread::RestoreMessages(const QString& folder) {
+void GetBackupDataThread::RestoreMessages(ContentKind, const QString& folder) {
     const QString path = JsPathOf(folder, SMS);
     if (!ResolvesInside(folder, path)) {
         return;
@@ -750,59 +632,41 @@ void GetBackupDataThread::RestoreMessages(const QString& folder) {
     if (!text) {
         return;
     }
-    bool switched = false;
-    if (Tarvell_CheckAndroidVersionAt44(0) == 1) {
-        if (!WaitForDefaultMessagingApp()) {
-            if (!m_Abort) {
-                // Not accepted in time: the folder's messages did not reach
-                // the phone, which the job reports.
-                if (const JsonPtr skipped = ParseJsText(*text, path)) {
-                    m_FailedCount[SMS] += CountGroupedEntries(skipped.get());
-                }
+    const bool needsRole = m_Phone.needsMessagingRole();
+    if (needsRole && !WaitForDefaultMessagingApp()) {
+        if (!m_Abort) {
+            // Not accepted in time: the folder's messages did not reach the
+            // phone, which the job reports.
+            if (const JsonPtr skipped = ParseJsText(*text, path)) {
+                m_FailedCount[SMS] += CountGroupedEntries(skipped.get());
             }
-            return;
         }
-        switched = true;
+        return;
     }
-    const JsonPtr root = ParseJsText(*text, path);
-    if (root) {
-        m_DoneCount[SMS] = 0;
-        ForEachGroupedEntry(root.get(), [&](const cJSON* entry, bool) {
-            if (m_Abort) {
-                return false;
-            }
+    if (const JsonPtr root = ParseJsText(*text, path)) {
+        restoreEntries(SMS, root.get(), [&](const cJSON* entry) {
             const SmsRecord record = ReadMessage(entry);
-            const int done = ++m_DoneCount[SMS];
-            raisePercent(done, m_TotalCount[SMS]);
-            if (record.id != nullptr && record.threadId != nullptr &&
-                std::strcmp(record.threadId, "-1") != 0 && Tarvell_SendSMS(&record) < 0) {
-                countFailed(SMS);
-            }
-            return true;
+            return record.id == nullptr || record.threadId == nullptr ||
+                   std::strcmp(record.threadId, "-1") == 0 || m_Phone.sendMessage(record) >= 0;
         });
     }
-    if (switched) {
+    if (needsRole) {
         // Hand the role back so that the user's own app receives messages again.
-        Tarvell_ReSetDefaultMessage(0);
+        m_Phone.returnMessagingRole();
     }
 }
 
-void GetBackupDataThread::RestoreMediaFiles(const QString& folder, ContentKind kind) {
+// Photos, videos and music: through adb first, streamed when adb refused the
+// file.
+void GetBackupDataThread::RestoreMedia(ContentKind kind, const QString& folder) {
     const JsonPtr root = ReadKindFile(folder, kind);
     if (!root) {
         return;
     }
     const QString kindFolder = QLatin1String(kKindFiles[kind].fileFolder);
-    std::atomic<int64_t>* bytesDone = nullptr;
-    std::atomic<int64_t>* bytesTotal = nullptr;
-    if (kind == Musics) {
-        bytesDone = &m_MusicBytesDone;
-        bytesTotal = &m_MusicBytesTotal;
-    } else if (kind == Videos) {
-        bytesDone = &m_VideoBytesDone;
-        bytesTotal = &m_VideoBytesTotal;
-    }
-    if (bytesTotal != nullptr) {
+    std::atomic<int64_t>* const doneBytes = bytesDone(kind);
+    std::atomic<int64_t>* const totalBytes = bytesTotal(kind);
+    if (totalBytes != nullptr) {
         ForEachEntry(root.get(), [&](const cJSON* entry) {
             if (m_Abort) {
                 return false;
@@ -813,7 +677,7 @@ void GetBackupDataThread::RestoreMediaFiles(const QString& folder, ContentKind k
                 const QFileInfo file(folder + u'/' + kindFolder + u'/' +
                                      QString::fromUtf8(filename));
                 if (file.isFile() && !file.isSymLink()) {
-                    *bytesTotal += file.size();
+                    *totalBytes += file.size();
                 }
             }
             return true;
@@ -833,32 +697,24 @@ void GetBackupDataThread::RestoreMediaFiles(const QString& folder, ContentKind k
             return true;
         }
         const QByteArray local = file->localPath.toUtf8();
-        const int result = PushToPhone(kind, local, file->phoneName.toUtf8(), m_Abort);
+        const QByteArray name = file->phoneName.toUtf8();
+        int result = m_Phone.pushToPhone(kind, local, name, false);
+        if (result < 0 && !m_Abort) {
+            result = m_Phone.pushToPhone(kind, local, name, true);
+        }
         if (result < 0) {
             UiLog("error: restore of %s failed\n", local.constData());
             countFailed(kind);
         }
-        if (bytesDone != nullptr) {
+        if (doneBytes != nullptr) {
             const QFileInfo info(file->localPath);
-            *bytesDone += info.isFile() ? info.size() : 0;
+            *doneBytes += info.isFile() ? info.size() : 0;
         }
         return true;
     });
 }
 
-void GetBackupDataThread::RestorePhotos(const QString& folder) {
-    RestoreMediaFiles(folder, Photos);
-}
-
-void GetBackupDataThread::RestoreVideos(const QString& folder) {
-    RestoreMediaFiles(folder, Videos);
-}
-
-void GetBackupDataThread::RestoreMusics(const QString& folder) {
-    RestoreMediaFiles(folder, Musics);
-}
-
-void GetBackupDataThread::RestoreApps(const QString& folder) {
+void GetBackupDataThread::RestoreApps(ContentKind, const QString& folder) {
     const JsonPtr root = ReadKindFile(folder, Apps);
     if (!root) {
         return;
@@ -875,7 +731,7 @@ void GetBackupDataThread::RestoreApps(const QString& folder) {
         }
         ++m_DoneCount[Apps];
         if (!FitsLibraryPath(file->localPath) || !ResolvesInside(folder, file->localPath) ||
-            Tarvell_InstallAppToMemory(file->localPath.toUtf8().constData(), 3) < 0) {
+            m_Phone.installApp(file->localPath.toUtf8()) < 0) {
             countFailed(Apps);
         } else if (const char* package = EntryText(entry, "Packagename"); package && *package) {
             installed.append(QByteArray(package));
@@ -896,21 +752,19 @@ void GetBackupDataThread::countAppsMissingFromPhone(const QList<QByteArray>& pac
     if (packages.isEmpty()) {
         return;
     }
-    const int unanswered = Tarvell_GetFailedCommandCount();
-    Tarvell_FlushDevicesApp();
-    if (Tarvell_GetFailedCommandCount() != unanswered) {
+    const int unanswered = m_Phone.failedCommandCount();
+    m_Phone.refresh(Apps);
+    if (m_Phone.failedCommandCount() != unanswered) {
         UiLog("error: the phone's app list could not be read; %d apps not confirmed as installed\n",
               int(packages.size()));
-        for (int i = 0; i < packages.size(); ++i) {
-            countFailed(Apps);
-        }
+        m_FailedCount[Apps] += int(packages.size());
         return;
     }
     QSet<QByteArray> onPhone;
-    const int count = std::max(Tarvell_GetAppCount(), 0);
+    const int count = std::max(m_Phone.count(Apps), 0);
     for (int j = 0; j < count; ++j) {
         AppInfo info{};
-        if (Tarvell_GetAppInfo(&info, j) == 0) {
+        if (m_Phone.appInfo(j, info)) {
             onPhone.insert(FieldBytes(info.packageName));
         }
     }

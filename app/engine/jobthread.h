@@ -1,9 +1,10 @@
 // The job thread: one backup or one restore of the attached phone, run off
-// the caller's thread. The front end fills the job fields, calls start(),
-// polls the progress fields (see jobcontrol.h) and reacts to the signals.
+// the caller's thread. The front end sets the job up, calls start(), reads
+// snapshots for its display (see jobcontrol.h) and reacts to the signals.
 #pragma once
 
 #include "backupfolder.h"
+#include "phone.h"
 #include "prints.h"
 
 #include <QMutex>
@@ -12,49 +13,69 @@
 #include <QThread>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <tarvellkit/tarvellkit.h>
 
 namespace tarvell {
+
+// What the job has done so far, copied at one moment for a display.
+struct JobSnapshot {
+    bool restoreMode = false;
+    int currentStep = 0; // kind in hand; 7 after a complete job
+    bool selected[kContentKindCount] = {};
+    int done[kContentKindCount] = {};
+    int total[kContentKindCount] = {}; // negative: unknown
+    int failed[kContentKindCount] = {};
+    int64_t videoBytesDone = 0;
+    int64_t videoBytesTotal = 0;
+    int64_t musicBytesDone = 0;
+    int64_t musicBytesTotal = 0;
+    int percent = 0;      // of the kind in hand, 0..100
+    int smsCountdown = 0; // seconds left to accept the messaging-app request
+    bool cancelRequested = false;
+    QString currentFile; // media file being copied out of the phone, else ""
+};
 
 class GetBackupDataThread : public QThread {
     Q_OBJECT
 
 public:
-    GetBackupDataThread();
+    // The job asks everything of phone. secondMs is the length of one second
+    // of the messaging-app countdown (tests shorten it).
+    explicit GetBackupDataThread(Phone& phone = LibraryPhone(), int secondMs = 1000);
     ~GetBackupDataThread() override;
     GetBackupDataThread(const GetBackupDataThread&) = delete;
     GetBackupDataThread& operator=(const GetBackupDataThread&) = delete;
 
-    // Fields read by another thread while the job runs are atomics with
-    // relaxed order: display values and a stop flag, no ordering needed.
-    std::atomic<int> m_CurrentStep{0}; // kind in hand; 7 after a complete job
-    std::atomic<int> m_RestoreMode{0}; // 0 backup, 1 restore
-    std::atomic<bool> m_Selected[kContentKindCount] = {};
-    std::atomic<int> m_DoneCount[kContentKindCount] = {};
-    std::atomic<int> m_TotalCount[kContentKindCount] = {}; // negative: unknown
-    std::atomic<int64_t> m_VideoBytesDone{0};
-    std::atomic<int64_t> m_VideoBytesTotal{0};
-    std::atomic<int64_t> m_MusicBytesDone{0};
-    std::atomic<int64_t> m_MusicBytesTotal{0};
-    // Written by the job thread only; read it through currentFile().
-    QString m_CurrentFile;
-    // Written only while the thread is not running.
-    QString m_OutputFolder;       // backup: the backup folder
-    QString m_CatalogLabel;       // backup: its catalogue label
-    QStringList m_RestoreFolders; // restore: folders in order
-    bool m_ClearBeforeCopy = false;
-    AbortFlag m_Abort{false};
-    std::atomic<int> m_Percent{0};
-    std::atomic<int> m_SmsCountdown{0};
-    // Items of each kind that did not arrive whole: a copy that left no file
-    // or a file of the wrong size, a destination path too long for the
-    // library. Reset at the start of every job.
-    std::atomic<int> m_FailedCount[kContentKindCount] = {};
+    // The job fields, set only while the thread is not running: the kinds
+    // and the backup folder with its catalogue label, or the kinds, the
+    // folders to restore in order and whether to clear each kind first.
+    // Every count starts unknown.
+    void setUpBackup(const bool selected[kContentKindCount], const QString& outputFolder,
+                     const QString& catalogLabel);
+    void setUpRestore(const bool selected[kContentKindCount], const QStringList& folders,
+                      bool clearBeforeCopy);
+    bool restoreMode() const { return m_RestoreMode; }
+    QString outputFolder() const { return m_OutputFolder; }
+    QString catalogLabel() const { return m_CatalogLabel; }
+    QStringList restoreFolders() const { return m_RestoreFolders; }
+    bool clearBeforeCopy() const { return m_ClearBeforeCopy; }
+    Phone& phone() const { return m_Phone; }
 
-    // m_CurrentFile, safe to call from any thread while the job runs.
-    QString currentFile() const;
-    // Sum of m_FailedCount.
+    // The progress as the job sees it now. Any thread.
+    JobSnapshot snapshot() const;
+    int currentStep() const { return m_CurrentStep; }
+    int smsCountdown() const { return m_SmsCountdown; }
+    // Items of kind that did not arrive whole (a copy that left no file or a
+    // file of the wrong size, a path too long for the library, a record the
+    // phone refused), and their sum.
+    int failedCount(ContentKind kind) const { return m_FailedCount[kind]; }
     int failedItems() const;
+
+    // Asks the job to stop, and the phone to end its long operations early.
+    // Any thread; the job sees it at its next test.
+    void requestCancel();
+    bool cancelRequested() const { return m_Abort; }
 
 signals:
     void changeSMSShow();
@@ -67,40 +88,79 @@ private:
     void runBackup();
     void runRestore();
 
-    // Collectors.
-    void CollectContacts(const ContactRecord* head, const QString& backup);
-    // Returns the names lent by the group rule, for the prints.
-    NameLoans CollectMessages(const QString& backup);
-    void CollectCallHistory(const QString& backup);
-    void CollectPhotos(const QString& backup);
-    void CollectVideos(const QString& backup);
-    void CollectMusics(const QString& backup);
-    void CollectApps(const QString& backup);
-    void CollectDeviceInfo(const QString& backup);
+    // Runs step for each selected kind in order, between the tests for a
+    // cancel, and moves m_CurrentStep on. False when the job was cancelled.
+    bool runKinds(const std::function<void(ContentKind)>& step);
 
-    // Restorers.
-    void RestoreContacts(const QString& folder);
-    void RestoreMessages(const QString& folder);
-    void RestoreCallHistory(const QString& folder);
-    void RestorePhotos(const QString& folder);
-    void RestoreVideos(const QString& folder);
-    void RestoreMusics(const QString& folder);
-    void RestoreApps(const QString& folder);
+    // Collectors (into the backup folder) and restorers (from one folder to
+    // restore), one of each per kind; the media kinds share theirs.
+    struct KindSteps {
+        void (GetBackupDataThread::*collect)(ContentKind, const QString& backup);
+        void (GetBackupDataThread::*restore)(ContentKind, const QString& folder);
+    };
+    static const KindSteps kSteps[kContentKindCount];
+    void CollectContacts(ContentKind, const QString& backup);
+    void CollectMessages(ContentKind, const QString& backup);
+    void CollectCallHistory(ContentKind, const QString& backup);
+    void CollectMedia(ContentKind kind, const QString& backup);
+    void CollectApps(ContentKind, const QString& backup);
+    void CollectDeviceInfo(const QString& backup);
+    // Copies one media file out of the phone; true when it arrived whole.
+    bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int64_t size);
+    void restoreEntries(ContentKind kind, const cJSON* root,
+                        const std::function<bool(const cJSON*)>& write);
+    void RestoreContacts(ContentKind, const QString& folder);
+    void RestoreMessages(ContentKind, const QString& folder);
+    void RestoreCallHistory(ContentKind, const QString& folder);
+    void RestoreMedia(ContentKind kind, const QString& folder);
+    void RestoreApps(ContentKind, const QString& folder);
     void countAppsMissingFromPhone(const QList<QByteArray>& packages);
-    void RestoreMediaFiles(const QString& folder, ContentKind kind);
     // Asks the phone to make the companion the default messaging app and
-    // waits for the user; false when the user did not accept in time.
+    // waits for the user; false when the user did not accept in time or the
+    // job was cancelled (the request is then withdrawn).
     bool WaitForDefaultMessagingApp();
 
+    // The byte counters of a kind that tracks bytes, else null.
+    std::atomic<int64_t>* bytesDone(ContentKind kind);
+    std::atomic<int64_t>* bytesTotal(ContentKind kind);
     void setCurrentFile(const QString& path);
+    QString currentFile() const;
     void raisePercent(int done, int total);
     void countFailed(ContentKind kind);
     // Counts kind as failed when the phone left a command unanswered since
-    // the library's failed-command count was failedCommandsBefore (a list
-    // that could not be read looks like an empty one) and nothing of the
-    // kind was counted as failed yet.
+    // the failed-command count was failedCommandsBefore (a list that could
+    // not be read looks like an empty one) and nothing of the kind was
+    // counted as failed yet.
     void countUnanswered(ContentKind kind, int failedCommandsBefore);
 
+    Phone& m_Phone;
+    const int m_SecondMs;
+
+    // Set up before start(), only while the thread is not running.
+    int m_RestoreMode = 0;
+    bool m_Selected[kContentKindCount] = {};
+    QString m_OutputFolder;
+    QString m_CatalogLabel;
+    QStringList m_RestoreFolders;
+    bool m_ClearBeforeCopy = false;
+
+    // Written by the job thread (m_Abort also by requestCancel()) and read by
+    // any thread: atomics with relaxed order, display values and a stop
+    // flag that need no ordering.
+    std::atomic<int> m_CurrentStep{0}; // kind in hand; 7 after a complete job
+    std::atomic<int> m_DoneCount[kContentKindCount] = {};
+    std::atomic<int> m_TotalCount[kContentKindCount] = {}; // negative: unknown
+    std::atomic<int64_t> m_VideoBytesDone{0};
+    std::atomic<int64_t> m_VideoBytesTotal{0};
+    std::atomic<int64_t> m_MusicBytesDone{0};
+    std::atomic<int64_t> m_MusicBytesTotal{0};
+    AbortFlag m_Abort{false};
+    std::atomic<int> m_Percent{0};
+    std::atomic<int> m_SmsCountdown{0};
+    std::atomic<int> m_FailedCount[kContentKindCount] = {};
+    // The local path of the media file being copied out of the phone.
+    QString m_CurrentFile;
+    friend struct JobTestPeer;
     mutable QMutex m_CurrentFileLock;
 };
 
@@ -108,5 +168,13 @@ private:
 // the value of the environment variable TARVELL_TEST_SMS_COUNTDOWN (tests
 // only; 0 to 60).
 int SmsCountdownSeconds();
+
+// Lets a test give a job the results a display shows; nothing else writes
+// into a job.
+struct JobTestPeer {
+    static void setFailedCount(GetBackupDataThread& job, ContentKind kind, int count) {
+        job.m_FailedCount[kind] = count;
+    }
+};
 
 } // namespace tarvell

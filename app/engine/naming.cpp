@@ -4,6 +4,7 @@
 #include "valuetext.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace tarvell {
 
@@ -29,7 +30,7 @@ QString BackupFolderPath(const QString& outputFolder, const QString& folderName)
 }
 
 QString CatalogueLabel(const QDateTime& when, const QString& deviceLabel) {
-    return when.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz")) + u'-' + deviceLabel;
+    return when.toString(QLatin1String(kCatalogueDateFormat)) + u'-' + deviceLabel;
 }
 
 CatalogueLabelParts SplitCatalogueLabel(const QString& label) {
@@ -51,6 +52,30 @@ std::optional<QString> PhoneNameOf(const QString& filename) {
         return std::nullopt;
     }
     return filename.mid(dash + 1);
+}
+
+QString RelativeAge(const QString& dateText) {
+    return RelativeAge(dateText, QDateTime::currentDateTime());
+}
+
+QString RelativeAge(const QString& dateText, const QDateTime& now) {
+    const QDateTime then = QDateTime::fromString(dateText, QLatin1String(kCatalogueDateFormat));
+    if (!then.isValid() || !now.isValid()) {
+        return {};
+    }
+    // Whole seconds as the clock counts them; a date in the future (a clock
+    // set back, a catalogue from another machine) counts as just now.
+    const qint64 s = std::max<qint64>(now.toSecsSinceEpoch() - then.toSecsSinceEpoch(), 0);
+    if (s >= 86400) {
+        return QString::number(s / 86400) + QStringLiteral(" days ago");
+    }
+    if (s >= 3600) {
+        return QString::number(s / 3600) + QStringLiteral(" hours ago");
+    }
+    if (s >= 60) {
+        return QString::number(s / 60) + QStringLiteral(" mins ago");
+    }
+    return QString::number(s) + QStringLiteral(" seconds ago");
 }
 
 } // namespace tarvell

@@ -20,6 +20,9 @@ QString BackupFolderName(const QString& deviceLabel, const QDateTime& when);
 // outputFolder + "/" + folderName with every "\" turned into "/".
 QString BackupFolderPath(const QString& outputFolder, const QString& folderName);
 
+// The format of the times in catalogue labels.
+inline constexpr char kCatalogueDateFormat[] = "dd.MM.yyyy hh:mm:ss.zzz";
+
 // "dd.MM.yyyy hh:mm:ss.zzz-<label>" (the time is always 23 characters).
 QString CatalogueLabel(const QDateTime& when, const QString& deviceLabel);
 
@@ -30,6 +33,14 @@ struct CatalogueLabelParts {
     QString device;
 };
 CatalogueLabelParts SplitCatalogueLabel(const QString& label);
+
+// How long ago a catalogue time (kCatalogueDateFormat, local time) was, at
+// now: "N days ago", "N hours ago", "N mins ago" or "N seconds ago" (whole
+// units, no singular forms). A text that does not parse gives ""; a time
+// later than now reads "0 seconds ago".
+QString RelativeAge(const QString& dateText, const QDateTime& now);
+// The same at this moment.
+QString RelativeAge(const QString& dateText);
 
 // Local name of a copied media file: "<id>-<file name>", where the file name is
 // the last component of the phone path (UTF-8), made safe.

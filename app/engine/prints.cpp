@@ -1,5 +1,6 @@
 #include "prints.h"
 
+#include "backupfolder.h"
 #include "fileroutines.h"
 #include "uilog.h"
 #include "valuetext.h"
@@ -19,13 +20,15 @@ bool NonEmpty(const char* text) {
     return text != nullptr && text[0] != '\0';
 }
 
-// One print file: created in its subfolder, written block by block, published
-// by finish().
+// One print file, <kind folder>/<kind folder><extension>, as the kind table
+// names it: created in its subfolder, written block by block, published by
+// finish().
 class PrintFile {
 public:
-    PrintFile(const QString& backupFolder, const char* folder, const char* name)
-        : m_File(backupFolder + u'/' + QLatin1String(folder) + u'/' + QLatin1String(name)) {
-        EnsureSubfolder(backupFolder, QLatin1String(folder));
+    PrintFile(const QString& backupFolder, ContentKind kind, const char* extension)
+        : m_File(backupFolder + u'/' + QLatin1String(kKindFiles[kind].viewerPage) + u'/' +
+                 QLatin1String(kKindFiles[kind].viewerPage) + QLatin1String(extension)) {
+        EnsureSubfolder(backupFolder, QLatin1String(kKindFiles[kind].viewerPage));
         m_Ok = m_File.open(QIODevice::WriteOnly);
         if (!m_Ok) {
             UiLog("error: cannot create %s: %s\n", qUtf8Printable(m_File.fileName()),
@@ -110,7 +113,7 @@ QByteArray CsvField(const char* value) {
 
 bool PrintMessagesCsv(const SmsRecord* head, const QString& backupFolder, const AbortFlag* abort,
                       const NameLoans* loans) {
-    PrintFile file(backupFolder, "SMS", "SMS.csv");
+    PrintFile file(backupFolder, SMS, ".csv");
     if (!file.isOpen()) {
         return false;
     }
@@ -126,7 +129,7 @@ bool PrintMessagesCsv(const SmsRecord* head, const QString& backupFolder, const 
 }
 
 bool PrintMessagesTxt(const SmsRecord* head, const QString& backupFolder, const NameLoans* loans) {
-    PrintFile file(backupFolder, "SMS", "SMS.txt");
+    PrintFile file(backupFolder, SMS, ".txt");
     if (!file.isOpen()) {
         return false;
     }
@@ -150,7 +153,7 @@ bool PrintMessagesTxt(const SmsRecord* head, const QString& backupFolder, const 
 
 bool PrintContactsCsv(const ContactRecord* head, const QString& backupFolder,
                       const AbortFlag* abort) {
-    PrintFile file(backupFolder, "Contacts", "Contacts.csv");
+    PrintFile file(backupFolder, Contacts, ".csv");
     if (!file.isOpen()) {
         return false;
     }
@@ -169,7 +172,7 @@ bool PrintContactsCsv(const ContactRecord* head, const QString& backupFolder,
 
 bool PrintContactsTxt(const ContactRecord* head, const QString& backupFolder,
                       const AbortFlag* abort) {
-    PrintFile file(backupFolder, "Contacts", "Contacts.txt");
+    PrintFile file(backupFolder, Contacts, ".txt");
     if (!file.isOpen()) {
         return false;
     }
@@ -210,7 +213,7 @@ bool PrintContactsTxt(const ContactRecord* head, const QString& backupFolder,
 }
 
 bool PrintCallsCsv(const CallLogRecord* head, const QString& backupFolder) {
-    PrintFile file(backupFolder, "CallHistory", "CallHistory.csv");
+    PrintFile file(backupFolder, CallHistory, ".csv");
     if (!file.isOpen()) {
         return false;
     }
@@ -223,7 +226,7 @@ bool PrintCallsCsv(const CallLogRecord* head, const QString& backupFolder) {
 }
 
 bool PrintCallsTxt(const CallLogRecord* head, const QString& backupFolder) {
-    PrintFile file(backupFolder, "CallHistory", "CallHistory.txt");
+    PrintFile file(backupFolder, CallHistory, ".txt");
     if (!file.isOpen()) {
         return false;
     }

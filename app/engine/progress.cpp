@@ -17,9 +17,7 @@ int64_t Ratio(int64_t part, int64_t whole) {
 } // namespace
 
 const char* ProgressKindName(ContentKind kind) {
-    static constexpr const char* kNames[kContentKindCount] = {
-        "Contacts", "Text Messages", "Call Logs", "Photos", "Videos", "Musics", "Apps"};
-    return (kind >= 0 && kind < kContentKindCount) ? kNames[kind] : "";
+    return (kind >= 0 && kind < kContentKindCount) ? kKindFiles[kind].name : "";
 }
 
 const char* ProgressStatusText(RowStatus status) {
@@ -98,6 +96,24 @@ ProgressView ComputeProgress(const ProgressInput& in) {
     }
     view.barValue = int(std::clamp<int64_t>(bar, 0, 100));
     return view;
+}
+
+ProgressView ProgressTracker::poll(const ProgressInput& job) {
+    ProgressInput in = job;
+    if (m_Polled) {
+        const auto keep = [](int now, int before, int shown) {
+            return now == before ? shown : now;
+        };
+        in.percent = keep(job.percent, m_Job.percent, m_Shown.percent);
+        for (int k = 0; k < kContentKindCount; ++k) {
+            in.done[k] = keep(job.done[k], m_Job.done[k], m_Shown.done[k]);
+            in.total[k] = keep(job.total[k], m_Job.total[k], m_Shown.total[k]);
+        }
+    }
+    m_Polled = true;
+    m_Job = job;
+    m_Shown = ComputeProgress(in);
+    return m_Shown;
 }
 
 int64_t CurrentFileSize(const QString& path) {

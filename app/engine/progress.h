@@ -43,10 +43,11 @@ struct ProgressView {
     // Rows in kind order for the selected kinds, then unused rows.
     ProgressRow rows[kContentKindCount];
     int barValue = 0; // 0..100
-    // Values the display writes back to the job: the percent (raised by one per
-    // poll below 30, capped at 99) and the counts (a finished kind's done count
-    // equals its total; during backup steps 0 to 2 the kind's done and total are
-    // raised to the library's flush index and count).
+    // What the display keeps for its next poll (ProgressTracker): the percent
+    // (raised by one per poll below 30, capped at 99) and the counts (a
+    // finished kind's done count equals its total; during backup steps 0 to 2
+    // the kind's done and total are raised to the library's flush index and
+    // count).
     int percent = 0;
     int done[kContentKindCount] = {};
     int total[kContentKindCount] = {};
@@ -60,6 +61,21 @@ const char* ProgressStatusText(RowStatus status);
 
 // One poll of the progress display.
 ProgressView ComputeProgress(const ProgressInput& input);
+
+// The progress display's memory between polls. Each value it raised (the
+// percent, the counts) is shown raised further until the job changes the
+// value it was raised from; the job itself is never written to.
+class ProgressTracker {
+public:
+    ProgressView poll(const ProgressInput& job);
+    // Percent as last shown.
+    int percent() const { return m_Shown.percent; }
+
+private:
+    bool m_Polled = false;
+    ProgressInput m_Job; // the job's values at the last poll
+    ProgressView m_Shown;
+};
 
 // Size of the file at path, 0 when the path is empty or the file is missing.
 int64_t CurrentFileSize(const QString& path);

@@ -124,6 +124,7 @@ void BackupProgressWidget::layout(int x, int y, int width, int height) {
 
 void BackupProgressWidget::setBackupMode(bool isBackup) {
     m_IsBackup = isBackup;
+    m_Tracker = tarvell::ProgressTracker(); // a new job
     if (isBackup) {
         m_TitleLabel->setText(tr("Backup Progress"));
         m_MessageLabel->setText(tr("Backing up data...\nPlease don't disconnect your phone."));
@@ -135,7 +136,11 @@ void BackupProgressWidget::setBackupMode(bool isBackup) {
 }
 
 void BackupProgressWidget::refresh() {
-    const tarvell::ProgressView view = tarvell::PollProgress(m_Job);
+    display(m_Job.snapshot());
+}
+
+void BackupProgressWidget::display(const tarvell::JobSnapshot& job) {
+    const tarvell::ProgressView view = tarvell::PollProgress(job, m_Job.phone(), m_Tracker);
     for (int r = 0; r < 7; ++r) {
         const tarvell::ProgressRow& row = view.rows[r];
         if (row.status == tarvell::RowStatus::Empty) {
@@ -156,7 +161,7 @@ void BackupProgressWidget::refresh() {
         m_RowStatus[r]->setStyleSheet(QString::fromLatin1(success ? kSuccessStyle : kWaitingStyle));
     }
     m_ProgressBar->setValue(view.barValue);
-    m_CompleteDialog->updateCountdown(m_Job.m_SmsCountdown);
+    m_CompleteDialog->updateCountdown(job.smsCountdown);
 }
 
 void BackupProgressWidget::showSmsPrompt() {

@@ -3,6 +3,8 @@
 // button that asks before it stops the job.
 #pragma once
 
+#include "progress.h"
+
 #include <QDialog>
 #include <QPixmap>
 
@@ -13,7 +15,8 @@ class QProgressBar;
 
 namespace tarvell {
 class GetBackupDataThread;
-}
+struct JobSnapshot;
+} // namespace tarvell
 
 class BackupProgressWidget : public QDialog {
     Q_OBJECT
@@ -24,6 +27,10 @@ public:
     void setBackupMode(bool isBackup);
     // One poll of the job: rows, statuses, bar and the countdown.
     void refresh();
+    // Shows a given state of a job (refresh() shows the job's own).
+    void display(const tarvell::JobSnapshot& job);
+    // The percent the dialog shows for the kind in hand.
+    int shownPercent() const { return m_Tracker.percent(); }
     void layout(int x, int y, int width, int height);
     // The countdown box over this dialog while the phone asks the user to
     // accept the companion as the default messaging app.
@@ -46,6 +53,7 @@ public slots:
 
 private:
     tarvell::GetBackupDataThread& m_Job;
+    tarvell::ProgressTracker m_Tracker;
     QPixmap m_CloseSprite;
     QPixmap m_Picture;
     QPixmap m_ButtonSprite;

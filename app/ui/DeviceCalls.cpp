@@ -1,6 +1,6 @@
 #include "DeviceCalls.h"
 
-#include "jobcontrol.h"
+#include "session.h"
 
 #include <tarvellkit/tarvellkit.h>
 
@@ -11,16 +11,17 @@ int CountDevices() {
     return Tarvell_CheckConnectDeviceToPC_Count();
 }
 
-int CheckDetected(int index) {
-    return Tarvell_CheckDeviceDetected(index);
+// The library serves one phone: the index is always 0.
+int CheckDetected(int) {
+    return tarvell::ProgramSession().phone().detect();
 }
 
-int ReadyTodoing(int index) {
-    return Tarvell_ReadyTodoing(index);
+int ReadyTodoing(int) {
+    return tarvell::ProgramSession().preparePhone();
 }
 
 QString DeviceLabel() {
-    return tarvell::AttachedDeviceLabel();
+    return tarvell::ProgramSession().phoneLabel();
 }
 
 } // namespace

@@ -1,16 +1,8 @@
-// RelativeAge: how long ago a catalogue date was, as "N days ago", "N hours
-// ago", "N mins ago" or "N seconds ago".
+// The age text of the restore list's rows: the engine's, shared with
+// tarvell-cli's list.
 #pragma once
 
-#include <QDateTime>
-#include <QString>
+#include "naming.h"
 
-// The format of the dates written in the backup catalogue.
-inline constexpr char kCatalogueDateFormat[] = "dd.MM.yyyy hh:mm:ss.zzz";
-
-// Age of `dateText` (kCatalogueDateFormat, local time) at this moment. A text
-// that does not parse gives an empty string; a date later than now reads
-// "0 seconds ago".
-QString RelativeAge(const QString& dateText);
-// The same at a given moment.
-QString RelativeAge(const QString& dateText, const QDateTime& now);
+using tarvell::kCatalogueDateFormat;
+using tarvell::RelativeAge;

@@ -13,6 +13,7 @@
 #include "appsupport.h"
 #include "jobcontrol.h"
 #include "naming.h"
+#include "session.h"
 #include "sprites.h"
 #include "uilog.h"
 
@@ -222,7 +223,7 @@ void SelectContentMGRWidget::updateDeviceLabel() {
 }
 
 void SelectContentMGRWidget::onDeviceDisconnected() {
-    m_GetBackupDataThread->m_Abort = true;
+    m_GetBackupDataThread->requestCancel();
     m_BackupProgressWidget->hideSmsPrompt();
     m_BackupProgressWidget->hide();
     m_CompleteDialog->hide();
@@ -270,7 +271,7 @@ void SelectContentMGRWidget::fillRestoreList() {
 
 void SelectContentMGRWidget::backupStartButton_slots() {
     tarvell::GetBackupDataThread& job = *m_GetBackupDataThread;
-    job.m_Abort = true; // a job still running from before is asked to stop
+    job.requestCancel(); // a job still running from before is asked to stop
 
     QString outputFolder;
     if (m_Mode == 0) {
@@ -288,32 +289,19 @@ void SelectContentMGRWidget::backupStartButton_slots() {
     for (int k = 0; k < tarvell::kContentKindCount; ++k) {
         selected[k] = m_KindCheck[k]->isChecked();
     }
+    tarvell::Session& session = tarvell::ProgramSession();
     if (m_Mode == 0) {
-        // A backup started again within the same second (say right after a
-        // cancel) takes the next free second rather than the cancelled
-        // backup's folder.
-        QDateTime when = QDateTime::currentDateTime();
-        for (int i = 0; i < 5 && QFileInfo::exists(tarvell::BackupFolderPath(
-                                     QDir(outputFolder).absolutePath(),
-                                     tarvell::BackupFolderName(m_DeviceLabel, when)));
-             ++i) {
-            when = when.addSecs(1);
-        }
         QString error;
-        const auto backup = tarvell::CreateBackupFolder(outputFolder, m_DeviceLabel, when, &error);
-        if (!backup) {
+        if (!session.setUpBackup(job, selected, outputFolder, m_DeviceLabel, &error)) {
             tarvell::UiLog("No backup started: %s.\n", qUtf8Printable(error));
             showError(tr("The backup folder could not be created in %1. Please choose another "
                          "folder.")
                           .arg(outputFolder));
             return;
         }
-        tarvell::PrepareBackupJob(job, selected, *backup);
-        tarvell::UiLog("Backup into %s.\n", qUtf8Printable(backup->folder));
     } else {
-        const QStringList folders = m_RestoreList->checkedPaths();
-        tarvell::PrepareRestoreJob(job, selected, folders, m_ClearCheck->isChecked());
-        tarvell::UiLog("Restore of %d backup(s).\n", int(folders.size()));
+        session.setUpRestore(job, selected, m_RestoreList->checkedPaths(),
+                             m_ClearCheck->isChecked());
     }
     m_BackupProgressWidget->setBackupMode(m_Mode == 0);
     job.start();
@@ -337,17 +325,11 @@ void SelectContentMGRWidget::showProgress() {
 }
 
 void SelectContentMGRWidget::m_GetBackupDataThread_Finished() {
-    tarvell::GetBackupDataThread& job = *m_GetBackupDataThread;
-    const bool aborted = job.m_Abort;
-    tarvell::UiLog("The job ended%s.\n", aborted ? " early" : "");
-    if (!aborted && m_Mode == 0) {
-        loadCatalogue();
-        addCatalogueEntry(job.m_CatalogLabel, job.m_OutputFolder);
-        saveCatalogue();
-    }
-    if (!aborted) {
+    const tarvell::Session::Outcome outcome =
+        tarvell::ProgramSession().finishJob(*m_GetBackupDataThread, m_Mode == 0);
+    if (!outcome.cancelled) {
         m_BackupProgressWidget->refresh();
-        showCompletion();
+        showCompletion(outcome.failures);
     }
     m_BackupProgressWidget->hideSmsPrompt();
     m_BackupProgressWidget->hide();
@@ -357,14 +339,14 @@ void SelectContentMGRWidget::m_GetBackupDataThread_Finished() {
     fillRestoreList();
 }
 
-void SelectContentMGRWidget::showCompletion() {
-    m_CompleteDialog->setMessage(m_Mode, tarvell::FailedItemsSentence(*m_GetBackupDataThread));
+void SelectContentMGRWidget::showCompletion(const QString& failures) {
+    m_CompleteDialog->setMessage(m_Mode, failures);
     CentreOnMainWindow(m_CompleteDialog, kCompleteDialogWidth, kCompleteDialogHeight);
     m_CompleteDialog->layout(m_CompleteDialog->x(), m_CompleteDialog->y(), kCompleteDialogWidth,
                              kCompleteDialogHeight);
     m_CompleteDialog->run();
     if (m_Mode == 0 && m_CompleteDialog->m_Accepted == 1) {
-        OpenFolderInExplorer(m_GetBackupDataThread->m_OutputFolder);
+        OpenFolderInExplorer(m_GetBackupDataThread->outputFolder());
     }
 }
 

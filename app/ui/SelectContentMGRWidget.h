@@ -90,7 +90,8 @@ public slots:
 
 private:
     void showProgress();
-    void showCompletion();
+    // failures: the sentence of the items that failed, empty when none did.
+    void showCompletion(const QString& failures);
     void showError(const QString& text);
     void setPhonePictures(bool connected);
 

@@ -5,6 +5,7 @@
 #include "MyPushButton.h"
 #include "WebPages.h"
 #include "backupyourPhoneWidget.h"
+#include "session.h"
 #include "sprites.h"
 #include "topCtrlWidget.h"
 
@@ -135,6 +136,8 @@ void TarvellMainWidget::shutDownLibrary() {
     if (m_BackupyourPhoneWidget) {
         m_BackupyourPhoneWidget->stopWorkers();
     }
+    // The companion service leaves the phone with the program.
+    tarvell::ProgramSession().end();
     kit::lifecycle().uninit();
 }
 

@@ -181,19 +181,19 @@ int main(int argc, char** argv) {
     content->setMode(0);
 
     // The progress dialog of a backup half way through photos.
-    tarvell::GetBackupDataThread& job = content->job();
-    job.m_RestoreMode = 1; // no library counters are read
-    job.m_CurrentStep = 3;
+    tarvell::JobSnapshot job;
+    job.restoreMode = true; // no library counters are read
+    job.currentStep = 3;
     const int done[7] = {6, 14, 8, 2, 0, 0, 0};
     const int total[7] = {6, 14, 8, 4, 1, 2, -1};
     for (int k = 0; k < 7; ++k) {
-        job.m_Selected[k] = k != 6;
-        job.m_DoneCount[k] = done[k];
-        job.m_TotalCount[k] = total[k];
+        job.selected[k] = k != 6;
+        job.done[k] = done[k];
+        job.total[k] = total[k];
     }
     BackupProgressWidget* progress = content->progressDialog();
     progress->setBackupMode(true);
-    progress->refresh();
+    progress->display(job);
     progress->layout((window.width() - kProgressDialogWidth) / 2,
                      (window.height() - kProgressDialogHeight) / 2, kProgressDialogWidth,
                      kProgressDialogHeight);

@@ -178,7 +178,7 @@ int PhoneTour(const QDir& dir, const QString& phonesim) {
         });
     tour.add(
         "backup progress at the photos",
-        [&] { return progress->isVisible() && job.m_CurrentStep >= 3; },
+        [&] { return progress->isVisible() && job.currentStep() >= 3; },
         [&] { save(window.grab(), "progress.png"); });
     tour.add(
         "backup completed",
@@ -237,7 +237,7 @@ int PhoneTour(const QDir& dir, const QString& phonesim) {
             content->backupStartButton_slots();
         });
     tour.add(
-        "backup under way", [&] { return progress->isVisible() && job.m_CurrentStep >= 1; },
+        "backup under way", [&] { return progress->isVisible() && job.currentStep() >= 1; },
         [&] { emit progress->cancelButton()->clicked(); });
     tour.add(
         "cancel question",

@@ -59,8 +59,8 @@ TEST(CreateBackupFolder, ALabelWithSlashesStaysOneFolder) {
 TEST(FailedItemsSentence, NamesCountsPerKind) {
     GetBackupDataThread job;
     EXPECT_EQ(FailedItemsSentence(job), QString());
-    job.m_FailedCount[Photos] = 2;
-    job.m_FailedCount[Musics] = 1;
+    JobTestPeer::setFailedCount(job, Photos, 2);
+    JobTestPeer::setFailedCount(job, Musics, 1);
     EXPECT_EQ(
         FailedItemsSentence(job),
         QStringLiteral("3 items could not be copied (2 Photos, 1 Musics); see tarvellui.log."));
@@ -89,22 +89,27 @@ TEST(PrepareJob, StartsEveryCountUnknown) {
     GetBackupDataThread job;
     const bool selected[kContentKindCount] = {true, false, true, false, false, false, true};
     PrepareRestoreJob(job, selected, {QStringLiteral("/b1"), QStringLiteral("/b2")}, true);
-    EXPECT_EQ(job.m_RestoreMode, 1);
-    EXPECT_TRUE(job.m_ClearBeforeCopy);
-    EXPECT_EQ(job.m_RestoreFolders.size(), 2);
+    const JobSnapshot before = job.snapshot();
+    EXPECT_TRUE(before.restoreMode);
+    EXPECT_TRUE(job.clearBeforeCopy());
+    EXPECT_EQ(job.restoreFolders().size(), 2);
     for (int k = 0; k < kContentKindCount; ++k) {
-        EXPECT_EQ(job.m_Selected[k], selected[k]);
-        EXPECT_EQ(job.m_DoneCount[k], -1);
-        EXPECT_EQ(job.m_TotalCount[k], -1);
+        EXPECT_EQ(before.selected[k], selected[k]);
+        EXPECT_EQ(before.done[k], -1);
+        EXPECT_EQ(before.total[k], -1);
     }
-    // A restore poll shows unknown totals as bare names and leaves them unknown.
-    const ProgressView view = PollProgress(job);
+    // A restore poll shows unknown totals as bare names; the display keeps its
+    // own percent and writes nothing into the job.
+    ProgressTracker tracker;
+    const ProgressView view = PollProgress(job, tracker);
     EXPECT_EQ(view.rows[0].name, QStringLiteral("Contacts"));
     EXPECT_EQ(view.rows[1].name, QStringLiteral("Call Logs"));
     EXPECT_EQ(view.rows[2].name, QStringLiteral("Apps"));
     EXPECT_EQ(view.rows[3].status, RowStatus::Empty);
-    EXPECT_EQ(job.m_TotalCount[Contacts], -1);
-    EXPECT_EQ(job.m_Percent, 1);
+    EXPECT_EQ(PollProgress(job, tracker).percent, 2);
+    const JobSnapshot after = job.snapshot();
+    EXPECT_EQ(after.total[Contacts], -1);
+    EXPECT_EQ(after.percent, 0);
 }
 
 } // namespace

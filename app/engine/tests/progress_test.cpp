@@ -114,5 +114,30 @@ TEST(ProgressBar, BackupStepsRaiseCountsToTheLibraryCounters) {
     EXPECT_EQ(v.barValue, 50);
 }
 
+TEST(ProgressTracker, KeepsWhatItRaisedUntilTheJobChangesIt) {
+    ProgressInput job = Job({Contacts, Photos}, 3, true);
+    job.done[Contacts] = 4;
+    job.total[Contacts] = 6;
+    job.percent = 0;
+    ProgressTracker tracker;
+    // Percent per poll: raised by one (below 30) while the job's stays, the job's once
+    // it changes; the finished kind's count shows its total from the second
+    // poll on.
+    const struct {
+        int jobPercent;
+        int shownPercent;
+        const char* contactsRow;
+    } polls[] = {{0, 1, "Contacts(4 of 6)"},
+                 {0, 2, "Contacts(6 of 6)"},
+                 {50, 50, "Contacts(6 of 6)"},
+                 {0, 1, "Contacts(6 of 6)"}};
+    for (const auto& poll : polls) {
+        job.percent = poll.jobPercent;
+        const ProgressView v = tracker.poll(job);
+        EXPECT_EQ(v.percent, poll.shownPercent) << poll.jobPercent;
+        EXPECT_EQ(v.rows[0].name, QString::fromLatin1(poll.contactsRow)) << poll.jobPercent;
+    }
+}
+
 } // namespace
 } // namespace tarvell

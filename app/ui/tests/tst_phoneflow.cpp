@@ -240,11 +240,11 @@ void PhoneFlowTest::backupShowsProgressCompletesAndIsCatalogued() {
     for (int b : bars) {
         QVERIFY(b >= 0 && b <= 100);
     }
-    QCOMPARE(content->job().m_CurrentStep.load(), 7);
+    QCOMPARE(content->job().currentStep(), 7);
 
     // Completion, the folder opened, the catalogue and the restore list.
     QCOMPARE(content->completeDialog()->m_Kind, 0);
-    const QString folder = content->job().m_OutputFolder;
+    const QString folder = content->job().outputFolder();
     QVERIFY(folder.startsWith(out + QStringLiteral("/") + m_model + QStringLiteral("-")));
     QVERIFY(QFile::exists(folder + QStringLiteral("/Datajs/Contacts.js")));
     QVERIFY(QFile::exists(folder + QStringLiteral("/index.html")));
@@ -297,7 +297,7 @@ void PhoneFlowTest::restoreOfACheckedRowShowsTheCountdown() {
     QVERIFY(!prompt->isVisible());
     QCOMPARE(content->completeDialog()->m_Kind, 1);
     QCOMPARE(content->completeDialog()->text(), QStringLiteral("Restore Completed."));
-    QCOMPARE(content->job().m_CurrentStep.load(), 7);
+    QCOMPARE(content->job().currentStep(), 7);
     QCOMPARE(progress->titleLabel()->text(), QStringLiteral("Restore Progress"));
 }
 

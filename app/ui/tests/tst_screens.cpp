@@ -197,20 +197,20 @@ void ScreensTest::progressRows() {
     // The row texts and bar come from the engine's progress view; here: that
     // the dialog shows them, colours a finished row and polls the percent.
     tarvell::GetBackupDataThread job;
-    job.m_RestoreMode = 1;
-    job.m_CurrentStep = 3;
+    tarvell::JobSnapshot state;
+    state.restoreMode = true;
+    state.currentStep = 3;
     const int done[7] = {6, 0, 0, 3, 0, 0, 0};
     const int total[7] = {6, -1, -1, 10, -1, -1, 2};
     for (int k = 0; k < 7; ++k) {
-        job.m_Selected[k] = k == 0 || k == 3 || k == 6;
-        job.m_DoneCount[k] = done[k];
-        job.m_TotalCount[k] = total[k];
+        state.selected[k] = k == 0 || k == 3 || k == 6;
+        state.done[k] = done[k];
+        state.total[k] = total[k];
     }
-    job.m_Percent = 0;
     BackupProgressWidget dialog(job);
     dialog.setBackupMode(false);
     QCOMPARE(dialog.titleLabel()->text(), QStringLiteral("Restore Progress"));
-    dialog.refresh();
+    dialog.display(state);
     const QStringList rows{"Contacts(6 of 6)", "Photos(3 of 10)", "Apps(0 of 2)", "", "", "", ""};
     const QStringList statuses{"Success", "Waiting", "Waiting", "", "", "", ""};
     for (int r = 0; r < 7; ++r) {
@@ -219,7 +219,8 @@ void ScreensTest::progressRows() {
     }
     QVERIFY(dialog.rowStatus(0)->styleSheet().contains(QLatin1String("#049700")));
     QCOMPARE(dialog.progressBar()->value(), 30);
-    QCOMPARE(job.m_Percent.load(), 2); // one step per poll
+    QCOMPARE(dialog.shownPercent(), 2);  // one step per poll
+    QCOMPARE(job.snapshot().percent, 0); // the display writes nothing into the job
 }
 
 void ScreensTest::modePanels_data() {
@@ -326,12 +327,14 @@ void ScreensTest::finishedJob() {
     screen.setMode(mode);
     screen.completeDialog()->m_Kind = -2;
     tarvell::GetBackupDataThread& job = screen.job();
-    job.m_Abort = aborted;
-    job.m_OutputFolder = fresh;
-    job.m_CatalogLabel = QStringLiteral("05.02.2024 10:11:12.000-Fresh");
+    const bool kinds[tarvell::kContentKindCount] = {};
+    job.setUpBackup(kinds, fresh, QStringLiteral("05.02.2024 10:11:12.000-Fresh"));
+    if (aborted) {
+        job.requestCancel();
+    }
     if (failures) {
-        job.m_FailedCount[tarvell::Photos] = 2;
-        job.m_FailedCount[tarvell::Apps] = 1;
+        tarvell::JobTestPeer::setFailedCount(job, tarvell::Photos, 2);
+        tarvell::JobTestPeer::setFailedCount(job, tarvell::Apps, 1);
     }
     CompleteDialog::setNextAnswer(answer);
     screen.m_GetBackupDataThread_Finished();
@@ -370,7 +373,7 @@ void ScreensTest::cancelledFolderDialogStartsNothing() {
     QVERIFY(!screen.job().isFinished());
     QVERIFY(!screen.progressDialog()->isVisible());
     QVERIFY(!screen.timer()->isActive());
-    QVERIFY(screen.job().m_Abort);
+    QVERIFY(screen.job().cancelRequested());
 }
 
 void ScreensTest::cancellingAsksFirst_data() {
@@ -384,18 +387,17 @@ void ScreensTest::cancellingAsksFirst() {
     QFETCH(bool, backup);
     QFETCH(int, question);
     tarvell::GetBackupDataThread job;
-    job.m_Abort = false;
     BackupProgressWidget dialog(job);
     dialog.setBackupMode(backup);
     dialog.show();
     CompleteDialog::setNextAnswer(0);
     QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
     QCOMPARE(dialog.completeDialog()->m_Kind, question);
-    QVERIFY(!job.m_Abort);
+    QVERIFY(!job.cancelRequested());
     QVERIFY(dialog.isVisible());
     CompleteDialog::setNextAnswer(1);
     QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
-    QVERIFY(job.m_Abort);
+    QVERIFY(job.cancelRequested());
     QVERIFY(!dialog.isVisible());
 }
 

@@ -4,6 +4,7 @@
 
 #include "CheckUSBDevice.h"
 #include "TCPConnect.h"
+#include "companion_protocol.h"
 #include "detail_records.h"
 #include "device_table.h"
 #include "log.h"
@@ -239,6 +240,10 @@ int Tarvell_InstallAppToMemory(const char* packagePath, int mode) {
 
 int Tarvell_UnInstallApp(const char* packageName, int mode) {
     return kitmedia::Guarded(-1, [&] { return UnInstallAppImpl(packageName, mode); });
+}
+
+int Tarvell_RemoveCompanion(void) {
+    return kitmedia::Guarded(-1, [&] { return UnInstallAppImpl(companion::kPackage, 1); });
 }
 
 int Tarvell_ExportApp(const char* packageName, const char* outputPath) {

@@ -817,6 +817,12 @@ TARVELL_API int Tarvell_InstallAppToMemory(const char* packagePath, int mode);
  * mode, or for a refused name (empty, or holding '"' or a blank). */
 TARVELL_API int Tarvell_UnInstallApp(const char* packageName, int mode);
 
+/* Uninstalls the companion service that Tarvell_ReadyTodoing installed and
+ * waits for adb to finish, so that a caller's next adb command does not meet
+ * the removal under way. Returns 0 once adb ran, -1 when adb could not be
+ * started. Any thread; not while a job talks to the companion. */
+TARVELL_API int Tarvell_RemoveCompanion(void);
+
 /* Saves the package file /data/app/<packageName>-1.apk of the phone as
  * outputPath (quoted for adb only when it holds a blank). Returns 0 when the
  * file arrived; -1 when adb could not be started, an argument is refused, or

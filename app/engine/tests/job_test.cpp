@@ -1,0 +1,298 @@
+// The job against an in-process phone: cancel and failures at each kind,
+// several restore folders, the messaging-app countdown, clearing.
+#include "catalogue.h"
+#include "counters.h"
+#include "fakephone.h"
+#include "jobcontrol.h"
+#include "session.h"
+#include "uilog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace tarvell {
+namespace {
+
+using test::FakePhone;
+
+constexpr int kItems = 3;
+constexpr int kSecondMs = 10;
+const bool kAll[kContentKindCount] = {true, true, true, true, true, true, true};
+
+// Runs a backup of phone into a new folder inside out.
+QString RunBackup(GetBackupDataThread& job, const QString& out,
+                  const bool selected[kContentKindCount]) {
+    NewBackup backup;
+    backup.folder = out + QStringLiteral("/backup");
+    QDir().mkpath(backup.folder);
+    PrepareBackupJob(job, selected, backup);
+    job.start();
+    job.wait();
+    return backup.folder;
+}
+
+void RunRestore(GetBackupDataThread& job, const QStringList& folders,
+                const bool selected[kContentKindCount], bool clear = false) {
+    PrepareRestoreJob(job, selected, folders, clear);
+    job.start();
+    job.wait();
+}
+
+// A finished backup of a phone with n items of every kind.
+QString MakeBackup(const QString& out, int n) {
+    FakePhone phone(n);
+    GetBackupDataThread job(phone, kSecondMs);
+    return RunBackup(job, out, kAll);
+}
+
+int Entries(const QString& folder, ContentKind kind) {
+    const QString path = JsPathOf(folder, kind);
+    return kKindFiles[kind].grouped ? CountGroupedItems(path) : CountBackupItems(path);
+}
+
+TEST(JobBackup, CancelAtEachKindStopsThereAndCountsOnlyWhatItHandled) {
+    for (int k = 0; k < kContentKindCount; ++k) {
+        const auto kind = ContentKind(k);
+        SCOPED_TRACE(kKindFiles[k].name);
+        QTemporaryDir out;
+        FakePhone phone(kItems);
+        GetBackupDataThread job(phone, kSecondMs);
+        phone.onItem = [&](ContentKind at) {
+            if (at == kind) {
+                CancelJob(job);
+            }
+        };
+        const QString folder = RunBackup(job, out.path(), kAll);
+        EXPECT_TRUE(job.cancelRequested());
+        if (kKindFiles[k].shape != KindShape::Records) {
+            // Stopped after the first item; the count is what was handled.
+            EXPECT_EQ(Entries(folder, kind), 1);
+            EXPECT_EQ(job.snapshot().done[k], 1);
+        }
+        for (int later = k + 1; later < kContentKindCount; ++later) {
+            EXPECT_FALSE(QFileInfo::exists(JsPathOf(folder, ContentKind(later))))
+                << kKindFiles[later].name;
+        }
+        // Only a cancel during the last kind leaves no test before the facts.
+        EXPECT_EQ(QFileInfo::exists(folder + QStringLiteral("/Datajs/Deviceinfo.js")),
+                  kind == Apps);
+    }
+}
+
+TEST(JobBackup, AFailedCopyOfEachKindIsCountedAndKeepsItsEntry) {
+    for (ContentKind kind : {Photos, Videos, Musics, Apps}) {
+        SCOPED_TRACE(kKindFiles[kind].name);
+        QTemporaryDir out;
+        FakePhone phone(kItems);
+        phone.failing = {{kind, 1}};
+        GetBackupDataThread job(phone, kSecondMs);
+        const QString folder = RunBackup(job, out.path(), kAll);
+        for (int k = 0; k < kContentKindCount; ++k) {
+            EXPECT_EQ(job.snapshot().failed[k], k == kind ? 1 : 0) << kKindFiles[k].name;
+            EXPECT_EQ(Entries(folder, ContentKind(k)), kItems) << kKindFiles[k].name;
+            if (!kKindFiles[k].grouped) { // the display counts those
+                EXPECT_EQ(job.snapshot().done[k], kItems) << kKindFiles[k].name;
+            }
+        }
+        EXPECT_EQ(QDir(folder + u'/' + QLatin1String(kKindFiles[kind].fileFolder))
+                      .entryList(QDir::Files)
+                      .size(),
+                  kItems - 1);
+        EXPECT_EQ(job.currentStep(), 7);
+    }
+}
+
+TEST(JobBackup, ACutCopyIsLoggedAndRemoved) {
+    for (ContentKind kind : {Photos, Videos, Musics}) {
+        SCOPED_TRACE(kKindFiles[kind].name);
+        QTemporaryDir out;
+        FakePhone phone(kItems);
+        phone.cut = {{kind, 0}};
+        GetBackupDataThread job(phone, kSecondMs);
+        const bool selected[kContentKindCount] = {
+            false, false, false, kind == Photos, kind == Videos, kind == Musics, false};
+        const QString folder = RunBackup(job, out.path(), selected);
+        const QString cutFile = folder + u'/' + QLatin1String(kKindFiles[kind].fileFolder) +
+                                QStringLiteral("/1-file1.bin");
+        EXPECT_FALSE(QFileInfo::exists(cutFile));
+        EXPECT_EQ(job.failedCount(kind), 1);
+        EXPECT_TRUE(test::ReadAll(UiLogPath())
+                        .contains(("error: incomplete copy titeminfo.ID = 1, " + cutFile +
+                                   " (50 of 101 bytes)")
+                                      .toUtf8()));
+    }
+}
+
+TEST(JobRestore, CancelAtEachKindStopsThere) {
+    QTemporaryDir out;
+    const QString backup = MakeBackup(out.path(), kItems);
+    for (int k = 0; k < kContentKindCount; ++k) {
+        const auto kind = ContentKind(k);
+        SCOPED_TRACE(kKindFiles[k].name);
+        FakePhone phone(0);
+        GetBackupDataThread job(phone, kSecondMs);
+        phone.onItem = [&](ContentKind at) {
+            if (at == kind) {
+                CancelJob(job);
+            }
+        };
+        RunRestore(job, {backup}, kAll);
+        for (int other = 0; other < kContentKindCount; ++other) {
+            EXPECT_EQ(phone.written[other], other < k    ? kItems
+                                            : other == k ? 1
+                                                         : 0)
+                << kKindFiles[other].name;
+        }
+        EXPECT_EQ(job.snapshot().done[k], 1);
+    }
+}
+
+TEST(JobRestore, AFailedItemOfEachKindIsCountedAndTheRestFollow) {
+    QTemporaryDir out;
+    const QString backup = MakeBackup(out.path(), kItems);
+    for (int k = 0; k < kContentKindCount; ++k) {
+        SCOPED_TRACE(kKindFiles[k].name);
+        FakePhone phone(kItems);
+        phone.failing = {{k, 1}};
+        GetBackupDataThread job(phone, kSecondMs);
+        RunRestore(job, {backup}, kAll);
+        for (int other = 0; other < kContentKindCount; ++other) {
+            EXPECT_EQ(phone.written[other], kItems) << kKindFiles[other].name;
+            EXPECT_EQ(job.snapshot().failed[other], other == k ? 1 : 0) << kKindFiles[other].name;
+        }
+    }
+}
+
+TEST(JobRestore, SeveralFoldersAddUpTheirTotalsAndCounts) {
+    QTemporaryDir out;
+    const QString first = MakeBackup(out.path() + QStringLiteral("/a"), 2);
+    const QString second = MakeBackup(out.path() + QStringLiteral("/b"), 3);
+    FakePhone phone(0);
+    GetBackupDataThread job(phone, kSecondMs);
+    RunRestore(job, {first, second}, kAll);
+    for (int k = 0; k < kContentKindCount; ++k) {
+        EXPECT_EQ(job.snapshot().total[k], 5) << kKindFiles[k].name;
+        EXPECT_EQ(job.snapshot().done[k], 5) << kKindFiles[k].name;
+        EXPECT_EQ(phone.written[k], 5) << kKindFiles[k].name;
+    }
+}
+
+TEST(JobRestore, TheMessagingAppCountdown) {
+    struct Case {
+        const char* name;
+        int acceptAtCheck; // 0: never
+        int sent;
+        int failed;
+    };
+    // The countdown is 2: the first check comes before it starts, one check
+    // follows each of the seconds that show 1 and 0.
+    const Case cases[] = {
+        {"accepted at once", 1, kItems, 0},
+        {"accepted in the last second", 3, kItems, 0},
+        {"never accepted", 0, 0, kItems},
+    };
+    QTemporaryDir out;
+    const QString backup = MakeBackup(out.path(), kItems);
+    setenv("TARVELL_TEST_SMS_COUNTDOWN", "2", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePhone phone(0);
+        phone.needsRole = true;
+        phone.acceptAtCheck = c.acceptAtCheck;
+        GetBackupDataThread job(phone, kSecondMs);
+        const bool selected[kContentKindCount] = {false, true, false, false, false, false, false};
+        RunRestore(job, {backup}, selected);
+        EXPECT_EQ(phone.written[SMS], c.sent);
+        EXPECT_EQ(job.snapshot().failed[SMS], c.failed);
+        EXPECT_EQ(phone.roleRequests, 1);
+        // Granted or not, the user's own messaging app gets the role back.
+        EXPECT_EQ(phone.roleReturns, 1);
+    }
+    unsetenv("TARVELL_TEST_SMS_COUNTDOWN");
+}
+
+TEST(JobRestore, ClearsOnlyKindsItCanRefill) {
+    QTemporaryDir out;
+    FakePhone source(kItems);
+    GetBackupDataThread backupJob(source, kSecondMs);
+    const bool contactsOnly[kContentKindCount] = {true, false, false, false, false, false, false};
+    const QString backup = RunBackup(backupJob, out.path(), contactsOnly);
+    FakePhone phone(kItems);
+    GetBackupDataThread job(phone, kSecondMs);
+    RunRestore(job, {backup}, kAll, true);
+    EXPECT_EQ(phone.cleared, std::vector<ContentKind>{Contacts});
+    EXPECT_EQ(phone.written[Contacts], kItems);
+}
+
+TEST(Session, RemovesTheCompanionOnceAndOnlyWhenItPreparedThePhone) {
+    struct Case {
+        const char* name;
+        bool prepared;
+        bool keep;
+        int removals;
+    };
+    const Case cases[] = {
+        {"prepared", true, false, 1},
+        {"kept", true, true, 0},
+        {"never prepared", false, false, 0},
+    };
+    for (const Case& c : cases) {
+        FakePhone phone(0);
+        Session session(phone);
+        if (c.prepared) {
+            EXPECT_EQ(session.preparePhone(), 0);
+        }
+        session.end(c.keep);
+        session.end(c.keep);
+        EXPECT_EQ(phone.removals, c.removals) << c.name;
+    }
+}
+
+TEST(Session, CataloguesOnlyABackupThatFinished) {
+    struct Case {
+        const char* name;
+        bool backup;
+        bool cancel;
+        bool listed;
+    };
+    const Case cases[] = {
+        {"backup", true, false, true},
+        {"cancelled backup", true, true, false},
+        {"restore", false, false, false},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir out;
+        FakePhone phone(1);
+        Session session(phone);
+        GetBackupDataThread job(phone, kSecondMs);
+        const bool contacts[kContentKindCount] = {true, false, false, false, false, false, false};
+        QString error;
+        const auto backup =
+            session.setUpBackup(job, contacts, out.path(), QStringLiteral("Fake"), &error);
+        ASSERT_TRUE(backup) << error.toStdString();
+        if (!c.backup) {
+            session.setUpRestore(job, contacts, {backup->folder}, false);
+        }
+        phone.onItem = [&](ContentKind) {
+            if (c.cancel) {
+                CancelJob(job);
+            }
+        };
+        job.start();
+        job.wait();
+        // The catalogue lists only folders with the viewer's page.
+        test::WriteAll(backup->folder + QStringLiteral("/index.html"), "<html>");
+        const Session::Outcome outcome = session.finishJob(job, c.backup);
+        EXPECT_EQ(outcome.catalogued, c.listed) << c.name;
+        EXPECT_EQ(outcome.cancelled, c.cancel) << c.name;
+        Catalogue catalogue;
+        catalogue.load();
+        EXPECT_EQ(catalogue.paths().contains(backup->folder), c.listed) << c.name;
+    }
+}
+
+} // namespace
+} // namespace tarvell
