@@ -271,27 +271,13 @@ private:
     }
 
     void HandleControl(int ctl) {
-        int fd = ::accept4(ctl, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            return;
-        timeval tv{2, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        std::string line;
-        char buf[512];
-        while (line.size() < 4096 && line.find('\n') == std::string::npos) {
-            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            line.append(buf, static_cast<size_t>(n));
-        }
-        line = line.substr(0, line.find('\n'));
-        std::istringstream in(line);
-        std::vector<std::string> w;
-        for (std::string s; in >> s;)
-            w.push_back(s);
-        std::string reply = Execute(w);
-        ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
-        ::close(fd);
+        ServeControlRequest(ctl, [this](const std::string& line) {
+            std::istringstream in(line);
+            std::vector<std::string> w;
+            for (std::string s; in >> s;)
+                w.push_back(s);
+            return Execute(w);
+        });
     }
 
     std::string Execute(const std::vector<std::string>& w) {
