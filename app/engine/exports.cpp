@@ -270,13 +270,37 @@ QByteArray ContactsVcf(const cJSON* root, int* count) {
     return out;
 }
 
-QByteArray MessagesXml(const cJSON* root, int* count) {
+namespace {
+
+// One XML list: the declaration, <list count="N">, a line <item ... /> for
+// every entry object of root with the attributes add gives it, and </list>.
+template <typename AddAttributes>
+QByteArray XmlList(const cJSON* root, const char* list, const char* item, int* count,
+                   AddAttributes add) {
     QByteArray body;
     int written = 0;
     ForEachGroupedEntry(root, [&](const cJSON* e, bool) {
         if (!cJSON_IsObject(e)) {
             return true;
         }
+        body += "  <";
+        body += item;
+        add(body, e);
+        body += " />\n";
+        ++written;
+        return true;
+    });
+    if (count != nullptr) {
+        *count = written;
+    }
+    return "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\n<" + QByteArray(list) +
+           " count=\"" + QByteArray::number(written) + "\">\n" + body + "</" + list + ">\n";
+}
+
+} // namespace
+
+QByteArray MessagesXml(const cJSON* root, int* count) {
+    return XmlList(root, "smses", "sms", count, [](QByteArray& body, const cJSON* e) {
         // Stored flags are the phone's type with 1 and 2 swapped.
         QByteArray type = Number(Text(e, "flags"), "0");
         if (type == "1") {
@@ -285,7 +309,6 @@ QByteArray MessagesXml(const cJSON* root, int* count) {
             type = "1";
         }
         const int64_t millis = MillisFromDateText(EntryText(e, "Date"));
-        body += "  <sms";
         AddAttribute(body, "protocol", "0");
         AddAttribute(body, "address", Text(e, "Phone"));
         AddAttribute(body, "date", QByteArray::number(qlonglong(millis)));
@@ -301,26 +324,12 @@ QByteArray MessagesXml(const cJSON* root, int* count) {
         AddAttribute(body, "date_sent", "0");
         AddAttribute(body, "readable_date", ReadableDate(millis));
         AddAttribute(body, "contact_name", ContactName(Text(e, "Name")));
-        body += " />\n";
-        ++written;
-        return true;
     });
-    if (count != nullptr) {
-        *count = written;
-    }
-    return "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\n<smses count=\"" +
-           QByteArray::number(written) + "\">\n" + body + "</smses>\n";
 }
 
 QByteArray CallsXml(const cJSON* root, int* count) {
-    QByteArray body;
-    int written = 0;
-    ForEachGroupedEntry(root, [&](const cJSON* e, bool) {
-        if (!cJSON_IsObject(e)) {
-            return true;
-        }
+    return XmlList(root, "calls", "call", count, [](QByteArray& body, const cJSON* e) {
         const int64_t millis = MillisFromDateText(EntryText(e, "CallDate"));
-        body += "  <call";
         AddAttribute(body, "number", Text(e, "Phone"));
         AddAttribute(body, "duration", Number(Text(e, "Duration"), "0"));
         AddAttribute(body, "date", QByteArray::number(qlonglong(millis)));
@@ -328,15 +337,7 @@ QByteArray CallsXml(const cJSON* root, int* count) {
         AddAttribute(body, "presentation", "1");
         AddAttribute(body, "readable_date", ReadableDate(millis));
         AddAttribute(body, "contact_name", ContactName(Text(e, "Name")));
-        body += " />\n";
-        ++written;
-        return true;
     });
-    if (count != nullptr) {
-        *count = written;
-    }
-    return "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\n<calls count=\"" +
-           QByteArray::number(written) + "\">\n" + body + "</calls>\n";
 }
 
 ExportResult WriteStandardExports(const QString& backupFolder) {

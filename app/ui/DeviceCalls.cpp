@@ -24,11 +24,23 @@ QString DeviceLabel() {
     return tarvell::ProgramSession().phoneLabel();
 }
 
+int NoDevices() {
+    return 0;
+}
+
+int NoDeviceAt(int) {
+    return -1;
+}
+
 } // namespace
 
 DeviceCalls& deviceCalls() {
     static DeviceCalls current{&CountDevices, &CheckDetected, &ReadyTodoing, &DeviceLabel};
     return current;
+}
+
+DeviceCalls noPhoneCalls(QString (*label)()) {
+    return DeviceCalls{&NoDevices, &NoDeviceAt, &NoDeviceAt, label};
 }
 
 } // namespace kit

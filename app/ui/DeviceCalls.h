@@ -19,4 +19,8 @@ struct DeviceCalls {
 // connection screen's worker threads.
 DeviceCalls& deviceCalls();
 
+// Calls that find no phone attached and never reach the library, the
+// label coming from label: the screens played without a phone.
+DeviceCalls noPhoneCalls(QString (*label)());
+
 } // namespace kit

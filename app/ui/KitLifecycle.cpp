@@ -13,11 +13,19 @@ int LibraryUnInit() {
     return Tarvell_UnInit();
 }
 
+int NoLibrary() {
+    return 0;
+}
+
 } // namespace
 
 Lifecycle& lifecycle() {
     static Lifecycle current{&LibraryInit, &LibraryUnInit};
     return current;
+}
+
+Lifecycle withoutLibrary() {
+    return Lifecycle{&NoLibrary, &NoLibrary};
 }
 
 } // namespace kit

@@ -14,4 +14,7 @@ struct Lifecycle {
 // back the previous values when done.
 Lifecycle& lifecycle();
 
+// A lifecycle that leaves the library closed (both calls succeed at once).
+Lifecycle withoutLibrary();
+
 } // namespace kit

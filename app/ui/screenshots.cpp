@@ -29,15 +29,6 @@
 
 namespace {
 
-int NoLibrary() {
-    return 0;
-}
-int NoPhone() {
-    return 0;
-}
-int NotReady(int) {
-    return -1;
-}
 QString DemoLabel() {
     return QStringLiteral("Simulated tiny");
 }
@@ -117,8 +108,8 @@ int main(int argc, char** argv) {
     if (onPhone) {
         return PhoneTour(dir, QString::fromLocal8Bit(argv[2]));
     }
-    kit::lifecycle() = kit::Lifecycle{&NoLibrary, &NoLibrary};
-    kit::deviceCalls() = kit::DeviceCalls{&NoPhone, &NotReady, &NotReady, &DemoLabel};
+    kit::lifecycle() = kit::withoutLibrary();
+    kit::deviceCalls() = kit::noPhoneCalls(&DemoLabel);
 
     TarvellMainWidget window;
     window.show();

@@ -11,11 +11,12 @@ CLI="$PROGRAM_DIR/tarvell-cli"
 OUT="$WORK/out"
 
 # A server keeps its forward of port 25803, which the next test of the run
-# needs for itself.
+# needs for itself. Ends the server of every phone of the case with adb $1
+# (the stand-in, PROGRAM_DIR/adb, by default).
 end_servers() {
-  local json
+  local adb="${1:-$PROGRAM_DIR/adb}" json
   while IFS= read -r json; do
-    PHONESIM_HOME="$(dirname "$json")" "$PROGRAM_DIR/adb" kill-server >/dev/null 2>&1
+    PHONESIM_HOME="$(dirname "$json")" "$adb" kill-server >/dev/null 2>&1
   done < <(find "$WORK" -maxdepth 3 -name phone.json 2>/dev/null)
   return 0
 }

@@ -77,11 +77,7 @@ stop_phone() {
 finish() {
   "$ADB" kill-server >/dev/null 2>&1
   stop_phone
-  local json
-  while IFS= read -r json; do
-    PHONESIM_HOME="$(dirname "$json")" "$STANDIN_ADB" kill-server >/dev/null 2>&1
-  done < <(find "$WORK" -maxdepth 3 -name phone.json 2>/dev/null)
-  return 0
+  end_servers "$STANDIN_ADB"
 }
 trap finish EXIT
 

@@ -46,13 +46,6 @@ int CountUnInit() {
     return 0;
 }
 
-// No phone: the screens' polling does not reach the library.
-int NoPhone() {
-    return 0;
-}
-int NoPhoneAt(int) {
-    return -1;
-}
 QString NoLabel() {
     return QString();
 }
@@ -96,7 +89,7 @@ void MainWindowTest::initTestCase() {
     m_saved = kit::lifecycle();
     kit::lifecycle() = kit::Lifecycle{&CountInit, &CountUnInit};
     m_savedCalls = kit::deviceCalls();
-    kit::deviceCalls() = kit::DeviceCalls{&NoPhone, &NoPhoneAt, &NoPhoneAt, &NoLabel};
+    kit::deviceCalls() = kit::noPhoneCalls(&NoLabel);
 }
 
 void MainWindowTest::init() {

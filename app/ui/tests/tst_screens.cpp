@@ -51,9 +51,6 @@ int FakeReady(int) {
 QString FakeLabel() {
     return QStringLiteral("Pixel Test");
 }
-int NoLibrary() {
-    return 0;
-}
 
 // A folder the catalogue accepts as a backup.
 QString MakeBackupFolder(const QDir& base, const QString& name) {
@@ -108,7 +105,7 @@ void ScreensTest::initTestCase() {
     QStandardPaths::setTestModeEnabled(true);
     m_savedLife = kit::lifecycle();
     m_savedCalls = kit::deviceCalls();
-    kit::lifecycle() = kit::Lifecycle{&NoLibrary, &NoLibrary};
+    kit::lifecycle() = kit::withoutLibrary();
     kit::deviceCalls() = kit::DeviceCalls{&FakeCount, &FakeCheck, &FakeReady, &FakeLabel};
 }
 

@@ -24,15 +24,6 @@
 
 namespace {
 
-int NoLibrary() {
-    return 0;
-}
-int NoPhone() {
-    return 0;
-}
-int NotReady(int) {
-    return -1;
-}
 // A long but ordinary phone name.
 QString PhoneName() {
     return QStringLiteral("Galaxy S23 Ultra");
@@ -117,8 +108,8 @@ void TextFitsTest::initTestCase() {
     QVERIFY(m_tmp.isValid());
     qputenv("HOME", m_tmp.filePath(QStringLiteral("home")).toLocal8Bit());
     QStandardPaths::setTestModeEnabled(true);
-    kit::lifecycle() = kit::Lifecycle{&NoLibrary, &NoLibrary};
-    kit::deviceCalls() = kit::DeviceCalls{&NoPhone, &NotReady, &NotReady, &PhoneName};
+    kit::lifecycle() = kit::withoutLibrary();
+    kit::deviceCalls() = kit::noPhoneCalls(&PhoneName);
     // One earlier backup for the restore list.
     const QString backup = m_tmp.filePath(QStringLiteral("Galaxy S23 Ultra-03-09-2024-18-05-00"));
     QVERIFY(QDir().mkpath(backup + QStringLiteral("/Datajs")));

@@ -23,7 +23,6 @@
 #include <set>
 #include <sstream>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -271,27 +270,13 @@ private:
     }
 
     void HandleControl(int ctl) {
-        int fd = ::accept4(ctl, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            return;
-        timeval tv{2, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        std::string line;
-        char buf[512];
-        while (line.size() < 4096 && line.find('\n') == std::string::npos) {
-            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            line.append(buf, static_cast<size_t>(n));
-        }
-        line = line.substr(0, line.find('\n'));
-        std::istringstream in(line);
-        std::vector<std::string> w;
-        for (std::string s; in >> s;)
-            w.push_back(s);
-        std::string reply = Execute(w);
-        ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
-        ::close(fd);
+        ServeControlRequest(ctl, [this](const std::string& line) {
+            std::istringstream in(line);
+            std::vector<std::string> w;
+            for (std::string s; in >> s;)
+                w.push_back(s);
+            return Execute(w);
+        });
     }
 
     std::string Execute(const std::vector<std::string>& w) {
@@ -384,16 +369,11 @@ bool EnsureServer(const std::string& home, bool quick) {
     int pipefd[2];
     if (::pipe2(pipefd, O_CLOEXEC) != 0)
         return false;
-    pid_t child = ::fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        // Detach twice so the server is nobody's child and holds no
-        // descriptor of the caller: no terminal, no pipes, no output files.
-        ::setsid();
-        pid_t grandchild = ::fork();
-        if (grandchild != 0)
-            ::_exit(grandchild < 0 ? 1 : 0);
+    const char* argv[] = {"adb",        "fork-server", "server", "--phonesim-home",
+                          home.c_str(), "--reply-fd",  "3",      nullptr};
+    // Nobody's child and no descriptor of the caller: no terminal, no pipes,
+    // no output files. A failed start shows as a reply pipe closed unanswered.
+    StartDetached([&] {
         ::close(pipefd[0]);
         int devnull = ::open("/dev/null", O_RDWR);
         if (devnull >= 0) {
@@ -408,21 +388,13 @@ bool EnsureServer(const std::string& home, bool quick) {
             int fl = ::fcntl(3, F_GETFD);
             ::fcntl(3, F_SETFD, fl & ~FD_CLOEXEC);
         }
-        if (::close_range(4, ~0U, 0) != 0) {
-            // Kernels without close_range: close what is open, one by one.
-            for (int fd = 4; fd < 65536; ++fd)
-                ::close(fd);
-        }
+        CloseDescriptorsFrom(4);
         if (::chdir("/") != 0)
             ::_exit(1);
-        const char* argv[] = {"adb",        "fork-server", "server", "--phonesim-home",
-                              home.c_str(), "--reply-fd",  "3",      nullptr};
         ::execv(exe, const_cast<char* const*>(argv));
         ::_exit(127);
-    }
+    });
     ::close(pipefd[1]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
     char buf[16] = {};
     pollfd p{pipefd[0], POLLIN, 0};
     std::string got;

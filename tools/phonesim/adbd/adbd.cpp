@@ -1027,22 +1027,7 @@ std::string Daemon::Execute(const std::string& line) {
 }
 
 void Daemon::Control(int ctl) {
-    int fd = ::accept4(ctl, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0)
-        return;
-    timeval tv{2, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    std::string line;
-    char buf[512];
-    while (line.size() < 4096 && line.find('\n') == std::string::npos) {
-        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n <= 0)
-            break;
-        line.append(buf, static_cast<size_t>(n));
-    }
-    std::string reply = Execute(line.substr(0, line.find('\n')));
-    SendAll(fd, reply);
-    ::close(fd);
+    ServeControlRequest(ctl, [this](const std::string& line) { return Execute(line); });
 }
 
 void Daemon::FlushLoop() {

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -81,6 +83,34 @@ std::optional<std::string> ControlRequest(const std::string& home, const std::st
     if (reply.empty())
         return std::nullopt;
     return reply;
+}
+
+void ServeControlRequest(int listener,
+                         const std::function<std::string(const std::string&)>& answer) {
+    int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0)
+        return;
+    timeval tv{2, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    std::string line;
+    char buf[512];
+    while (line.size() < 4096 && line.find('\n') == std::string::npos) {
+        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0)
+            break;
+        line.append(buf, static_cast<size_t>(n));
+    }
+    const std::string reply = answer(line.substr(0, line.find('\n')));
+    std::string_view rest = reply;
+    while (!rest.empty()) {
+        ssize_t n = ::send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        rest.remove_prefix(static_cast<size_t>(n));
+    }
+    ::close(fd);
 }
 
 } // namespace phonesim

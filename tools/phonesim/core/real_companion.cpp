@@ -3,12 +3,10 @@
 #include "util.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -65,16 +63,10 @@ bool LaunchHarness(const std::string& home, const std::string& runner, const std
         return false;
     ::unlink(HarnessReadyPath(home).c_str());
     const std::string log = dir + "/harness.log";
-    pid_t child = ::fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        // Detach twice, as the adb server does: nobody's child, no session
-        // and no descriptor of the caller (its output pipe above all).
-        ::setsid();
-        pid_t grandchild = ::fork();
-        if (grandchild != 0)
-            ::_exit(grandchild < 0 ? 1 : 0);
+    const std::string ready = HarnessReadyPath(home);
+    // As the adb server is started: nobody's child, no session and no
+    // descriptor of the caller (its output pipe above all).
+    return StartDetached([&] {
         int in = ::open("/dev/null", O_RDONLY);
         int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0)
@@ -82,15 +74,11 @@ bool LaunchHarness(const std::string& home, const std::string& runner, const std
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(out, 2);
-        ::close_range(3, ~0U, 0);
-        ::execl("/bin/bash", "bash", runner.c_str(), apk.c_str(), home.c_str(),
-                HarnessReadyPath(home).c_str(), static_cast<char*>(nullptr));
+        CloseDescriptorsFrom(3);
+        ::execl("/bin/bash", "bash", runner.c_str(), apk.c_str(), home.c_str(), ready.c_str(),
+                static_cast<char*>(nullptr));
         ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    });
 }
 
 void StopHarness(const std::string& home) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace phonesim {
@@ -128,6 +129,32 @@ bool WriteFileAtomic(const std::string& path, std::string_view data) {
         return false;
     }
     return true;
+}
+
+bool StartDetached(const std::function<void()>& start) {
+    pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        ::setsid();
+        pid_t grandchild = ::fork();
+        if (grandchild != 0)
+            ::_exit(grandchild < 0 ? 1 : 0);
+        start();
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void CloseDescriptorsFrom(int first) {
+    if (::close_range(static_cast<unsigned>(first), ~0U, 0) != 0) {
+        // Kernels without close_range: close what may be open, one by one.
+        for (int fd = first; fd < 65536; ++fd)
+            ::close(fd);
+    }
 }
 
 bool MakeDirs(const std::string& path) {

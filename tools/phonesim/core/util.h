@@ -1,8 +1,9 @@
 // Small helpers shared by the simulated phone's programs: hex text, files,
-// the phone folder lock and time texts.
+// the phone folder lock, time texts and detached processes.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,15 @@ std::optional<int64_t> ParseLocalDateText(std::string_view text);
 
 // Strict decimal reading of a whole text (optional leading '-').
 std::optional<int64_t> ParseInt(std::string_view text);
+
+// Starts a process detached from the caller: forked twice, so that it is
+// nobody's child, in a session of its own. start runs in that process and
+// never returns: it sets up the descriptors the process keeps and ends in
+// exec or _exit. The caller may have threads, so start makes only calls that
+// are safe after fork (no allocation). Returns false when a fork failed.
+bool StartDetached(const std::function<void()>& start);
+// Closes every descriptor from first on (safe after fork).
+void CloseDescriptorsFrom(int first);
 
 uint64_t Fnv1a64(std::string_view data, uint64_t seed = 1469598103934665603ULL);
 
