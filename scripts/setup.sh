@@ -9,14 +9,17 @@ build="${TARVELL_BUILD_DIR:-$repo/build}"
 
 packages=(
   build-essential cmake ninja-build pkg-config git clang-format
-  qt6-base-dev qt6-svg-dev libcjson-dev libudev-dev
+  qt6-base-dev qt6-svg-dev libcjson-dev libudev-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
   adb
   xvfb xauth chromium
   iproute2 util-linux
+  python3 python3-vobject
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-noto-color-emoji
+  libsmali-java aapt zipalign apksigner android-framework-res dexdump
+  enjarify openjdk-17-jdk-headless
 )
 
 missing=()

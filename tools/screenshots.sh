@@ -25,7 +25,7 @@ if [[ "${TARVELL_SCREENSHOTS_PLAYED:-0}" == 1 ]]; then
   cmake --build "$build" --target tarvell-screenshots
   QT_QPA_PLATFORM=offscreen "$build/tools/tarvell-screenshots" "$out"
   # The artwork itself, as drawn by the generator.
-  cp "$build"/app/ui/image/*.png "$out/" 2>/dev/null || true
+  cp "$build"/assets/image/*.png "$out/" 2>/dev/null || true
   echo "Screenshots in $out"
   exit 0
 fi

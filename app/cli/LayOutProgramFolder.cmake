@@ -1,7 +1,9 @@
 # Fills a program folder for tarvell-cli (cmake -P). Variables: DEST, CLI, LIB,
 # LIB_SONAME, TEMPLATE, DEFIMAGE, and optionally ADB and APK (simulated phone).
-# Files that do not exist yet (Template, DefImage.png) are left out; the
-# engine then goes without them as it does on a user's machine.
+# TEMPLATE is the viewer as laid out in build/bin (target viewer_template) and
+# DEFIMAGE is drawn by tarvell_assets; both are built first. A file that does
+# not exist is left out, and the engine goes without it as it would on a
+# user's machine.
 file(MAKE_DIRECTORY "${DEST}")
 foreach(_file CLI LIB LIB_SONAME DEFIMAGE APK)
   if(DEFINED ${_file} AND EXISTS "${${_file}}")

@@ -3,6 +3,7 @@
 // content screen does; only the display differs.
 #include "appsupport.h"
 #include "catalogue.h"
+#include "folder_commands.h"
 #include "jobcontrol.h"
 #include "naming.h"
 #include "session.h"
@@ -48,6 +49,8 @@ constexpr char kMainHelp[] =
     "  restore DIR... [--kinds LIST] [--clear]\n"
     "                                        write backup folders back to the phone\n"
     "  list                                  list the finished backups\n"
+    "  verify DIR...                         check backup folders against their SHA256SUMS\n"
+    "  export DIR...                         write a folder's vCard and SMS/call XML files\n"
     "\n"
     "Run 'tarvell-cli COMMAND --help' for a command's options. --verbose also\n"
     "prints the program's and the library's log lines (they are always written to\n"
@@ -605,6 +608,13 @@ int main(int argc, char** argv) {
     }
     if (command == QLatin1String("list")) {
         return CmdList(args);
+    }
+    // Commands on backup folders alone (no phone, no library).
+    if (command == QLatin1String("verify")) {
+        return cli::CmdVerify(args, terminal, g_Messages);
+    }
+    if (command == QLatin1String("export")) {
+        return cli::CmdExport(args, g_Messages);
     }
     if (command != QLatin1String("devices") && command != QLatin1String("backup") &&
         command != QLatin1String("restore")) {

@@ -13,8 +13,9 @@ namespace {
 
 int g_nextAnswer = -1;
 
-const QRect kTextRect(138, 54, 300, 96);
-const QRect kCountdownTextRect(138, 54, 300, 140);
+// The message fills the white band above the buttons' band (154 pixels of the
+// 250-pixel artwork), beside the icon.
+const QRect kTextRect(138, 12, 340, 134);
 constexpr int kButtonY = 163;
 constexpr int kButtonGap = 130;
 
@@ -87,9 +88,9 @@ void CompleteDialog::layout(int x, int y, int width, int height) {
                                   QSize(width, height))));
     setPalette(pal);
     SetRoundedMask(this);
-    m_IconLabel->setGeometry(50, 54 + (96 - sprites::kIconSize.height()) / 2,
+    m_IconLabel->setGeometry(50, kTextRect.center().y() - sprites::kIconSize.height() / 2,
                              sprites::kIconSize.width(), sprites::kIconSize.height());
-    m_TextLabel->setGeometry(m_Kind == SmsCountdown ? kCountdownTextRect : kTextRect);
+    m_TextLabel->setGeometry(kTextRect);
     const int centreX = (width - 126) / 2;
     m_OkButton->setButtonGeometry(centreX, kButtonY, 126, 34);
     m_YesButton->setButtonGeometry(centreX, kButtonY, 126, 34);
@@ -168,7 +169,6 @@ void CompleteDialog::updateCountdown(int seconds) {
         tr("Please click \"Yes\" on your destination phone, or the program will skip copying "
            "SMS in ") +
         QString::number(seconds) + tr(" seconds."));
-    m_TextLabel->setGeometry(kCountdownTextRect);
 }
 
 QString CompleteDialog::text() const {

@@ -68,7 +68,7 @@ SelectContentMGRWidget::SelectContentMGRWidget(QWidget* parent, QWidget* dialogP
     m_SourceLabel->setText(tr("Source"));
     m_RestoreList = new MyListWidget(m_RestoreListPanel);
     // Centre: title and the seven kinds.
-    m_TitleLabel = Label(m_CentrePanel, "QLabel { color: #025b96;font: 14pt;}");
+    m_TitleLabel = Label(m_CentrePanel, "QLabel { color: #025b96;font: 12pt;}");
     for (int k = 0; k < 7; ++k) {
         m_KindIcon[k] = new QLabel(m_CentrePanel);
         m_KindIcon[k]->setScaledContents(true);
@@ -94,7 +94,8 @@ SelectContentMGRWidget::SelectContentMGRWidget(QWidget* parent, QWidget* dialogP
     m_ClearCheck->setStyleSheet(QString::fromLatin1(kCheckBoxStyle));
     m_ClearCheck->setAccessibleName(QStringLiteral("Clear before copy"));
     m_ClearLabel = Label(m_RestoreTargetPanel, kKindStyle, Qt::AlignLeft | Qt::AlignVCenter);
-    m_ClearLabel->setText(QStringLiteral("Clear the selected type of data \nbefore copy."));
+    m_ClearLabel->setText(QStringLiteral("Clear the selected type of data before copy."));
+    m_ClearLabel->setWordWrap(true);
 
     m_StartButton = new MyPushButton(this);
     m_StartButton->setCursor(Qt::PointingHandCursor);

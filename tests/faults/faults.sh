@@ -14,17 +14,11 @@
 #   backup's own data reaches the phone.
 set -uo pipefail
 
-# Where the system allows it (FAULTS_ISOLATE=1, found when the build is
-# configured), each row runs in namespaces of its own: its own loopback, so
-# port 25803 and the adb stand-in's sockets are the row's alone, and its own
-# process list, so the library's "end every adb" reaches only the row's adb.
-# Rows then run side by side; the namespaces end with the row, and every
-# process left in them with it.
-if [[ "${FAULTS_ISOLATE:-0}" == 1 && -z "${FAULTS_ISOLATED:-}" ]]; then
-  export FAULTS_ISOLATED=1
-  exec unshare --user --map-root-user --net --mount --pid --fork --mount-proc \
-    bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
-fi
+# CTest runs each row through tests/lib/own_namespaces.sh where the system
+# allows it: its own loopback, so port 25803 and the adb stand-in's sockets
+# are the row's alone, and its own process list, so the library's "end every
+# adb" reaches only the row's adb. Rows then run side by side; the namespaces
+# end with the row, and every process left in them with it.
 
 ROW="$1"
 ARG="${2:-}"

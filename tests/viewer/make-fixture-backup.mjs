@@ -329,6 +329,27 @@ export function makePartialBackup(outDir) {
   });
 }
 
+// One conversation of 1500 messages, tall and short ones mixed, with two
+// words found by search: "kingfisher" in a message older than the newest 400
+// the thread opens with (the 20 short messages before it leave the "Show
+// earlier messages" button close above it) and "heron" among the newest 400.
+export const LONG_THREAD = { messages: 1500, finds: { kingfisher: 1000, heron: 1300 } };
+export function makeLongThreadBackup(outDir) {
+  const { messages, finds } = LONG_THREAD;
+  const tall = 'A message long enough to wrap over several lines, so that it is much taller once drawn than '
+    + 'the height it takes before.\nIt has a second paragraph too.';
+  const base = new Date(2024, 2, 9, 18, 0, 0).getTime();
+  const text = (i) => (i === finds.kingfisher ? 'Saw a kingfisher by the river'
+    : i === finds.heron ? 'And a heron this morning'
+      : i >= finds.kingfisher - 20 && i < finds.kingfisher ? 'ok' : i % 3 ? tall : 'See you');
+  const thread = Array.from({ length: messages }, (_, k) => {
+    const i = messages - 1 - k; // newest first, as the engine writes them
+    return { id: String(i + 1), name: 'River Walks', phone: '+44 7700 900123', text: text(i),
+      date: phoneTime(new Date(base - k * 600_000)), flags: i % 2 ? '1' : '2', read: '1', thread: '1' };
+  });
+  return writeBackup(outDir, 'Pixel 6-03-09-2024-18-00-00', { device, sms: [thread] });
+}
+
 // Deterministic pseudo-random numbers for the large phone.
 function rng(seed) {
   let s = seed >>> 0;

@@ -4,7 +4,7 @@
 //
 // Writes the sprite sheets (main.png, publicImage.png) and the single
 // pictures into the folder, each also at twice the size ("name@2x.png") for
-// high-density screens. The rectangles come from app/ui/sprites.h, the
+// high-density screens. The rectangles come from sprites/sprites.h, the
 // header the program cuts its buttons with.
 #include "draw.h"
 #include "sprites.h"

@@ -188,6 +188,43 @@ TEST(SafeNames, RestoredFilenamesMustStayInTheirFolder) {
     }
 }
 
+// A backup folder may come from anyone: every link in what a restore reads
+// must end inside it, and a sibling folder whose name merely begins with the
+// backup folder's name is outside.
+TEST_F(Folder, RestoredFilesMustResolveInsideTheBackup) {
+    struct Case {
+        const char* what;
+        QString at;   // relative to the temporary folder
+        QString to;   // link target; empty: a plain file at `at`; "-": nothing
+        QString read; // what the restore reads, below `at`
+        bool inside;
+    };
+    const Case cases[] = {
+        {"a plain file", "backup/Musics/1-a.mp3", "", "", true},
+        {"nothing there", "backup/Musics/2-b.mp3", "-", "", true},
+        {"a link to a file of the backup", "backup/Musics/3-c.mp3", "backup/Gallery/1.jpg", "",
+         true},
+        {"a link outside", "backup/Musics/4-d.mp3", "outside/x", "", false},
+        {"a link into a sibling named like the backup", "backup/Musics/5-e.mp3", "backup-old/x", "",
+         false},
+        {"a kind folder linked to that sibling", "backup/Videos", "backup-old", "/x", false},
+        {"a link to the backup folder itself", "backup/Musics/6-f.mp3", "backup", "", false},
+        {"a link that leads nowhere", "backup/Musics/7-g.mp3", "backup/none", "", false},
+    };
+    for (const char* file :
+         {"backup/Musics/.keep", "backup/Gallery/1.jpg", "backup-old/x", "outside/x"}) {
+        ASSERT_TRUE(test::WriteAll(path(file), "bytes"));
+    }
+    for (const Case& c : cases) {
+        if (c.to.isEmpty()) {
+            ASSERT_TRUE(test::WriteAll(path(c.at), "bytes"));
+        } else if (c.to != "-") {
+            ASSERT_TRUE(QFile::link(path(c.to), path(c.at))) << c.what;
+        }
+        EXPECT_EQ(ResolvesInside(path("backup"), path(c.at) + c.read), c.inside) << c.what;
+    }
+}
+
 TEST(Naming, LocalNamesAndFolderPaths) {
     EXPECT_EQ(MediaLocalName(12, "/sdcard/Music/song.mp3"), "12-song.mp3");
     EXPECT_EQ(MediaLocalName(-3, "/sdcard/Music/song.mp3"), "-3-song.mp3");

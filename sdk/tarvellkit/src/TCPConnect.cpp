@@ -32,6 +32,12 @@ namespace {
 constexpr char kModule[] = "TCPConnect";
 constexpr int kMaxAttempt = 2;
 constexpr int kBodyReceiveFailures = 4;
+// After the forward, how long a companion that is still starting is given to
+// listen on the phone; a connection that stays open this long is taken as
+// its; pause between connections closed by adb.
+constexpr int kCompanionListenWaitMs = 600;
+constexpr int kListenProbeMs = 50;
+constexpr int kListenRetryPauseMs = 20;
 
 // Trace numbers of the channel's failure points.
 constexpr int kTraceSocketGone = 80;
@@ -129,6 +135,38 @@ bool ReceiveBody(int fd, unsigned char* answer, int32_t length) {
     return true;
 }
 
+// Connects to the forwarded port once the companion listens behind it. adb
+// accepts a forwarded connection at once and closes it again while nothing
+// listens on the phone, which is how a companion that was started a moment
+// ago is told from one that is ready: up to kCompanionListenWaitMs, a
+// connection that adb closes is made again. One that stays open for
+// kListenProbeMs is kept; so is the last one when the time is up (its
+// exchange then fails and the command's retry takes over).
+int ConnectWhenListening(TCPConnect* channel) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kCompanionListenWaitMs);
+    for (;;) {
+        const bool connected = OpenSocket(channel) == 0;
+        if (connected && !platform::PeerClosesWithin(channel->socket.load(), kListenProbeMs)) {
+            return 0;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            if (!connected) {
+                CloseChannelSocket(channel);
+                return -1;
+            }
+            return 0;
+        }
+        if (connected) {
+            CloseChannelSocket(channel);
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+        SleepMs(static_cast<int>(left < kListenRetryPauseMs ? left : kListenRetryPauseMs));
+    }
+}
+
 } // namespace
 
 void SetChannelIoTimeoutMs(int timeoutMs) {
@@ -160,7 +198,6 @@ int ConnectWithForward(TCPConnect* channel) {
     platform::CloseSocket(channel->socket.exchange(-1));
 
     RunAdb("shell forward --remove-all");
-    SleepMs(300);
     // The forward goes to the selected phone: without a serial adb refuses
     // it whenever more than one phone is attached, and the companion on the
     // phone the library works with would never be reached.
@@ -174,13 +211,7 @@ int ConnectWithForward(TCPConnect* channel) {
         forward = "-s " + QuoteCommandLineArgument(serial) + " " + forward;
     }
     RunAdb(forward.c_str());
-    SleepMs(300);
-
-    if (OpenSocket(channel) != 0) {
-        CloseChannelSocket(channel);
-        return -1;
-    }
-    return 0;
+    return ConnectWhenListening(channel);
 }
 
 void Reconnect(TCPConnect* channel) {

@@ -19,6 +19,13 @@ constexpr int kMinLineLength = 5;
 constexpr size_t kDevicesOutputLimit = 64 * 1024;
 // getprop values of 64 bytes and more are not taken.
 constexpr size_t kPropertyLimit = 63;
+// A freshly restarted server (in a reconnection) is given this long to list
+// a ready phone.
+constexpr int kRestartSettleMs = 1000;
+// Pauses between the listings of a server that has not found a ready phone
+// yet: they start short and double up to the last value.
+constexpr int kFirstListingPauseMs = 20;
+constexpr int kLastListingPauseMs = 200;
 
 std::mutex g_mutex;
 AdbDeviceEntry g_rows[kDeviceTableRows];
@@ -79,20 +86,16 @@ void KeepFactsOf(const AdbDeviceEntry (&previous)[kDeviceTableRows], int previou
     }
 }
 
-void ParseLocked(const char* text) {
-    AdbDeviceEntry previous[kDeviceTableRows];
-    std::memcpy(previous, g_rows, sizeof previous);
-    const int previousCount = g_listedRows;
-    ClearLocked();
-    if (text == nullptr) {
-        return;
-    }
-    const char* line = FindListing(text);
+// The rows of a listing, at most kDeviceTableRows, into rows (which the
+// caller has zeroed); returns how many.
+int ParseRows(const char* text, AdbDeviceEntry (&rows)[kDeviceTableRows]) {
+    int count = 0;
+    const char* line = text != nullptr ? FindListing(text) : nullptr;
     if (line == nullptr) {
-        return;
+        return 0;
     }
     // Only complete lines: text after the last line feed may be cut.
-    while (g_rowCount < kDeviceTableRows) {
+    while (count < kDeviceTableRows) {
         const char* end = std::strchr(line, '\n');
         if (end == nullptr) {
             break;
@@ -105,16 +108,25 @@ void ParseLocked(const char* text) {
             const auto* tab = static_cast<const char*>(std::memchr(line, '\t', length));
             // A row without a serial could not be addressed with "-s".
             if (tab != nullptr && tab != line) {
-                AdbDeviceEntry& row = g_rows[g_rowCount];
+                AdbDeviceEntry& row = rows[count];
                 const size_t serialLength = static_cast<size_t>(tab - line);
                 CopyCut(row.serial, line, serialLength);
                 CopyCut(row.state, tab + 1, length - serialLength - 1);
-                ++g_rowCount;
-                g_listedRows = g_rowCount;
+                ++count;
             }
         }
         line = end + 1;
     }
+    return count;
+}
+
+void ParseLocked(const char* text) {
+    AdbDeviceEntry previous[kDeviceTableRows];
+    std::memcpy(previous, g_rows, sizeof previous);
+    const int previousCount = g_listedRows;
+    ClearLocked();
+    g_rowCount = ParseRows(text, g_rows);
+    g_listedRows = g_rowCount;
     KeepFactsOf(previous, previousCount);
 }
 
@@ -129,16 +141,44 @@ void ParseAdbDevices(const char* text) {
     ParseLocked(text);
 }
 
+bool ListingShowsReadyPhone(const char* text) {
+    AdbDeviceEntry rows[kDeviceTableRows]{};
+    return ParseRows(text, rows) > 0 && std::strcmp(rows[0].state, "device") == 0;
+}
+
+AdbOutputStatus ListDevicesWhenReady(int boundMs, size_t limit, std::string* out) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(boundMs);
+    int pauseMs = kFirstListingPauseMs;
+    for (;;) {
+        const AdbOutputStatus status = ReadAdbOutput("devices", limit, out);
+        if (status == AdbOutputStatus::Ok && ListingShowsReadyPhone(out->c_str())) {
+            return status;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            return status; // the last listing tells, as a single one after the wait would
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(left < pauseMs ? left : static_cast<long long>(pauseMs)));
+        pauseMs = pauseMs * 2 < kLastListingPauseMs ? pauseMs * 2 : kLastListingPauseMs;
+    }
+}
+
 int RefreshAdbDevices(int restart) {
+    std::string output;
+    AdbOutputStatus status;
     if (restart == 1) {
         EndEveryAdb();
         RunAdbTimed("kill-server");
         RunAdbTimed("start-server");
-        // The fresh server needs a moment to find the phones.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        // The fresh server needs up to a second to find the phones.
+        status = ListDevicesWhenReady(kRestartSettleMs, kDevicesOutputLimit, &output);
+    } else {
+        status = ReadAdbOutput("devices", kDevicesOutputLimit, &output);
     }
-    std::string output;
-    const AdbOutputStatus status = ReadAdbOutput("devices", kDevicesOutputLimit, &output);
     std::lock_guard lock(g_mutex);
     if (status != AdbOutputStatus::Ok) {
         ClearLocked();

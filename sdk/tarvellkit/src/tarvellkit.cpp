@@ -26,6 +26,8 @@ constexpr char kRecoveryPackage[] = "com.android.datarecovery";
 constexpr char kDriverInstaller[] = "AdbDriverInstaller";
 // A "devices" listing longer than this is not trusted.
 constexpr size_t kDetectOutputLimit = 2048;
+// How long a freshly started adb server may take to list a ready phone.
+constexpr int kServerSettleMs = 2000;
 
 void SleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -99,10 +101,12 @@ TARVELL_API int Tarvell_CheckDeviceDetected(int deviceIndex) {
             return 0;
         }
         RestartAdbServer();
-        SleepMs(2000);
 
+        // The fresh server is given up to two seconds to find a ready phone;
+        // the listing ends the wait as soon as it shows one.
         std::string output;
-        if (ReadAdbOutput("devices", kDetectOutputLimit, &output) != AdbOutputStatus::Ok) {
+        if (ListDevicesWhenReady(kServerSettleMs, kDetectOutputLimit, &output) !=
+            AdbOutputStatus::Ok) {
             return -1;
         }
         ParseAdbDevices(output.c_str());

@@ -4,9 +4,11 @@
 #include "media.h"
 #include "phone.h"
 #include "png.h"
+#include "real_companion.h"
 #include "server.h"
 #include "util.h"
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -45,6 +47,13 @@ int Fail(const std::string& text) {
     return 1;
 }
 
+// adb prints the errors of its copies on standard output, like their
+// progress.
+int CopyFail(const std::string& text) {
+    std::printf("%s\n", text.c_str());
+    return 1;
+}
+
 std::vector<Device> ListDevices(const Ctx& c) {
     std::vector<Device> out;
     if (!c.cfg || !c.cfg->plugged)
@@ -57,7 +66,7 @@ std::vector<Device> ListDevices(const Ctx& c) {
 
 // Picks the phone a command goes to, as adb does; false with adb's message.
 bool Select(Ctx& c, bool forward_cmd) {
-    const std::string pre = forward_cmd ? "adb: error: " : "adb: ";
+    const std::string pre = forward_cmd ? "adb: error: " : "error: ";
     const Device* d = nullptr;
     if (!c.serial_opt.empty()) {
         for (const Device& x : c.devices)
@@ -93,6 +102,26 @@ bool Select(Ctx& c, bool forward_cmd) {
 void Notify(const Ctx& c, const std::string& what) {
     if (!c.home.empty())
         ControlRequest(c.home, what);
+}
+
+// A phone set to "dex" runs the real companion: starting its activity starts
+// the JVM harness on the installed package if it is a real one, else on the
+// package this build made.
+bool StartRealCompanion(const std::string& home) {
+#ifndef PHONESIM_COMPANION_RUNNER
+    (void)home;
+    std::fprintf(stderr, "phonesim: this build has no real companion (the Android tools were "
+                         "missing when it was configured)\n");
+    return false;
+#else
+    if (RunningHarness(home))
+        return true; // already running: am start brings it to the front
+    std::string apk = home + "/data/app/" + kCompanionPackage + "-1.apk";
+    auto head = ReadFile(apk);
+    if (!head || head->rfind("PK\x03\x04", 0) != 0)
+        apk = PHONESIM_COMPANION_APK;
+    return LaunchHarness(home, PHONESIM_COMPANION_RUNNER, apk);
+#endif
 }
 
 bool CopyFile(const std::string& from, const std::string& to, int64_t* bytes, std::string* err) {
@@ -200,6 +229,10 @@ int Shell(Ctx& c, const std::vector<std::string>& args) {
             std::printf("Error type 3\nError: Activity class {%s} does not exist.\n", comp.c_str());
             return 0;
         }
+        if (pkg == kCompanionPackage && fresh->companion == "dex" && !StartRealCompanion(c.home)) {
+            std::printf("Error: Activity not started, its process could not start\n");
+            return 0;
+        }
         if (!fresh->IsRunning(pkg)) {
             fresh->running.push_back(pkg);
             SaveConfig(c.home, *fresh);
@@ -217,8 +250,10 @@ int Shell(Ctx& c, const std::vector<std::string>& args) {
                 SaveConfig(c.home, *fresh);
             }
         }
-        if (w[2] == kCompanionPackage)
+        if (w[2] == kCompanionPackage) {
             Notify(c, "drop");
+            StopHarness(c.home);
+        }
         return 0;
     }
     if ((w[0] == "/system/bin/screencap" || w[0] == "screencap") && w.size() == 3 && w[1] == "-p") {
@@ -351,8 +386,10 @@ int Uninstall(Ctx& c, const std::vector<std::string>& args) {
             }
         }
     }
-    if (removed && pkg == kCompanionPackage)
+    if (removed && pkg == kCompanionPackage) {
         Notify(c, "drop");
+        StopHarness(c.home);
+    }
     if (!removed) {
         std::printf("Failure [DELETE_FAILED_INTERNAL_ERROR]\n");
         return 1;
@@ -373,21 +410,21 @@ int Push(Ctx& c, const std::vector<std::string>& args) {
     for (size_t i = 0; i + 1 < a.size(); ++i) {
         const std::string& local = a[i];
         if (!IsFile(local))
-            return Fail("adb: error: cannot stat '" + local + "': No such file or directory");
+            return CopyFail("adb: error: cannot stat '" + local + "': No such file or directory");
         if (!c.selected.main) {
             Rate(local, "pushed", 0, t0);
             continue;
         }
         auto dest = MapPhonePath(c.home, *c.cfg, remote);
         if (!dest)
-            return Fail("adb: error: failed to copy '" + local + "' to '" + remote +
-                        "': remote couldn't create file: Read-only file system");
+            return CopyFail("adb: error: failed to copy '" + local + "' to '" + remote +
+                            "': remote couldn't create file: Read-only file system");
         if (IsDir(*dest) || remote.back() == '/' || a.size() > 2)
             *dest += "/" + Basename(local);
         std::string err;
         int64_t bytes = 0;
         if (!MakeDirs(dest->substr(0, dest->rfind('/'))) || !CopyFile(local, *dest, &bytes, &err))
-            return Fail(
+            return CopyFail(
                 "adb: error: failed to copy '" + local + "' to '" + remote +
                 "': remote couldn't create file: " + (err.empty() ? "Is a directory" : err));
         Rate(local, "pushed", bytes, t0);
@@ -406,8 +443,8 @@ int Pull(Ctx& c, const std::vector<std::string>& args) {
     std::string local = a.size() >= 2 ? a[1] : ".";
     auto src = c.selected.main ? MapPhonePath(c.home, *c.cfg, remote) : std::nullopt;
     if (!src || !IsFile(*src))
-        return Fail("adb: error: failed to stat remote object '" + remote +
-                    "': No such file or directory");
+        return CopyFail("adb: error: failed to stat remote object '" + remote +
+                        "': No such file or directory");
     if (IsDir(local))
         local += "/" + Basename(remote);
     auto t0 = std::chrono::steady_clock::now();
@@ -415,7 +452,7 @@ int Pull(Ctx& c, const std::vector<std::string>& args) {
     int64_t bytes = 0;
     if (!CopyFile(*src, local, &bytes, &err)) {
         ::unlink(local.c_str());
-        return Fail("adb: error: cannot create '" + local + "': " + err);
+        return CopyFail("adb: error: cannot create '" + local + "': " + err);
     }
     Rate(remote, "pulled", bytes, t0);
     return 0;
@@ -456,6 +493,8 @@ int Forward(Ctx& c, const std::vector<std::string>& args) {
     }
     if (r->size() > 5) // a port chosen by the server for tcp:0
         std::fputs(r->c_str() + 5, stdout);
+    else if (req.rfind("forward ", 0) == 0) // adb prints the local port of every forward
+        std::printf("%s\n", args[args.size() - 2].substr(4).c_str());
     return 0;
 }
 
@@ -545,13 +584,17 @@ int main(int argc, char** argv) {
     if (cmd == "start-server")
         return 0;
     if (cmd == "devices") {
-        std::printf("List of devices attached \n");
+        std::printf("List of devices attached\n");
         bool longer = !rest.empty() && rest[0] == "-l";
         for (const Device& d : c.devices) {
-            if (longer && d.main)
-                std::printf("%s\t%s product:phonesim model:%s device:phonesim transport_id:1\n",
-                            d.serial.c_str(), d.state.c_str(), c.cfg->model.c_str());
-            else
+            if (longer && d.main) {
+                std::string model = c.cfg->model;
+                for (char& ch : model)
+                    if (!std::isalnum(static_cast<unsigned char>(ch)) && ch != '.' && ch != '-')
+                        ch = '_';
+                std::printf("%-22s %s product:phonesim model:%s device:phonesim transport_id:1\n",
+                            d.serial.c_str(), d.state.c_str(), model.c_str());
+            } else
                 std::printf("%s\t%s\n", d.serial.c_str(), d.state.c_str());
         }
         std::printf("\n");

@@ -3,6 +3,7 @@
 #include "companion.h"
 #include "control.h"
 #include "phone.h"
+#include "real_companion.h"
 #include "store.h"
 #include "util.h"
 
@@ -12,6 +13,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -132,12 +134,14 @@ private:
         if (fd < 0)
             return;
         bool serve;
+        bool real = false; // the phone runs the real companion's harness
         {
             std::lock_guard<std::mutex> lock(store_.Mutex());
             const PhoneConfig& cfg = store_.Config();
             serve = cfg.plugged && cfg.state == "device" && f.serial == cfg.serial &&
                     f.remote == kCompanionPhonePort && cfg.HasPackage(kCompanionPackage) &&
                     cfg.IsRunning(kCompanionPackage);
+            real = cfg.companion == "dex";
         }
         if (!serve) {
             // Nothing listens on the phone: adb accepts, then closes.
@@ -148,14 +152,66 @@ private:
             std::lock_guard<std::mutex> lock(conns_mu_);
             conns_.insert(fd);
         }
-        std::thread([this, fd] {
-            ServeCompanion(fd, store_);
+        std::thread([this, fd, real] {
+            if (real) {
+                // The harness may still be starting (converting the package,
+                // starting the JVM): wait for it as a slow phone is waited for.
+                if (auto h = WaitForHarness(home_, 30000))
+                    Relay(fd, h->port);
+            } else {
+                ServeCompanion(fd, store_);
+            }
             {
                 std::lock_guard<std::mutex> lock(conns_mu_);
                 conns_.erase(fd);
             }
             ::close(fd);
         }).detach();
+    }
+
+    // Carries a connection to the real companion's harness on this computer,
+    // as adb carries it to the phone's port; ends when either side does.
+    static void Relay(int fd, int port) {
+        int up = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(static_cast<uint16_t>(port));
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (up < 0 || ::connect(up, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+            if (up >= 0)
+                ::close(up);
+            return;
+        }
+        pollfd p[2] = {{fd, POLLIN, 0}, {up, POLLIN, 0}};
+        char buf[65536];
+        bool done = false;
+        while (!done) {
+            if (::poll(p, 2, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                break;
+            }
+            for (int i = 0; i < 2 && !done; ++i) {
+                if (!(p[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                    continue;
+                ssize_t n = ::recv(p[i].fd, buf, sizeof buf, 0);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0) {
+                    done = true;
+                    break;
+                }
+                for (ssize_t at = 0; at < n && !done;) {
+                    ssize_t w =
+                        ::send(p[1 - i].fd, buf + at, static_cast<size_t>(n - at), MSG_NOSIGNAL);
+                    if (w < 0 && errno == EINTR)
+                        continue;
+                    done = w <= 0;
+                    at += w > 0 ? w : 0;
+                }
+            }
+        }
+        ::close(up);
     }
 
     void DropConnections() {
@@ -317,7 +373,9 @@ bool EnsureServer(const std::string& home, bool quick) {
     // answer as well costs a round trip that quick callers skip.
     if (quick ? ControlListening(home) : ControlRequest(home, "ping").has_value())
         return true;
-    std::fputs("* daemon not running; starting now at tcp:5037\n", stderr);
+    const char* port = std::getenv("ANDROID_ADB_SERVER_PORT");
+    std::fprintf(stderr, "* daemon not running; starting now at tcp:%s\n",
+                 port && *port ? port : "5037");
     char exe[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0)

@@ -1,4 +1,5 @@
 // phonesim: makes, inspects, compares and breaks simulated phones.
+#include "adbd.h"
 #include "canon.h"
 #include "control.h"
 #include "generate.h"
@@ -16,14 +17,16 @@ using namespace phonesim;
 
 namespace {
 
-const char kUsage[] = "usage:\n"
-                      "  phonesim gen --preset empty|tiny|small|large --seed N DIR\n"
-                      "  phonesim dump [--strict] DIR\n"
-                      "  phonesim diff [--strict] A B\n"
-                      "  phonesim unplug DIR | plug DIR\n"
-                      "  phonesim fault DIR KEY VALUE\n"
-                      "  phonesim sync DIR\n"
-                      "  phonesim umockdev DIR\n";
+const char kUsage[] =
+    "usage:\n"
+    "  phonesim gen --preset empty|tiny|small|large --seed N [--companion builtin|dex] DIR\n"
+    "  phonesim dump [--strict] DIR\n"
+    "  phonesim diff [--strict] A B\n"
+    "  phonesim unplug DIR | plug DIR\n"
+    "  phonesim fault DIR KEY VALUE\n"
+    "  phonesim sync DIR\n"
+    "  phonesim umockdev DIR\n"
+    "  phonesim adbd [--port N] [--adb-server-port N] DIR\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -43,9 +46,15 @@ void Sync(const std::string& dir) {
 int Gen(const std::vector<std::string>& a) {
     std::string preset, dir;
     std::optional<int64_t> seed = 1;
+    // The environment sets the default so that whole test suites can run
+    // against the real companion.
+    const char* env_companion = std::getenv("PHONESIM_COMPANION");
+    std::string companion = env_companion && *env_companion ? env_companion : "builtin";
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i] == "--preset" && i + 1 < a.size())
             preset = a[++i];
+        else if (a[i] == "--companion" && i + 1 < a.size())
+            companion = a[++i];
         else if (a[i] == "--seed" && i + 1 < a.size())
             seed = ParseInt(a[++i]);
         else if (dir.empty() && a[i][0] != '-')
@@ -55,10 +64,27 @@ int Gen(const std::vector<std::string>& a) {
     }
     if (preset.empty() || dir.empty() || !seed || *seed < 0)
         return Usage();
+    if (companion != "builtin" && companion != "dex") {
+        std::fprintf(stderr, "phonesim: --companion takes builtin or dex, not %s\n",
+                     companion.c_str());
+        return 2;
+    }
     std::string err;
     if (!GeneratePhone(preset, static_cast<uint64_t>(*seed), dir, &err)) {
         std::fprintf(stderr, "phonesim: %s\n", err.c_str());
         return 1;
+    }
+    if (companion != "builtin") {
+        auto cfg = LoadConfig(dir, &err);
+        if (!cfg) {
+            std::fprintf(stderr, "phonesim: %s\n", err.c_str());
+            return 1;
+        }
+        cfg->companion = companion;
+        if (!SaveConfig(dir, *cfg)) {
+            std::fprintf(stderr, "phonesim: cannot write %s/phone.json\n", dir.c_str());
+            return 1;
+        }
     }
     return 0;
 }
@@ -99,6 +125,29 @@ int Config(const std::string& dir, const std::function<bool(PhoneConfig&, std::s
     if (notify)
         ControlRequest(Real(dir), notify);
     return 0;
+}
+
+// The phone as an adb device on 127.0.0.1:PORT (0: a free one, printed).
+// The adb server it announces itself to is adb's own: ANDROID_ADB_SERVER_PORT,
+// else 5037; --adb-server-port 0 announces to none (adb connect then).
+int Adbd(const std::vector<std::string>& a) {
+    adbd::Options o;
+    o.server_port = 5037;
+    if (const char* p = std::getenv("ANDROID_ADB_SERVER_PORT"); p && ParseInt(p))
+        o.server_port = static_cast<int>(*ParseInt(p));
+    for (size_t i = 0; i < a.size(); ++i) {
+        std::optional<int64_t> v;
+        if ((a[i] == "--port" || a[i] == "--adb-server-port") && i + 1 < a.size() &&
+            (v = ParseInt(a[i + 1])) && *v >= 0 && *v <= 65535)
+            (a[i] == "--port" ? o.port : o.server_port) = static_cast<int>(*v), ++i;
+        else if (o.home.empty() && !a[i].empty() && a[i][0] != '-')
+            o.home = a[i];
+        else
+            return Usage();
+    }
+    if (o.home.empty())
+        return Usage();
+    return adbd::Run(o);
 }
 
 } // namespace
@@ -182,6 +231,8 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (cmd == "adbd")
+        return Adbd(a);
     if (cmd == "umockdev" && a.size() == 1) {
         auto cfg = LoadConfig(a[0]);
         if (!cfg) {

@@ -22,9 +22,15 @@ set(PHONESIM_ADB $<TARGET_FILE:phonesim_adb>)
 
 set(_phonesim_apk_text "PHONESIM-PACKAGE 1\npackage=com.velmora.tarvell\nlabel=Tarvell\nversion=3.0.0\nversion_code=300\n")
 file(WRITE ${PHONESIM_APK} "${_phonesim_apk_text}")
-# The real program folder gets the companion package stand-in (the real
-# companion is not ours to ship), never the stand-in adb.
-file(WRITE ${CMAKE_BINARY_DIR}/bin/tarvell.apk "${_phonesim_apk_text}")
+# The real program folder gets the companion built from companion/ (never
+# the stand-in adb); without the Android tools it gets no package at all, so
+# that a real phone's preparation fails plainly rather than on a stand-in.
+if(NOT TARVELL_COMPANION AND EXISTS ${CMAKE_BINARY_DIR}/bin/tarvell.apk)
+  file(READ ${CMAKE_BINARY_DIR}/bin/tarvell.apk _phonesim_old_apk LIMIT 18)
+  if(_phonesim_old_apk STREQUAL "PHONESIM-PACKAGE 1")
+    file(REMOVE ${CMAKE_BINARY_DIR}/bin/tarvell.apk)
+  endif()
+endif()
 
 function(phonesim_lay_out_program_folder target)
   get_target_property(_dir ${target} RUNTIME_OUTPUT_DIRECTORY)

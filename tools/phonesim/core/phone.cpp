@@ -166,6 +166,7 @@ std::string ConfigToJson(const PhoneConfig& c) {
     cJSON_AddStringToObject(r, "previous_default_sms_app", c.previous_default_sms_app.c_str());
     cJSON_AddNumberToObject(r, "default_sms_requested_at",
                             static_cast<double>(c.default_sms_requested_at));
+    cJSON_AddStringToObject(r, "companion", c.companion.c_str());
     cJSON* f = cJSON_AddObjectToObject(r, "faults");
     const Faults& ft = c.faults;
     cJSON_AddBoolToObject(f, "companion_silent", ft.companion_silent);
@@ -219,6 +220,7 @@ std::optional<PhoneConfig> LoadConfig(const std::string& dir, std::string* error
     c.default_sms_app = Str(r, "default_sms_app", c.default_sms_app);
     c.previous_default_sms_app = Str(r, "previous_default_sms_app", "");
     c.default_sms_requested_at = Num(r, "default_sms_requested_at", 0);
+    c.companion = Str(r, "companion", c.companion);
     const cJSON* f = cJSON_GetObjectItemCaseSensitive(r, "faults");
     if (f) {
         Faults& ft = c.faults;

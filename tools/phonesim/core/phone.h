@@ -51,6 +51,9 @@ struct PhoneConfig {
     std::string default_sms_app = "com.android.messaging";
     std::string previous_default_sms_app;
     int64_t default_sms_requested_at = 0; // seconds since 1970, 0 = no open request
+    // Who answers the companion's commands: "builtin" (this program) or
+    // "dex" (the real companion app, run on the JVM by its harness).
+    std::string companion = "builtin";
     Faults faults;
 
     bool HasPackage(const std::string& p) const;

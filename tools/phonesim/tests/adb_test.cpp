@@ -1,7 +1,8 @@
 // The stand-in adb and its server, driven with the library's argument texts
 // (as argv, after the library split them): listing, properties, package
 // steps, forwards, copies, the server's life, and the adb-level faults.
-// Uses the fixed port 25803: CTest runs it under RESOURCE_LOCK adb_port.
+// Uses the fixed port 25803: CTest runs it in namespaces of its own, or under
+// the resource lock adb_port (cmake/TestIsolation.cmake).
 #include "control.h"
 #include "phone.h"
 #include "support.h"
@@ -68,6 +69,7 @@ protected:
         ASSERT_EQ(fwd.exit_code, 0) << fwd.err;
         port_ = local == "tcp:0" ? std::atoi(fwd.out.c_str()) : std::atoi(local.c_str() + 4);
         ASSERT_GT(port_, 0);
+        EXPECT_EQ(fwd.out, std::to_string(port_) + "\n") << "adb prints every forward's port";
     }
     bool ServerRuns() { return ControlRequest(phone_, "ping").has_value(); }
     // Waits up to two seconds for the server to end.
@@ -93,7 +95,7 @@ TEST_F(Adb, DevicesListsThePhoneInEveryStateAndOnlyAReadyOneTakesCommands) {
         Fault("state", c.state);
         auto r = Run({"devices"});
         EXPECT_EQ(r.exit_code, 0);
-        EXPECT_EQ(r.out, "List of devices attached \n" + serial_ + "\t" + c.state + "\n\n");
+        EXPECT_EQ(r.out, "List of devices attached\n" + serial_ + "\t" + c.state + "\n\n");
         auto cmd = Run({"-s", serial_, "shell", "getprop", "ro.product.model"});
         EXPECT_EQ(cmd.exit_code, c.message ? 1 : 0) << c.state;
         if (c.message) {
@@ -105,7 +107,7 @@ TEST_F(Adb, DevicesListsThePhoneInEveryStateAndOnlyAReadyOneTakesCommands) {
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.err.find("device 'NOSUCHSERIAL' not found"), std::string::npos);
     Fault("extra_phones", "2");
-    EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n" + serial_ + "\tdevice\n" +
+    EXPECT_EQ(Run({"devices"}).out, "List of devices attached\n" + serial_ + "\tdevice\n" +
                                         serial_ + "-2\tdevice\n" + serial_ + "-3\tdevice\n\n");
 }
 
@@ -206,12 +208,12 @@ TEST_F(Adb, UnplugDropsConnectionsAndTheListingAndForwardsNeedTheirPhone) {
     EXPECT_EQ(client->Ask("hello-android;"), "HI-PC");
     Phonesim({"unplug", phone_});
     EXPECT_TRUE(client->Closed());
-    EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n\n");
+    EXPECT_EQ(Run({"devices"}).out, "List of devices attached\n\n");
     auto none = Run({"forward", "tcp:0", "tcp:20151"});
     EXPECT_EQ(none.exit_code, 1);
     EXPECT_NE(none.err.find("no devices"), std::string::npos);
     Phonesim({"plug", phone_});
-    EXPECT_EQ(Run({"devices"}).out, "List of devices attached \n" + serial_ + "\tdevice\n\n");
+    EXPECT_EQ(Run({"devices"}).out, "List of devices attached\n" + serial_ + "\tdevice\n\n");
     // With a second phone listed, a forward needs the serial.
     Fault("extra_phones", "1");
     auto two = Run({"forward", "tcp:0", "tcp:20151"});

@@ -158,9 +158,48 @@
       }, { root: ui.body, rootMargin: '600px 0px 0px 0px' });
       io.observe(moreItem);
     }
-    var target = hit >= 0 ? thread.querySelector('[data-i="' + hit + '"]') : null;
-    if (target) target.scrollIntoView({ block: 'center' });
-    else ui.body.scrollTop = ui.body.scrollHeight;
+    hold(c, thread, hit >= 0 ? thread.querySelector('[data-i="' + hit + '"]') : null);
+  }
+
+  // Shows the found message in the middle of the view, else the newest one at
+  // the bottom, and keeps it there while the thread settles. Messages take a
+  // placeholder height until they are first drawn, and older ones are added
+  // above, so the layout keeps changing for a few frames after the thread
+  // opens (or is first shown, on a narrow window); each change moves the view
+  // back to the message. The hold ends when the reader scrolls, or once the
+  // shown thread has not changed size for QUIET frames, so that nothing else
+  // that scrolls the view later (find in page, a screen reader) is undone.
+  var QUIET = 30;
+  function hold(c, thread, target) {
+    var body = ui.body, held = true, seen = null, quiet = 0;
+    var inputs = ['wheel', 'touchstart', 'pointerdown', 'keydown'];
+    function place() {
+      quiet = 0;
+      if (!held) return;
+      if (current !== c || !thread.isConnected) { release(); return; }
+      if (!target) { body.scrollTop = body.scrollHeight; return; }
+      var b = body.getBoundingClientRect(), r = target.getBoundingClientRect();
+      body.scrollTop += (r.top + r.height / 2) - (b.top + b.height / 2);
+    }
+    function tick() {
+      if (!held) return;
+      if (current !== c || !thread.isConnected) { release(); return; }
+      if (!body.clientHeight) quiet = 0; // not shown yet
+      if (++quiet > QUIET) { release(); return; }
+      requestAnimationFrame(tick);
+    }
+    function release() {
+      held = false;
+      if (seen) seen.disconnect();
+      inputs.forEach(function (t) { body.removeEventListener(t, release, true); });
+    }
+    inputs.forEach(function (t) { body.addEventListener(t, release, true); });
+    if (window.ResizeObserver) {
+      seen = new ResizeObserver(place);
+      seen.observe(thread);
+    }
+    place();
+    requestAnimationFrame(tick);
   }
 
   // Messages from..to-1, with a day heading before the first message of each day.

@@ -490,12 +490,18 @@ bool ProcessIsNamed(const std::string& procDir, const char* name) {
 
 // A process in another network namespace (a container, a sandbox, a test
 // run isolated from this one) holds none of the ports adb uses here, so it is
-// left alone. When either namespace cannot be read it counts as the same.
+// left alone. So is one whose namespace cannot be read: inside a user
+// namespace the kernel refuses the namespaces of processes outside it, which
+// are not this program's adb. Only when our own namespace cannot be read (no
+// namespaces in /proc) does every process count as ours.
 static bool InOurNetworkNamespace(const std::string& dir) {
     struct stat mine {};
-    struct stat theirs {};
-    if (stat("/proc/self/ns/net", &mine) != 0 || stat((dir + "/ns/net").c_str(), &theirs) != 0) {
+    if (stat("/proc/self/ns/net", &mine) != 0) {
         return true;
+    }
+    struct stat theirs {};
+    if (stat((dir + "/ns/net").c_str(), &theirs) != 0) {
+        return false;
     }
     return mine.st_ino == theirs.st_ino && mine.st_dev == theirs.st_dev;
 }

@@ -59,8 +59,8 @@ std::string FindOnPath(const char* name);
 // True when path names an executable regular file.
 bool IsExecutableFile(const std::string& path);
 
-// Processes of this user (never this process) whose executable basename or
-// command name is name.
+// Processes of this user in this network namespace (never this process)
+// whose executable basename or command name is name.
 std::vector<pid_t> FindProcessesNamed(const char* name);
 
 // SIGKILL to each process and its process group (never this process's group),

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -73,6 +74,32 @@ bool SendAll(int fd, const void* data, size_t length) {
         length -= static_cast<size_t>(n);
     }
     return true;
+}
+
+bool PeerClosesWithin(int fd, int timeoutMs) {
+    pollfd p{fd, POLLIN | POLLRDHUP, 0};
+    int n;
+    do {
+        n = poll(&p, 1, timeoutMs);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        return false; // quiet: nothing closed it
+    }
+    if ((p.revents & POLLERR) != 0) {
+        return true;
+    }
+    char byte;
+    ssize_t got;
+    do {
+        got = recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got > 0) {
+        return false; // the peer spoke first; its bytes stay queued
+    }
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        return (p.revents & POLLHUP) != 0;
+    }
+    return true; // end of stream, or the connection failed
 }
 
 ReceiveResult ReceiveSome(int fd, void* buffer, size_t length) {

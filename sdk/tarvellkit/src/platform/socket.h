@@ -37,6 +37,11 @@ struct ReceiveResult {
     size_t bytes; // bytes placed in the buffer (only with Data)
 };
 
+// True when the peer closes (or resets) the connection within timeoutMs
+// without sending anything first. Reads nothing: bytes that arrive stay for
+// the next receive.
+bool PeerClosesWithin(int fd, int timeoutMs);
+
 // One receive of at most length bytes straight into buffer (interrupted
 // calls are retried).
 ReceiveResult ReceiveSome(int fd, void* buffer, size_t length);

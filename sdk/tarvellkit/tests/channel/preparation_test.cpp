@@ -121,6 +121,42 @@ INSTANTIATE_TEST_SUITE_P(
                     1}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
+TEST_F(PreparationTest, ACompanionStillStartingIsWaitedForWithoutARetry) {
+    struct Case {
+        const char* name;
+        int refusedConnections; // closed at once, as adb does while nothing listens
+        int result;
+        size_t forwardCommands;
+    };
+    const Case cases[] = {
+        // Reached within the wait after the forward: one greeting, no reconnect.
+        {"listens after three refusals", 3, 0, 2},
+        // Never listens: the whole wait before each of the three attempts,
+        // and a reconnect after each.
+        {"never listens", 1000000, -1, 8},
+    };
+    for (const Case& c : cases) {
+        peers::Reset();
+        ScriptedCompanion companion([&c](Peer& peer) {
+            if (peer.Index() < c.refusedConnections) {
+                peer.Close();
+                return;
+            }
+            Greets(SaysHello)(peer);
+        });
+        EXPECT_EQ(Tarvell_ReadyTodoing(0), c.result) << c.name;
+        EXPECT_EQ(Tarvell_GetReadyTodoProgress(), c.result == 0 ? 100 : 70) << c.name;
+        size_t forwards = 0;
+        for (const std::string& args : peers::ArgsOf("RunAdb")) {
+            forwards += args.find("forward") != std::string::npos ? 1 : 0;
+        }
+        EXPECT_EQ(forwards, c.forwardCommands) << c.name;
+        if (c.result == 0) {
+            EXPECT_EQ(companion.Accepted(), c.refusedConnections + 1) << c.name;
+        }
+    }
+}
+
 TEST_F(PreparationTest, SecondPreparationBuildsANewChannel) {
     std::promise<void> firstClosed;
     ScriptedCompanion companion([&](Peer& peer) {

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 using adbdouble::Call;
@@ -43,6 +44,19 @@ std::vector<std::string> Joined(const std::vector<Call>& calls) {
     std::vector<std::string> out;
     for (const Call& c : calls) {
         out.push_back(c.Joined());
+    }
+    return out;
+}
+
+// The joined calls with every run of "devices" listings cut to one: a fresh
+// server is listed again until it shows a ready phone or its time is up, so
+// how many listings a run makes depends on the clock.
+std::vector<std::string> Listed(const std::vector<Call>& calls) {
+    std::vector<std::string> out;
+    for (const std::string& call : Joined(calls)) {
+        if (call != "devices" || out.empty() || out.back() != "devices") {
+            out.push_back(call);
+        }
     }
     return out;
 }
@@ -178,7 +192,8 @@ TEST_F(DetectionTest, RestartEndsEveryAdbFirst) {
     EXPECT_TRUE(platform::WaitForReaperIdle(kWaitMs));
     EXPECT_FALSE(adbdouble::ProcessExists(hanging));
     const auto calls = adbdouble::Calls();
-    ASSERT_EQ(calls.size(), 4u);
+    ASSERT_EQ(Listed(calls),
+              (std::vector<std::string>{"hang", "kill-server", "start-server", "devices"}));
     EXPECT_EQ(calls[0].endNs, 0) << "the hanging adb was ended by force";
     EXPECT_GT(calls[1].startNs, 0);
     EXPECT_EQ(calls[1].Joined(), "kill-server");
@@ -232,6 +247,21 @@ TEST_F(DetectionTest, RefreshAdbDevicesReadsTheListingWithoutRestart) {
     EXPECT_EQ(DeviceTableRowCount(), 0);
 }
 
+TEST_F(DetectionTest, ARestartInAReconnectionListsUntilReadyOrOneSecondHasPassed) {
+    adbdouble::SetScript({"devices\tout:List of devices attached\\nSER9\\tdevice\\n"});
+    EXPECT_EQ(RefreshAdbDevices(1), 0);
+    EXPECT_EQ(Joined(adbdouble::Calls()),
+              (std::vector<std::string>{"kill-server", "start-server", "devices"}));
+
+    adbdouble::ClearCalls();
+    adbdouble::SetScript({"devices\tout:List of devices attached\\nSER9\\toffline\\n"});
+    EXPECT_EQ(RefreshAdbDevices(1), -1);
+    const auto calls = adbdouble::Calls();
+    ASSERT_EQ(Listed(calls), (std::vector<std::string>{"kill-server", "start-server", "devices"}));
+    EXPECT_GE((calls.back().startNs - calls[1].endNs) / 1000000, 990)
+        << "a phone that never turns ready still gets the whole second";
+}
+
 TEST_F(DetectionTest, EnableUsbDebugAsksAdbOnlyWithoutTheAdbInterface) {
     EXPECT_EQ(Tarvell_CheckEnableUSBDebug(), 0) << "no USB phone";
     EXPECT_TRUE(adbdouble::Calls().empty());
@@ -271,7 +301,61 @@ TEST_F(DetectionTest, DriverInstallerRunsAfterTwoEmptyListingsWhenShipped) {
             expected.push_back(""); // the installer, without arguments
         }
     }
-    EXPECT_EQ(Joined(adbdouble::Calls()), expected);
+    EXPECT_EQ(Listed(adbdouble::Calls()), expected);
+}
+
+TEST_F(DetectionTest, AFreshServerIsListedUntilThePhoneIsReadyOrTwoSecondsHavePassed) {
+    struct Case {
+        const char* name;
+        const char* firstListing; // what the server lists at first
+        bool turnsReady;          // the phone becomes ready after the first listing
+        int result;
+    };
+    const Case cases[] = {
+        {"unauthorized throughout", "SER1\\tunauthorized\\n", false, -2},
+        {"no phone throughout", "", false, -1},
+        {"offline, then ready", "SER1\\toffline\\n", true, 0},
+        {"none, then ready", "", true, 0},
+    };
+    for (const Case& c : cases) {
+        Tarvell_CheckConnectDeviceToPC_Count();
+        adbdouble::ClearCalls();
+        adbdouble::SetScript(
+            {std::string("devices\tout:List of devices attached\\n") + c.firstListing});
+        std::thread turn;
+        if (c.turnsReady) {
+            turn = std::thread([] {
+                adbdouble::WaitFor(
+                    [](const auto& calls) {
+                        return !calls.empty() && calls.back().Joined() == "devices" &&
+                               calls.back().endNs != 0;
+                    },
+                    kWaitMs);
+                adbdouble::SetScript(ReadyPhone());
+            });
+        }
+        EXPECT_EQ(Tarvell_CheckDeviceDetected(0), c.result) << c.name;
+        if (turn.joinable()) {
+            turn.join();
+        }
+        const auto calls = adbdouble::Calls();
+        ASSERT_GE(calls.size(), 3u) << c.name;
+        ASSERT_EQ(calls[1].Joined(), "start-server") << c.name;
+        const Call* lastListing = nullptr;
+        for (const Call& call : calls) {
+            if (call.Joined() == "devices") {
+                lastListing = &call;
+            }
+        }
+        ASSERT_NE(lastListing, nullptr) << c.name;
+        const long long waitedMs = (lastListing->startNs - calls[1].endNs) / 1000000;
+        if (c.turnsReady) {
+            EXPECT_EQ(Listed(calls).back(), "-s SER1 shell getprop ro.build.PDA") << c.name;
+        } else {
+            // A phone that never turns ready still gets the whole wait.
+            EXPECT_GE(waitedMs, 1990) << c.name;
+        }
+    }
 }
 
 } // namespace

@@ -512,6 +512,7 @@ TEST_F(MediaTest, StreamedExportWritesWhatThePhoneSends) {
         {"exact multiple of the request", 20480, 20480, 0, 0, 20480, {0, 10240}},
         {"a last chunk of 3 bytes is data", 10243, 10243, 0, 0, 10243, {0, 10240}},
         {"the phone stops early: partial file, -1", 15000, 30000, 0, -1, 15000, {0, 10240, 15000}},
+        {"1 byte short of the size: -1", 25000, 25001, 0, -1, 25000, {0, 10240, 20480, 25000}},
         {"a first reply under 5 bytes: empty file, -1", 0, 100, 0, -1, 0, {0}},
         {"size 0: whatever the first chunk holds", 0, 0, 0, 0, 0, {0}},
         {"size 0 with data: one chunk", 30000, 0, 0, 0, 10240, {0}},

@@ -2,6 +2,7 @@
 // folder.
 #include "../common/test_files.h"
 #include "adb_double_control.h"
+#include "adb_output.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "runner.h"
@@ -15,10 +16,14 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <poll.h>
+#include <sched.h>
 #include <set>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -108,6 +113,31 @@ TEST_F(RunnerTest, RunAdbToFilePutsOnlyStandardOutputInTheFile) {
     EXPECT_EQ(call.stderrTarget, "/dev/null");
     EXPECT_EQ(call.inheritedFds, "");
     fs::remove(path);
+}
+
+// adb's output is taken whole up to the caller's limit and not at all beyond
+// it, so a reply cut at the limit is never read as a complete one.
+TEST_F(RunnerTest, AdbOutputIsReadWholeUpToTheLimitAndRefusedBeyondIt) {
+    struct Case {
+        const char* what;
+        size_t bytes;
+        AdbOutputStatus status;
+    };
+    constexpr size_t kLimit = 4096;
+    const std::vector<Case> cases = {
+        {"no output", 0, AdbOutputStatus::Ok},
+        {"one byte under the limit", kLimit - 1, AdbOutputStatus::Ok},
+        {"exactly the limit", kLimit, AdbOutputStatus::Ok},
+        {"one byte over the limit", kLimit + 1, AdbOutputStatus::TooLong},
+        {"far over the limit", 1 << 20, AdbOutputStatus::TooLong},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        adbdouble::SetScript({"devices\tbig:" + std::to_string(c.bytes)});
+        std::string out = "left from before";
+        EXPECT_EQ(ReadAdbOutput("devices", kLimit, &out), c.status);
+        EXPECT_EQ(out, c.status == AdbOutputStatus::Ok ? std::string(c.bytes, 'x') : "");
+    }
 }
 
 TEST_F(RunnerTest, ResultsDoNotDependOnAdbsExitCode) {
@@ -268,6 +298,36 @@ TEST_F(RunnerTest, NewTempFilePathRemovesAFileOfThatName) {
     EXPECT_FALSE(fs::exists(path));
 }
 
+// Run from a user and network namespace of its own (as `unshare -rn` makes),
+// the kernel refuses the namespaces of processes outside it: their adb is not
+// this program's and is left alone.
+TEST_F(RunnerTest, EndEveryAdbInAnotherUserNamespaceLeavesOutsideAdbAlone) {
+    adbdouble::SetScript({"hang\tsleep:600000"});
+    ASSERT_EQ(RunAdbDetached("hang"), 0);
+    ASSERT_TRUE(adbdouble::WaitFor([](const auto& c) { return c.size() == 1; }, kWaitMs));
+    const Call adb = OnlyCall();
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
+            _exit(77);
+        }
+        const std::vector<pid_t> found = platform::FindProcessesNamed("adb");
+        _exit(std::find(found.begin(), found.end(), adb.pid) != found.end() ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EndEveryAdb();
+    EXPECT_TRUE(platform::WaitForReaperIdle(kWaitMs));
+    EXPECT_FALSE(adbdouble::ProcessExists(adb.pid)) << "our own adb was not ended";
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "no user namespaces here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "an adb outside the namespace was taken for its own";
+}
+
 TEST_F(RunnerTest, EndEveryAdbKillsAdbProcessesWithTheirGroupOnly) {
     adbdouble::SetScript({"hang\tfork\tsleep:600000"});
     ASSERT_EQ(RunAdbDetached("hang"), 0);
@@ -336,3 +396,61 @@ TEST(ProcessLayer, SaysWhyAChildDidNotStart) {
 }
 
 } // namespace
+
+namespace {
+
+// Child: enters a user and network namespace of its own (uid 0 mapped to the
+// same uid outside), then runs `then`. Exit code 3: no namespace here.
+pid_t ForkInOwnNamespaces(const std::function<int()>& then) {
+    const pid_t pid = fork();
+    if (pid != 0) {
+        return pid;
+    }
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
+        _exit(3);
+    }
+    std::ofstream("/proc/self/setgroups") << "deny";
+    std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+    std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    _exit(then());
+}
+
+} // namespace
+
+// Tests (and sandboxes) each in a user namespace of their own: an adb in a
+// sibling namespace, whose namespace cannot even be read, is not ended.
+TEST(ProcessLayer, AnAdbInAnotherUserNamespaceIsNotOneOfOurs) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t other = ForkInOwnNamespaces([&] {
+        prctl(PR_SET_NAME, "adb");
+        [[maybe_unused]] ssize_t n = write(ready[1], "r", 1);
+        pause();
+        return 0;
+    });
+    ASSERT_GT(other, 0);
+    close(ready[1]);
+    char c = 0;
+    if (read(ready[0], &c, 1) != 1) {
+        waitpid(other, nullptr, 0);
+        close(ready[0]);
+        GTEST_SKIP() << "no user namespaces on this machine";
+    }
+    close(ready[0]);
+    // A second sandbox looks for adb processes: the first one's is not among them.
+    const pid_t looker = ForkInOwnNamespaces([&] {
+        const auto found = platform::FindProcessesNamed("adb");
+        return std::find(found.begin(), found.end(), other) == found.end() ? 0 : 1;
+    });
+    int status = 0;
+    ASSERT_EQ(waitpid(looker, &status, 0), looker);
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 3) {
+        GTEST_SKIP() << "no second user namespace on this machine";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "an adb of another sandbox was taken for ours";
+}

@@ -1,0 +1,756 @@
+.class public final Lcom/velmora/tarvell/Media;
+.super Ljava/lang/Object;
+.source "Media.smali"
+
+# Photos, music and videos through MediaStore: the list of each kind (ids in
+# MediaStore order), one record per item, its path and its bytes in chunks.
+# The upload, thumbnail and delete commands are not served yet (empty
+# answers; the write commands' payloads are still read by the listener).
+
+.field static final COMMANDS:[[Ljava/lang/String;
+.field static final COLUMNS:[[Ljava/lang/String;
+.field static final TAGS:[[Ljava/lang/String;
+.field static final URIS:[Ljava/lang/String;
+
+.field private final context:Landroid/content/Context;
+.field private final lists:[Ljava/util/ArrayList;
+# The file the last chunk came from, kept open for the next chunk.
+.field private openId:J
+.field private openFile:Ljava/io/RandomAccessFile;
+
+.method static constructor <clinit>()V
+    .locals 5
+    const/4 v1, 0x3
+    const/16 v2, 0xe
+    filled-new-array {v1, v2}, [I
+    move-result-object v1
+    const-class v2, Ljava/lang/String;
+    invoke-static {v2, v1}, Ljava/lang/reflect/Array;->newInstance(Ljava/lang/Class;[I)Ljava/lang/Object;
+    move-result-object v0
+    check-cast v0, [[Ljava/lang/String;
+    sput-object v0, Lcom/velmora/tarvell/Media;->COMMANDS:[[Ljava/lang/String;
+    const/4 v1, 0x0
+    aget-object v1, v0, v1
+    const/16 v2, 0x0
+    const-string v3, "flushphotolist"
+    aput-object v3, v1, v2
+    const/16 v2, 0x1
+    const-string v3, "getdcimcount"
+    aput-object v3, v1, v2
+    const/16 v2, 0x2
+    const-string v3, "getdcimindexinfo"
+    aput-object v3, v1, v2
+    const/16 v2, 0x3
+    const-string v3, "getdcimthumb"
+    aput-object v3, v1, v2
+    const/16 v2, 0x4
+    const-string v3, "deletephoto"
+    aput-object v3, v1, v2
+    const/16 v2, 0x5
+    const-string v3, "ClearPhotos"
+    aput-object v3, v1, v2
+    const/16 v2, 0x6
+    const-string v3, "checkFileisExist"
+    aput-object v3, v1, v2
+    const/16 v2, 0x7
+    const-string v3, "addphototodevice"
+    aput-object v3, v1, v2
+    const/16 v2, 0x8
+    const-string v3, "addphototodevice_abort"
+    aput-object v3, v1, v2
+    const/16 v2, 0x9
+    const-string v3, "open_photofile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xa
+    const-string v3, "write_photofile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xb
+    const-string v3, "close_photofile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xc
+    const-string v3, "getfilepathForid"
+    aput-object v3, v1, v2
+    const/16 v2, 0xd
+    const-string v3, "getdcimdata"
+    aput-object v3, v1, v2
+    const/4 v1, 0x1
+    aget-object v1, v0, v1
+    const/16 v2, 0x0
+    const-string v3, "flushmusiclist"
+    aput-object v3, v1, v2
+    const/16 v2, 0x1
+    const-string v3, "getmusiccount"
+    aput-object v3, v1, v2
+    const/16 v2, 0x2
+    const-string v3, "getmusicindexinfo"
+    aput-object v3, v1, v2
+    const/16 v2, 0x3
+    const-string v3, "getmusicthumb"
+    aput-object v3, v1, v2
+    const/16 v2, 0x4
+    const-string v3, "deletemusic"
+    aput-object v3, v1, v2
+    const/16 v2, 0x5
+    const-string v3, "ClearMusic"
+    aput-object v3, v1, v2
+    const/16 v2, 0x6
+    const-string v3, "checkMusicFileisExist"
+    aput-object v3, v1, v2
+    const/16 v2, 0x7
+    const-string v3, "addmusictodevice"
+    aput-object v3, v1, v2
+    const/16 v2, 0x8
+    const-string v3, "addmusictodevice_abort"
+    aput-object v3, v1, v2
+    const/16 v2, 0x9
+    const-string v3, "open_Musicfile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xa
+    const-string v3, "write_musicfile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xb
+    const-string v3, "close_Musicfile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xc
+    const-string v3, "GetMusicPathById"
+    aput-object v3, v1, v2
+    const/16 v2, 0xd
+    const-string v3, "exportfilefromdevice_music"
+    aput-object v3, v1, v2
+    const/4 v1, 0x2
+    aget-object v1, v0, v1
+    const/16 v2, 0x0
+    const-string v3, "flushvideolist"
+    aput-object v3, v1, v2
+    const/16 v2, 0x1
+    const-string v3, "getvideocount"
+    aput-object v3, v1, v2
+    const/16 v2, 0x2
+    const-string v3, "getvideoindexinfo"
+    aput-object v3, v1, v2
+    const/16 v2, 0x4
+    const-string v3, "deletevideofromdevice"
+    aput-object v3, v1, v2
+    const/16 v2, 0x5
+    const-string v3, "ClearVideos"
+    aput-object v3, v1, v2
+    const/16 v2, 0x6
+    const-string v3, "checkVideoFileisExist"
+    aput-object v3, v1, v2
+    const/16 v2, 0x7
+    const-string v3, "addvideotodevice"
+    aput-object v3, v1, v2
+    const/16 v2, 0x8
+    const-string v3, "addvideotodevice_abort"
+    aput-object v3, v1, v2
+    const/16 v2, 0x9
+    const-string v3, "open_videofile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xa
+    const-string v3, "write_videofile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xb
+    const-string v3, "close_videofile"
+    aput-object v3, v1, v2
+    const/16 v2, 0xc
+    const-string v3, "GetVideoPathById"
+    aput-object v3, v1, v2
+    const/16 v2, 0xd
+    const-string v3, "exportfilefromdevice_video"
+    aput-object v3, v1, v2
+    const/4 v1, 0x3
+    new-array v2, v1, [[Ljava/lang/String;
+    sput-object v2, Lcom/velmora/tarvell/Media;->COLUMNS:[[Ljava/lang/String;
+    new-array v2, v1, [[Ljava/lang/String;
+    sput-object v2, Lcom/velmora/tarvell/Media;->TAGS:[[Ljava/lang/String;
+    const/16 v1, 0x6
+    new-array v2, v1, [Ljava/lang/String;
+    new-array v3, v1, [Ljava/lang/String;
+    const/16 v1, 0x0
+    const-string v4, "_id"
+    aput-object v4, v2, v1
+    const-string v4, "ID"
+    aput-object v4, v3, v1
+    const/16 v1, 0x1
+    const-string v4, "title"
+    aput-object v4, v2, v1
+    const-string v4, "TILTE"
+    aput-object v4, v3, v1
+    const/16 v1, 0x2
+    const-string v4, "_data"
+    aput-object v4, v2, v1
+    const-string v4, "PATH"
+    aput-object v4, v3, v1
+    const/16 v1, 0x3
+    const-string v4, "_size"
+    aput-object v4, v2, v1
+    const-string v4, "SIZE"
+    aput-object v4, v3, v1
+    const/16 v1, 0x4
+    const-string v4, "date_modified"
+    aput-object v4, v2, v1
+    const-string v4, "MODIFTIME"
+    aput-object v4, v3, v1
+    const/16 v1, 0x5
+    const-string v4, "date_added"
+    aput-object v4, v2, v1
+    const-string v4, "CREATETIME"
+    aput-object v4, v3, v1
+    const/4 v1, 0x0
+    sget-object v4, Lcom/velmora/tarvell/Media;->COLUMNS:[[Ljava/lang/String;
+    aput-object v2, v4, v1
+    sget-object v4, Lcom/velmora/tarvell/Media;->TAGS:[[Ljava/lang/String;
+    aput-object v3, v4, v1
+    const/16 v1, 0xa
+    new-array v2, v1, [Ljava/lang/String;
+    new-array v3, v1, [Ljava/lang/String;
+    const/16 v1, 0x0
+    const-string v4, "_id"
+    aput-object v4, v2, v1
+    const-string v4, "ID"
+    aput-object v4, v3, v1
+    const/16 v1, 0x1
+    const-string v4, "album_id"
+    aput-object v4, v2, v1
+    const-string v4, "ALBUMID"
+    aput-object v4, v3, v1
+    const/16 v1, 0x2
+    const-string v4, "title"
+    aput-object v4, v2, v1
+    const-string v4, "TILTE"
+    aput-object v4, v3, v1
+    const/16 v1, 0x3
+    const-string v4, "album"
+    aput-object v4, v2, v1
+    const-string v4, "ALBUM"
+    aput-object v4, v3, v1
+    const/16 v1, 0x4
+    const-string v4, "artist"
+    aput-object v4, v2, v1
+    const-string v4, "ARTIST"
+    aput-object v4, v3, v1
+    const/16 v1, 0x5
+    const-string v4, "_data"
+    aput-object v4, v2, v1
+    const-string v4, "PATH"
+    aput-object v4, v3, v1
+    const/16 v1, 0x6
+    const-string v4, "duration"
+    aput-object v4, v2, v1
+    const-string v4, "DURATION"
+    aput-object v4, v3, v1
+    const/16 v1, 0x7
+    const-string v4, "_size"
+    aput-object v4, v2, v1
+    const-string v4, "SIZE"
+    aput-object v4, v3, v1
+    const/16 v1, 0x8
+    const-string v4, "date_modified"
+    aput-object v4, v2, v1
+    const-string v4, "MODIFTIME"
+    aput-object v4, v3, v1
+    const/16 v1, 0x9
+    const-string v4, "date_added"
+    aput-object v4, v2, v1
+    const-string v4, "CREATETIME"
+    aput-object v4, v3, v1
+    const/4 v1, 0x1
+    sget-object v4, Lcom/velmora/tarvell/Media;->COLUMNS:[[Ljava/lang/String;
+    aput-object v2, v4, v1
+    sget-object v4, Lcom/velmora/tarvell/Media;->TAGS:[[Ljava/lang/String;
+    aput-object v3, v4, v1
+    const/16 v1, 0x8
+    new-array v2, v1, [Ljava/lang/String;
+    new-array v3, v1, [Ljava/lang/String;
+    const/16 v1, 0x0
+    const-string v4, "_id"
+    aput-object v4, v2, v1
+    const-string v4, "ID"
+    aput-object v4, v3, v1
+    const/16 v1, 0x1
+    const-string v4, "title"
+    aput-object v4, v2, v1
+    const-string v4, "TILTE"
+    aput-object v4, v3, v1
+    const/16 v1, 0x2
+    const-string v4, "_display_name"
+    aput-object v4, v2, v1
+    const-string v4, "DISPLAYNAME"
+    aput-object v4, v3, v1
+    const/16 v1, 0x3
+    const-string v4, "_data"
+    aput-object v4, v2, v1
+    const-string v4, "PATH"
+    aput-object v4, v3, v1
+    const/16 v1, 0x4
+    const-string v4, "duration"
+    aput-object v4, v2, v1
+    const-string v4, "DURATION"
+    aput-object v4, v3, v1
+    const/16 v1, 0x5
+    const-string v4, "_size"
+    aput-object v4, v2, v1
+    const-string v4, "SIZE"
+    aput-object v4, v3, v1
+    const/16 v1, 0x6
+    const-string v4, "date_modified"
+    aput-object v4, v2, v1
+    const-string v4, "MODIFTIME"
+    aput-object v4, v3, v1
+    const/16 v1, 0x7
+    const-string v4, "date_added"
+    aput-object v4, v2, v1
+    const-string v4, "CREATETIME"
+    aput-object v4, v3, v1
+    const/4 v1, 0x2
+    sget-object v4, Lcom/velmora/tarvell/Media;->COLUMNS:[[Ljava/lang/String;
+    aput-object v2, v4, v1
+    sget-object v4, Lcom/velmora/tarvell/Media;->TAGS:[[Ljava/lang/String;
+    aput-object v3, v4, v1
+    const/4 v1, 0x3
+    new-array v2, v1, [Ljava/lang/String;
+    const/4 v1, 0x0
+    const-string v3, "content://media/external/images/media"
+    aput-object v3, v2, v1
+    const/4 v1, 0x1
+    const-string v3, "content://media/external/audio/media"
+    aput-object v3, v2, v1
+    const/4 v1, 0x2
+    const-string v3, "content://media/external/video/media"
+    aput-object v3, v2, v1
+    sput-object v2, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    return-void
+.end method
+
+.method public constructor <init>(Landroid/content/Context;)V
+    .locals 1
+    invoke-direct {p0}, Ljava/lang/Object;-><init>()V
+    iput-object p1, p0, Lcom/velmora/tarvell/Media;->context:Landroid/content/Context;
+    const/4 v0, 0x3
+    new-array v0, v0, [Ljava/util/ArrayList;
+    iput-object v0, p0, Lcom/velmora/tarvell/Media;->lists:[Ljava/util/ArrayList;
+    return-void
+.end method
+
+# Whether a command name is one of the file write commands, which carry a
+# payload.
+.method public static isWrite(Ljava/lang/String;)Z
+    .locals 1
+    const-string v0, "write_photofile"
+    invoke-virtual {v0, p0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v0
+    if-nez v0, :yes
+    const-string v0, "write_musicfile"
+    invoke-virtual {v0, p0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v0
+    if-nez v0, :yes
+    const-string v0, "write_videofile"
+    invoke-virtual {v0, p0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v0
+    :yes
+    return v0
+.end method
+
+.method private resolver()Landroid/content/ContentResolver;
+    .locals 1
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->context:Landroid/content/Context;
+    invoke-virtual {v0}, Landroid/content/Context;->getContentResolver()Landroid/content/ContentResolver;
+    move-result-object v0
+    return-object v0
+.end method
+
+# Queries the kind's table: projection, selection "_id=?" for id >= 0 or
+# everything for id < 0, in _id order.
+.method private query(I[Ljava/lang/String;J)Landroid/database/Cursor;
+    .locals 7
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v0
+    sget-object v1, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    aget-object v1, v1, p1
+    invoke-static {v1}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v1
+    move-object v2, p2
+    const/4 v3, 0x0
+    const/4 v4, 0x0
+    const-wide/16 v5, 0x0
+    cmp-long v5, p3, v5
+    if-ltz v5, :all
+    const-string v3, "_id=?"
+    const/4 v4, 0x1
+    new-array v4, v4, [Ljava/lang/String;
+    invoke-static {p3, p4}, Ljava/lang/Long;->toString(J)Ljava/lang/String;
+    move-result-object v5
+    const/4 v6, 0x0
+    aput-object v5, v4, v6
+    :all
+    const-string v5, "_id ASC"
+    invoke-virtual/range {v0 .. v5}, Landroid/content/ContentResolver;->query(Landroid/net/Uri;[Ljava/lang/String;Ljava/lang/String;[Ljava/lang/String;Ljava/lang/String;)Landroid/database/Cursor;
+    move-result-object v0
+    return-object v0
+.end method
+
+# Rebuilds the kind's list; answers its length.
+.method private flush(I)I
+    .locals 5
+    new-instance v0, Ljava/util/ArrayList;
+    invoke-direct {v0}, Ljava/util/ArrayList;-><init>()V
+    const/4 v1, 0x1
+    new-array v1, v1, [Ljava/lang/String;
+    const-string v2, "_id"
+    const/4 v3, 0x0
+    aput-object v2, v1, v3
+    const-wide/16 v2, -0x1
+    invoke-direct {p0, p1, v1, v2, v3}, Lcom/velmora/tarvell/Media;->query(I[Ljava/lang/String;J)Landroid/database/Cursor;
+    move-result-object v1
+    if-eqz v1, :done
+    :row
+    invoke-interface {v1}, Landroid/database/Cursor;->moveToNext()Z
+    move-result v2
+    if-eqz v2, :closing
+    const/4 v2, 0x0
+    invoke-interface {v1, v2}, Landroid/database/Cursor;->getLong(I)J
+    move-result-wide v2
+    invoke-static {v2, v3}, Ljava/lang/Long;->valueOf(J)Ljava/lang/Long;
+    move-result-object v4
+    invoke-virtual {v0, v4}, Ljava/util/ArrayList;->add(Ljava/lang/Object;)Z
+    goto :row
+    :closing
+    invoke-interface {v1}, Landroid/database/Cursor;->close()V
+    :done
+    iget-object v1, p0, Lcom/velmora/tarvell/Media;->lists:[Ljava/util/ArrayList;
+    aput-object v0, v1, p1
+    invoke-virtual {v0}, Ljava/util/ArrayList;->size()I
+    move-result v0
+    return v0
+.end method
+
+.method private list(I)Ljava/util/ArrayList;
+    .locals 1
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->lists:[Ljava/util/ArrayList;
+    aget-object v0, v0, p1
+    if-nez v0, :built
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->flush(I)I
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->lists:[Ljava/util/ArrayList;
+    aget-object v0, v0, p1
+    :built
+    return-object v0
+.end method
+
+# The id at a list position (decimal text), -1 when there is none.
+.method private idAt(ILjava/lang/String;)J
+    .locals 3
+    invoke-static {p2}, Ljava/lang/Integer;->parseInt(Ljava/lang/String;)I
+    move-result v0
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->list(I)Ljava/util/ArrayList;
+    move-result-object v1
+    if-ltz v0, :none
+    invoke-virtual {v1}, Ljava/util/ArrayList;->size()I
+    move-result v2
+    if-ge v0, v2, :none
+    invoke-virtual {v1, v0}, Ljava/util/ArrayList;->get(I)Ljava/lang/Object;
+    move-result-object v0
+    check-cast v0, Ljava/lang/Long;
+    invoke-virtual {v0}, Ljava/lang/Long;->longValue()J
+    move-result-wide v0
+    return-wide v0
+    :none
+    const-wide/16 v0, -0x1
+    return-wide v0
+.end method
+
+# The record of one item; durations go in seconds, "" when the item is gone.
+.method private info(IJ)Ljava/lang/String;
+    .locals 9
+    new-instance v8, Ljava/lang/StringBuilder;
+    invoke-direct {v8}, Ljava/lang/StringBuilder;-><init>()V
+    const-wide/16 v0, 0x0
+    cmp-long v0, p2, v0
+    if-ltz v0, :done
+    sget-object v0, Lcom/velmora/tarvell/Media;->COLUMNS:[[Ljava/lang/String;
+    aget-object v6, v0, p1
+    sget-object v0, Lcom/velmora/tarvell/Media;->TAGS:[[Ljava/lang/String;
+    aget-object v7, v0, p1
+    invoke-direct {p0, p1, v6, p2, p3}, Lcom/velmora/tarvell/Media;->query(I[Ljava/lang/String;J)Landroid/database/Cursor;
+    move-result-object v0
+    if-eqz v0, :done
+    invoke-interface {v0}, Landroid/database/Cursor;->moveToFirst()Z
+    move-result v1
+    if-eqz v1, :closing
+    const/4 v1, 0x0
+    :column
+    array-length v2, v6
+    if-ge v1, v2, :closing
+    invoke-interface {v0, v1}, Landroid/database/Cursor;->isNull(I)Z
+    move-result v2
+    if-nez v2, :next
+    invoke-interface {v0, v1}, Landroid/database/Cursor;->getString(I)Ljava/lang/String;
+    move-result-object v2
+    aget-object v3, v6, v1
+    const-string v4, "duration"
+    invoke-virtual {v4, v3}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v3
+    if-eqz v3, :plain
+    invoke-interface {v0, v1}, Landroid/database/Cursor;->getLong(I)J
+    move-result-wide v2
+    const-wide/16 v4, 0x3e8
+    div-long/2addr v2, v4
+    invoke-static {v2, v3}, Ljava/lang/Long;->toString(J)Ljava/lang/String;
+    move-result-object v2
+    :plain
+    aget-object v3, v7, v1
+    invoke-static {v8, v3, v2}, Lcom/velmora/tarvell/Wire;->entry(Ljava/lang/StringBuilder;Ljava/lang/String;Ljava/lang/String;)V
+    :next
+    add-int/lit8 v1, v1, 0x1
+    goto :column
+    :closing
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    :done
+    invoke-virtual {v8}, Ljava/lang/StringBuilder;->toString()Ljava/lang/String;
+    move-result-object v0
+    return-object v0
+.end method
+
+# The phone's small thumbnail of a photo or video as JPEG; empty for music
+# and for an item without one.
+.method private thumbnail(IJ)[B
+    .locals 6
+    const/4 v0, 0x0
+    new-array v0, v0, [B
+    const-wide/16 v1, 0x0
+    cmp-long v1, p2, v1
+    if-ltz v1, :done
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v1
+    # MINI_KIND
+    const/4 v2, 0x1
+    const/4 v3, 0x0
+    if-nez p1, :not_photo
+    invoke-static {v1, p2, p3, v2, v3}, Landroid/provider/MediaStore$Images$Thumbnails;->getThumbnail(Landroid/content/ContentResolver;JILandroid/graphics/BitmapFactory$Options;)Landroid/graphics/Bitmap;
+    move-result-object v1
+    goto :got
+    :not_photo
+    const/4 v4, 0x2
+    if-ne p1, v4, :done
+    invoke-static {v1, p2, p3, v2, v3}, Landroid/provider/MediaStore$Video$Thumbnails;->getThumbnail(Landroid/content/ContentResolver;JILandroid/graphics/BitmapFactory$Options;)Landroid/graphics/Bitmap;
+    move-result-object v1
+    :got
+    if-eqz v1, :done
+    new-instance v2, Ljava/io/ByteArrayOutputStream;
+    invoke-direct {v2}, Ljava/io/ByteArrayOutputStream;-><init>()V
+    sget-object v3, Landroid/graphics/Bitmap$CompressFormat;->JPEG:Landroid/graphics/Bitmap$CompressFormat;
+    const/16 v4, 0x55
+    invoke-virtual {v1, v3, v4, v2}, Landroid/graphics/Bitmap;->compress(Landroid/graphics/Bitmap$CompressFormat;ILjava/io/OutputStream;)Z
+    move-result v3
+    invoke-virtual {v1}, Landroid/graphics/Bitmap;->recycle()V
+    if-eqz v3, :done
+    invoke-virtual {v2}, Ljava/io/ByteArrayOutputStream;->toByteArray()[B
+    move-result-object v0
+    :done
+    return-object v0
+.end method
+
+# The file path of an item of the kind, null when there is none.
+.method private pathOf(IJ)Ljava/lang/String;
+    .locals 4
+    const/4 v0, 0x1
+    new-array v0, v0, [Ljava/lang/String;
+    const-string v1, "_data"
+    const/4 v2, 0x0
+    aput-object v1, v0, v2
+    invoke-direct {p0, p1, v0, p2, p3}, Lcom/velmora/tarvell/Media;->query(I[Ljava/lang/String;J)Landroid/database/Cursor;
+    move-result-object v0
+    const/4 v1, 0x0
+    if-eqz v0, :done
+    invoke-interface {v0}, Landroid/database/Cursor;->moveToFirst()Z
+    move-result v2
+    if-eqz v2, :closing
+    const/4 v2, 0x0
+    invoke-interface {v0, v2}, Landroid/database/Cursor;->getString(I)Ljava/lang/String;
+    move-result-object v1
+    :closing
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    :done
+    return-object v1
+.end method
+
+# At most len bytes (up to 16 MiB) of an item from offset; empty past its
+# end or when it is gone.
+.method private chunk(IJJI)[B
+    .locals 6
+    # p0 this, p1 kind, p2-p3 id, p4-p5 offset, p6 len
+    const/4 v0, 0x0
+    new-array v0, v0, [B
+    const-wide/16 v1, 0x0
+    cmp-long v1, p4, v1
+    if-ltz v1, :done
+    if-lez p6, :done
+    const/high16 v1, 0x1000000
+    if-le p6, v1, :sized
+    move p6, v1
+    :sized
+    iget-object v1, p0, Lcom/velmora/tarvell/Media;->openFile:Ljava/io/RandomAccessFile;
+    if-eqz v1, :open
+    iget-wide v2, p0, Lcom/velmora/tarvell/Media;->openId:J
+    cmp-long v2, v2, p2
+    if-eqz v2, :read
+    invoke-virtual {v1}, Ljava/io/RandomAccessFile;->close()V
+    const/4 v1, 0x0
+    iput-object v1, p0, Lcom/velmora/tarvell/Media;->openFile:Ljava/io/RandomAccessFile;
+    :open
+    invoke-direct {p0, p1, p2, p3}, Lcom/velmora/tarvell/Media;->pathOf(IJ)Ljava/lang/String;
+    move-result-object v2
+    if-eqz v2, :done
+    new-instance v1, Ljava/io/RandomAccessFile;
+    const-string v3, "r"
+    invoke-direct {v1, v2, v3}, Ljava/io/RandomAccessFile;-><init>(Ljava/lang/String;Ljava/lang/String;)V
+    iput-object v1, p0, Lcom/velmora/tarvell/Media;->openFile:Ljava/io/RandomAccessFile;
+    iput-wide p2, p0, Lcom/velmora/tarvell/Media;->openId:J
+    :read
+    invoke-virtual {v1, p4, p5}, Ljava/io/RandomAccessFile;->seek(J)V
+    new-array v2, p6, [B
+    const/4 v3, 0x0
+    :fill
+    if-ge v3, p6, :full
+    sub-int v4, p6, v3
+    invoke-virtual {v1, v2, v3, v4}, Ljava/io/RandomAccessFile;->read([BII)I
+    move-result v4
+    if-lez v4, :full
+    add-int/2addr v3, v4
+    goto :fill
+    :full
+    if-ne v3, p6, :short
+    return-object v2
+    :short
+    invoke-static {v2, v3}, Ljava/util/Arrays;->copyOf([BI)[B
+    move-result-object v0
+    :done
+    return-object v0
+.end method
+
+# The answer to a media command, null for a name that is none.
+.method public handle(Ljava/lang/String;Ljava/lang/String;[B)[B
+    .locals 10
+    const/4 v0, 0x0
+    :kind
+    const/4 v1, 0x3
+    if-ge v0, v1, :unknown
+    const/4 v1, 0x0
+    :op
+    const/16 v2, 0xe
+    if-ge v1, v2, :next_kind
+    sget-object v2, Lcom/velmora/tarvell/Media;->COMMANDS:[[Ljava/lang/String;
+    aget-object v2, v2, v0
+    aget-object v2, v2, v1
+    if-eqz v2, :next_op
+    invoke-virtual {v2, p1}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v2
+    if-nez v2, :found
+    :next_op
+    add-int/lit8 v1, v1, 0x1
+    goto :op
+    :next_kind
+    add-int/lit8 v0, v0, 0x1
+    goto :kind
+    :unknown
+    const/4 v0, 0x0
+    return-object v0
+    :found
+    packed-switch v1, :ops
+    # Not served yet: the empty answer.
+    const/4 v0, 0x0
+    new-array v0, v0, [B
+    return-object v0
+    :flush
+    invoke-direct {p0, v0}, Lcom/velmora/tarvell/Media;->flush(I)I
+    move-result v0
+    invoke-static {v0}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v0
+    return-object v0
+    :count
+    invoke-direct {p0, v0}, Lcom/velmora/tarvell/Media;->list(I)Ljava/util/ArrayList;
+    move-result-object v0
+    invoke-virtual {v0}, Ljava/util/ArrayList;->size()I
+    move-result v0
+    invoke-static {v0}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v0
+    return-object v0
+    :info
+    invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->idAt(ILjava/lang/String;)J
+    move-result-wide v2
+    invoke-direct {p0, v0, v2, v3}, Lcom/velmora/tarvell/Media;->info(IJ)Ljava/lang/String;
+    move-result-object v0
+    invoke-static {v0}, Lcom/velmora/tarvell/Wire;->utf8(Ljava/lang/String;)[B
+    move-result-object v0
+    return-object v0
+    :thumb
+    invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->idAt(ILjava/lang/String;)J
+    move-result-wide v2
+    invoke-direct {p0, v0, v2, v3}, Lcom/velmora/tarvell/Media;->thumbnail(IJ)[B
+    move-result-object v0
+    return-object v0
+    :path
+    invoke-static {p2}, Ljava/lang/Long;->parseLong(Ljava/lang/String;)J
+    move-result-wide v2
+    invoke-direct {p0, v0, v2, v3}, Lcom/velmora/tarvell/Media;->pathOf(IJ)Ljava/lang/String;
+    move-result-object v0
+    if-nez v0, :some_path
+    const-string v0, ""
+    :some_path
+    invoke-static {v0}, Lcom/velmora/tarvell/Wire;->utf8(Ljava/lang/String;)[B
+    move-result-object v0
+    return-object v0
+    :data
+    const-string v1, ":"
+    const/4 v2, -0x1
+    invoke-virtual {p2, v1, v2}, Ljava/lang/String;->split(Ljava/lang/String;I)[Ljava/lang/String;
+    move-result-object v1
+    array-length v2, v1
+    const/4 v3, 0x3
+    if-ne v2, v3, :bad_data
+    const/4 v2, 0x0
+    aget-object v2, v1, v2
+    invoke-static {v2}, Ljava/lang/Long;->parseLong(Ljava/lang/String;)J
+    move-result-wide v2
+    const/4 v4, 0x1
+    aget-object v4, v1, v4
+    invoke-static {v4}, Ljava/lang/Long;->parseLong(Ljava/lang/String;)J
+    move-result-wide v4
+    const/4 v6, 0x2
+    aget-object v6, v1, v6
+    invoke-static {v6}, Ljava/lang/Integer;->parseInt(Ljava/lang/String;)I
+    move-result v6
+    # The range call takes this, kind, id, offset, len in v3 to v9.
+    move v9, v6
+    move-wide v7, v4
+    move-wide v5, v2
+    move v4, v0
+    move-object v3, p0
+    invoke-direct/range {v3 .. v9}, Lcom/velmora/tarvell/Media;->chunk(IJJI)[B
+    move-result-object v0
+    return-object v0
+    :bad_data
+    const/4 v0, 0x0
+    new-array v0, v0, [B
+    return-object v0
+    :ops
+    .packed-switch 0x0
+        :flush
+        :count
+        :info
+        :thumb
+        :unknown_op
+        :unknown_op
+        :unknown_op
+        :unknown_op
+        :unknown_op
+        :unknown_op
+        :unknown_op
+        :unknown_op
+        :path
+        :data
+    .end packed-switch
+    :unknown_op
+    const/4 v0, 0x0
+    new-array v0, v0, [B
+    return-object v0
+.end method

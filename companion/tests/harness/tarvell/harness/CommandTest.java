@@ -1,0 +1,466 @@
+package tarvell.harness;
+
+import android.app.Activity;
+import android.app.Service;
+import android.content.Intent;
+import android.os.Build;
+import java.io.ByteArrayOutputStream;
+import java.io.DataInputStream;
+import java.io.EOFException;
+import java.io.File;
+import java.io.IOException;
+import java.io.InputStream;
+import java.io.OutputStream;
+import java.net.ServerSocket;
+import java.net.Socket;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.nio.file.StandardCopyOption;
+import java.util.ArrayList;
+import java.util.LinkedHashMap;
+import java.util.List;
+import java.util.Map;
+import java.util.stream.Stream;
+
+/**
+ * The companion's commands over its socket, on copies of a simulated phone
+ * folder at several Android releases, checked against the folder's files.
+ *
+ *   CommandTest PHONE_DIR APP_JAR WORK_DIR
+ */
+public final class CommandTest {
+    private static int failures;
+    private static String context = "";
+
+    private static void check(boolean ok, String what) {
+        if (!ok) {
+            failures++;
+            System.out.println("FAIL [" + context + "] " + what);
+        }
+    }
+
+    private static void equal(Object want, Object got, String what) {
+        check(want == null ? got == null : want.equals(got), what + ": want <" + want + "> got <" + got + ">");
+    }
+
+    // The wire: command, optional payload; answer = LE32 length + body.
+
+    static final class Client implements AutoCloseable {
+        final Socket s;
+        final DataInputStream in;
+        final OutputStream out;
+
+        Client(int port) throws IOException {
+            s = new Socket("127.0.0.1", port);
+            s.setSoTimeout(20000);
+            in = new DataInputStream(s.getInputStream());
+            out = s.getOutputStream();
+        }
+
+        byte[] ask(String command, byte[] payload) throws IOException {
+            out.write(command.getBytes(StandardCharsets.ISO_8859_1));
+            if (payload != null) out.write(payload);
+            out.flush();
+            byte[] len = new byte[4];
+            in.readFully(len);
+            int n = (len[0] & 0xff) | (len[1] & 0xff) << 8 | (len[2] & 0xff) << 16 | (len[3] & 0xff) << 24;
+            byte[] body = new byte[Math.max(n, 0)];
+            in.readFully(body);
+            return body;
+        }
+
+        byte[] ask(String command) throws IOException {
+            return ask(command, null);
+        }
+
+        String text(String command) throws IOException {
+            return new String(ask(command), StandardCharsets.UTF_8);
+        }
+
+        long number(String command) throws IOException {
+            byte[] b = ask(command);
+            if (b.length != 4 && b.length != 8) return Long.MIN_VALUE;
+            long v = 0;
+            for (int i = b.length - 1; i >= 0; i--) v = v << 8 | (b[i] & 0xff);
+            return b.length == 4 ? (int) v : v;
+        }
+
+        public void close() throws IOException {
+            s.close();
+        }
+    }
+
+    static String hex(String s) {
+        StringBuilder b = new StringBuilder();
+        for (byte x : s.getBytes(StandardCharsets.UTF_8)) b.append(String.format("%02X", x & 0xff));
+        return b.toString();
+    }
+
+    static String unhex(String h) {
+        byte[] b = new byte[h.length() / 2];
+        for (int i = 0; i < b.length; i++) b[i] = (byte) Integer.parseInt(h.substring(2 * i, 2 * i + 2), 16);
+        return new String(b, StandardCharsets.UTF_8);
+    }
+
+    /** "TAG:HEX;...;." records into maps of tag to text. */
+    static List<Map<String, String>> records(String page) {
+        List<Map<String, String>> out = new ArrayList<>();
+        Map<String, String> r = new LinkedHashMap<>();
+        int i = 0;
+        while (i < page.length()) {
+            if (page.charAt(i) == '.') {
+                out.add(r);
+                r = new LinkedHashMap<>();
+                i++;
+                continue;
+            }
+            int colon = page.indexOf(':', i);
+            int semi = page.indexOf(';', colon);
+            r.put(page.substring(i, colon), unhex(page.substring(colon + 1, semi)));
+            i = semi + 1;
+        }
+        check(r.isEmpty(), "page ends inside a record");
+        return out;
+    }
+
+    /** Every record of a paged store, read as the computer does (offsets step by 5). */
+    static List<Map<String, String>> allPages(Client c, String count, String page) throws IOException {
+        long n = c.number(count);
+        List<Map<String, String>> all = new ArrayList<>();
+        for (int off = 0; off < n; off += 5) {
+            List<Map<String, String>> p = records(c.text(page + ":" + off + ";"));
+            check(p.size() == Math.min(5, n - off), page + " at " + off + " holds " + p.size() + " records");
+            all.addAll(p);
+        }
+        return all;
+    }
+
+    /** A store's records against its file: each tag is the field of the same lower-case name. */
+    static void sameRecords(List<Map<String, String>> got, Phone.Records file, String idTag, String what) {
+        equal(file.items.size(), got.size(), what + " count");
+        for (int i = 0; i < Math.min(got.size(), file.items.size()); i++) {
+            Map<String, Object> want = file.items.get(i);
+            Map<String, String> g = got.get(i);
+            equal(Long.toString(Phone.Records.idOf(want)), g.get(idTag), what + " id of record " + i);
+            for (Map.Entry<String, Object> e : want.entrySet()) {
+                if (e.getKey().equals("id") || e.getKey().equals("group") || e.getKey().equals("last_name")) continue;
+                equal(e.getValue(), g.get(e.getKey().toUpperCase()), what + " " + e.getKey() + " of record " + i);
+            }
+            equal(want.size() - 1 - (want.containsKey("group") ? 1 : 0) - (want.containsKey("last_name") ? 1 : 0),
+                    g.size() - 1, what + " field count of record " + i);
+        }
+    }
+
+    static void copyTree(Path from, Path to) throws IOException {
+        try (Stream<Path> s = Files.walk(from)) {
+            for (Path p : (Iterable<Path>) s::iterator) {
+                Path t = to.resolve(from.relativize(p).toString());
+                if (Files.isDirectory(p)) Files.createDirectories(t);
+                else Files.copy(p, t, StandardCopyOption.REPLACE_EXISTING);
+            }
+        }
+    }
+
+    static Object field(Object o, String name) throws ReflectiveOperationException {
+        java.lang.reflect.Field f = o.getClass().getDeclaredField(name);
+        f.setAccessible(true);
+        return f.get(o);
+    }
+
+    public static void main(String[] args) throws Exception {
+        Path template = Path.of(args[0]);
+        Main.loadAll(args[1]);
+        Path work = Path.of(args[2]);
+        System.setProperty("tarvell.companion.port", "0");
+        Class<?> activityClass = Class.forName("com.velmora.tarvell.activity.ServiceActivity");
+        for (int sdk : new int[] {19, 23, 29, 34}) {
+            context = "API " + sdk;
+            Path dir = work.resolve("api" + sdk);
+            copyTree(template, dir);
+            Phone phone = new Phone(dir.toFile());
+            Phone.use(phone);
+            Build.VERSION.SDK_INT = sdk;
+            Os.requestedPermissions().clear();
+            Os.startActivity(new Intent(null, activityClass), null, 0);
+            Service service = Os.service();
+            check(service != null, "the activity starts the service");
+            if (service == null) continue;
+            int port = 0;
+            for (int i = 0; i < 500 && port == 0; i++) {
+                Thread.sleep(10);
+                port = (Integer) service.getClass().getMethod("boundPort").invoke(service);
+            }
+            check(port != 0, "the service listens");
+            Activity a = Os.activities().get(Os.activities().size() - 1);
+            check(a.finished, "the activity closes");
+            check(Os.requestedPermissions().contains("android.permission.READ_SMS") == (sdk >= 23),
+                    "runtime permissions asked from Android 6 on");
+            check(service.foreground != null && service.foreground.ongoing
+                    && service.foreground.text.toString().contains("computer"),
+                    "an ongoing notification says the computer is connected");
+            ServerSocket listener = (ServerSocket) field(field(service, "server"), "listener");
+            check(listener.getInetAddress().isLoopbackAddress(), "the listener is on the loopback address only");
+            try {
+                run(phone, port);
+            } finally {
+                Os.stopService();
+            }
+            check(listener.isClosed(), "the listener closes with the service");
+        }
+        System.out.println(failures == 0 ? "all companion command checks passed" : failures + " checks failed");
+        System.exit(failures == 0 ? 0 : 1);
+    }
+
+    @SuppressWarnings("unchecked")
+    static void run(Phone phone, int port) throws Exception {
+        Map<String, Object> cfg = phone.config();
+        try (Client c = new Client(port)) {
+            // Greeting, battery, storage.
+            equal("HI-PC", c.text("hello-android;"), "greeting");
+            equal(((Json.Num) cfg.get("battery")).asLong(), c.number("getBattery;"), "battery");
+            String storage = c.text("GetandroidTempinfo;");
+            for (String k : new String[] {"MEMTOTAL", "MEMAVAIL", "SDTOTAL", "SDAVAIL", "PHONETOTAL", "PHONEAVAIL"})
+                check(storage.contains(k + ":" + phone.storage(k) + ";"), "storage reply has " + k + ": " + storage);
+
+            // Paged stores against the files.
+            sameRecords(allPages(c, "getsmsCount;", "getsmsPart10"), phone.records("sms.json"), "ID", "sms");
+            sameRecords(allPages(c, "getcalllogcount;", "getcalllogpart10"), phone.records("calllog.json"), "ID",
+                    "call log");
+            Phone.Records contacts = phone.records("contacts.json");
+            List<Map<String, String>> got = allPages(c, "getcontactCount;", "getcontactpart10");
+            for (Map<String, String> r : got) {
+                // Contact tags are the field names; NAME is "name".
+                r.put("CONTACTID", r.get("CONTACTID"));
+            }
+            sameRecords(got, contacts, "CONTACTID", "contacts");
+
+            // Apps: the installed ones of apps.json, one record each. One app
+            // asks for many permissions: its list must stay within the
+            // computer's 127 bytes, cut at a whole permission.
+            Phone.Records appFile = phone.records("apps.json");
+            Map<String, Object> big = new LinkedHashMap<>();
+            big.put("pkg", "org.example.permissions.everything");
+            big.put("appname", "Everything");
+            big.put("systemapp", "0");
+            StringBuilder perms = new StringBuilder();
+            for (int i = 0; i < 12; i++) perms.append(i == 0 ? "" : ",").append("android.permission.PERMISSION_NUMBER_" + i);
+            big.put("permissions", perms.toString());
+            appFile.add(big);
+            phone.save("apps.json", appFile);
+            phone.updateConfig(c2 -> ((List<Object>) c2.get("packages")).add("org.example.permissions.everything"));
+            cfg = phone.config();
+            List<Object> installed = (List<Object>) cfg.get("packages");
+            List<Map<String, Object>> apps = new ArrayList<>();
+            for (Map<String, Object> r : phone.records("apps.json").items)
+                if (installed.contains(r.get("pkg")) && !"1".equals(r.get("systemapp"))) apps.add(r);
+            equal((long) apps.size(), c.number("flushapplist;"), "flushapplist answers the count");
+            equal((long) apps.size(), c.number("getappcount;"), "getappcount");
+            for (int i = 0; i < apps.size(); i++) {
+                String text = c.text("getappindexinfo:" + i + ";");
+                check(text.length() <= 1024, "app record fits the 1024-byte answer");
+                Map<String, String> app = records(text + ".").get(0);
+                if (big.get("pkg").equals(apps.get(i).get("pkg"))) {
+                    String p = app.get("PERMISSIONS");
+                    check(p.getBytes(StandardCharsets.UTF_8).length <= 127 && perms.toString().startsWith(p + ",")
+                            && !p.isEmpty(), "a long permission list is cut at a whole permission: " + p);
+                    continue;
+                }
+                for (String k : new String[] {"pkg", "cls", "appname", "version", "versioncode", "systemapp",
+                        "sdcardapp", "installtime", "lastupdatetime", "permissions"})
+                    equal(apps.get(i).get(k), app.get(k.toUpperCase()), "app " + i + " " + k);
+            }
+            equal(0, c.ask("getappindexinfo:" + apps.size() + ";").length, "app past the end");
+
+            media(phone, c);
+
+            // Bad requests get an empty answer and the connection goes on.
+
+            long sms = c.number("getsmsCount;");
+            String[][] empty = {
+                {"getsmsPart10:" + sms + ";", "page past the end"},
+                {"getsmsPart10:-5;", "negative offset"},
+                {"getsmsPart10:x;", "offset that is no number"},
+                {"getsmsPart10;", "page without an offset"},
+                {"noSuchCommand;", "unknown command"},
+                {";", "empty name"},
+            };
+            for (String[] e : empty) equal(0, c.ask(e[0]).length, e[1]);
+            equal("HI-PC", c.text("hello-android;"), "greeting after bad requests");
+        }
+
+        // A client that goes mid-payload or sends no command: the service keeps serving.
+        try (Client c = new Client(port)) {
+            c.out.write("write_photofile:100;0123456789".getBytes(StandardCharsets.ISO_8859_1));
+            c.out.flush();
+        }
+        try (Client c = new Client(port)) {
+            c.out.write("write_photofile:99999999999;".getBytes(StandardCharsets.ISO_8859_1));
+            c.out.flush();
+            check(c.in.read() == -1, "a write command with an oversized count ends the connection");
+        }
+        try (Client c = new Client(port)) {
+            byte[] junk = new byte[(1 << 20) + 16];
+            java.util.Arrays.fill(junk, (byte) 'A');
+            try {
+                c.out.write(junk);
+                c.out.flush();
+                check(c.in.read() == -1, "a command without ';' in 1 MiB ends the connection");
+            } catch (IOException closed) {
+                // the service closed while we were still sending
+            }
+        }
+        try (Client c = new Client(port)) {
+            equal("HI-PC", c.text("hello-android;"), "greeting after dropped connections");
+            writes(phone, c);
+        }
+    }
+
+    /** Lists, records, paths and chunks of the three media kinds against media.json and the files. */
+    static void media(Phone phone, Client c) throws IOException {
+        String[][] names = {
+            {"flushphotolist;", "getdcimcount;", "getdcimindexinfo", "getfilepathForid", "getdcimdata"},
+            {"flushmusiclist;", "getmusiccount;", "getmusicindexinfo", "GetMusicPathById", "exportfilefromdevice_music"},
+            {"flushvideolist;", "getvideocount;", "getvideoindexinfo", "GetVideoPathById", "exportfilefromdevice_video"},
+        };
+        for (int kind = 0; kind < 3; kind++) {
+            String[] n = names[kind];
+            List<Map<String, Object>> want = new ArrayList<>();
+            for (Map<String, Object> m : phone.records("media.json").items)
+                if (Providers.kindOfName((String) m.get("path")) == kind
+                        && new File(phone.sdcard(), (String) m.get("path")).isFile()) want.add(m);
+            equal((long) want.size(), c.number(n[0]), n[0] + " answers the count");
+            equal((long) want.size(), c.number(n[1]), n[1]);
+            check(!want.isEmpty(), "the generated phone has media of kind " + kind);
+            for (int i = 0; i < want.size(); i++) {
+                Map<String, Object> m = want.get(i);
+                File f = new File(phone.sdcard(), (String) m.get("path"));
+                Map<String, String> r = records(c.text(n[2] + ":" + i + ";") + ".").get(0);
+                long id = Phone.Records.idOf(m);
+                equal(Long.toString(id), r.get("ID"), n[2] + " " + i + " id");
+                equal(m.get("title"), r.get("TILTE"), n[2] + " " + i + " title");
+                equal(f.getPath(), r.get("PATH"), n[2] + " " + i + " path");
+                equal(Long.toString(f.length()), r.get("SIZE"), n[2] + " " + i + " size");
+                equal(Long.toString(f.lastModified() / 1000), r.get("MODIFTIME"), n[2] + " " + i + " modified");
+                equal(((Json.Num) m.get("created")).text(), r.get("CREATETIME"), n[2] + " " + i + " created");
+                if (kind != 0)
+                    equal(((Json.Num) m.get("duration")).text(), r.get("DURATION"), n[2] + " " + i + " duration in seconds");
+                if (kind == 1) {
+                    equal(m.get("album"), r.get("ALBUM"), "album");
+                    equal(m.get("artist"), r.get("ARTIST"), "artist");
+                    equal(((Json.Num) m.get("album_id")).text(), r.get("ALBUMID"), "album id");
+                }
+                equal(f.getPath(), c.text(n[3] + ":" + id + ";"), n[3]);
+                // Photos and videos have a JPEG thumbnail; music has none.
+                byte[] thumb = c.ask(new String[] {"getdcimthumb", "getmusicthumb", "getvideothumb"}[kind] + ":" + i + ";");
+                if (kind == 1)
+                    equal(0, thumb.length, "music has no thumbnail");
+                else if (kind == 0)
+                    check(thumb.length > 4 && (thumb[0] & 0xff) == 0xff && (thumb[1] & 0xff) == 0xd8,
+                            "photo " + i + " thumbnail is a JPEG");
+                // The file in three chunks, then past its end.
+                byte[] whole = Files.readAllBytes(f.toPath());
+                ByteArrayOutputStream got = new ByteArrayOutputStream();
+                int step = whole.length / 3 + 1;
+                for (int off = 0; off < whole.length; off += step)
+                    got.write(c.ask(n[4] + ":" + id + ":" + off + ":" + step + ";"));
+                check(java.util.Arrays.equals(whole, got.toByteArray()), n[4] + " gives the file's bytes, item " + i);
+                equal(0, c.ask(n[4] + ":" + id + ":" + whole.length + ":" + step + ";").length, n[4] + " past the end");
+            }
+            equal(0, c.ask(n[2] + ":" + want.size() + ";").length, n[2] + " past the end");
+            if (kind == 0) equal(0, c.ask("getdcimthumb:" + want.size() + ";").length, "thumbnail past the end");
+            equal(0, c.ask(n[4] + ":999999:0:10;").length, n[4] + " of an unknown id");
+            equal(0, c.ask(n[4] + ":1:0:-5;").length, n[4] + " with a negative length");
+        }
+    }
+
+    static void writes(Phone phone, Client c) throws IOException {
+        String before = phone.configText("default_sms_app");
+        // Messages only while the companion is the default messaging app.
+        String sms = "SendSMS:" + hex("+1 555 0100") + "-" + hex("Hello ✓") + "-" + hex("2021-03-04 05:06:07")
+                + "-" + hex("1") + "-" + hex("-1") + "-" + hex("0") + ";";
+        int smsBefore = phone.records("sms.json").items.size();
+        equal(-1L, c.number(sms), "SendSMS refused while another app is the messaging app");
+        equal(-1L, c.number("ClearSMS;"), "ClearSMS refused while another app is the messaging app");
+        equal(smsBefore, phone.records("sms.json").items.size(), "refused commands leave the messages");
+        equal(1L, c.number("SetDefaultMessage;"), "SetDefaultMessage");
+        equal(Os.PACKAGE, c.text("GetDefaultMessage_pkgName;"), "the owner accepted the role");
+        long id = c.number(sms);
+        check(id > 0, "SendSMS answers the new id, got " + id);
+        Map<String, Object> added = phone.records("sms.json").find(id);
+        check(added != null, "the message is stored");
+        if (added != null) {
+            equal("+1 555 0100", added.get("address"), "message address");
+            equal("Hello ✓", added.get("body"), "message body");
+            equal("2021-03-04 05:06:07", added.get("date"), "message date");
+            equal("2", added.get("type"), "direction 0 is a sent message");
+            equal("1", added.get("read"), "message read flag");
+        }
+        // The computer retries a write whose answer it lost: stored once.
+        equal(id, c.number(sms), "a retried SendSMS answers the stored message's id");
+        equal(smsBefore + 1, phone.records("sms.json").items.size(), "a retried SendSMS is stored once");
+        equal(-1L, c.number("SendSMS:" + hex("x") + "-ZZ-" + hex("1") + "-" + hex("1") + "-" + hex("-1") + "-"
+                + hex("1") + ";"), "SendSMS with a field that is not hexadecimal");
+        equal(-1L, c.number("SendSMS:" + hex("x") + ";"), "SendSMS with too few fields");
+        // A message received while the app holds the role goes to the inbox, in one piece.
+        try {
+            Os.deliverSms("com.velmora.tarvell.SmsReceiver", "+1 555 0111", "first part, ", "second part");
+        } catch (ReflectiveOperationException e) {
+            check(false, "delivering a message: " + e);
+        }
+        List<Map<String, Object>> inbox = phone.records("sms.json").items;
+        Map<String, Object> received = inbox.get(inbox.size() - 1);
+        equal("first part, second part", received.get("body"), "received message body");
+        equal("+1 555 0111", received.get("address"), "received message address");
+        equal("1", received.get("type"), "received message is in the inbox");
+        equal("0", received.get("read"), "received message is unread");
+        equal((long) smsBefore + 2, c.number("ClearSMS;"), "ClearSMS answers the count");
+        equal(0, phone.records("sms.json").items.size(), "ClearSMS empties the messages");
+        equal(1L, c.number("ReSetDefaultMessage;"), "ReSetDefaultMessage");
+        equal(before, c.text("GetDefaultMessage_pkgName;"), "the role went back");
+
+        // Contacts: AddPerson answers 8 bytes, UpdatePerson adds fields.
+        long person = c.number("AddPerson:" + hex("Ada Example") + ":" + hex("+44 20 7946 0000") + ";");
+        check(person > 0, "AddPerson answers the id, got " + person);
+        Object[][] updates = {
+            {"NOTE", "likes tea", "note", 1L},
+            {"WORKEMAIL", "ada@example.com", "email_work", 1L},
+            {"HOMEFAX", "+44 20 7946 0001", "phone_homefax", 1L},
+            {"DEPARTMENT", "Engines", "org_title", 1L},
+            {"NOSUCHKEY", "x", null, 0L},
+        };
+        for (Object[] u : updates)
+            equal(u[3], c.number("UpdatePerson:" + person + ":" + hex((String) u[1]) + ":" + u[0] + ";"),
+                    "UpdatePerson " + u[0]);
+        equal(0L, c.number("UpdatePerson:" + person + ":ZZ:NOTE;"), "UpdatePerson with a value that is no hex");
+        Map<String, Object> p = phone.records("contacts.json").find(person);
+        check(p != null, "the contact is stored");
+        if (p != null) {
+            equal("Ada Example", p.get("name"), "contact name");
+            equal("+44 20 7946 0000", p.get("phone_phone"), "contact mobile");
+            for (Object[] u : updates)
+                if (u[2] != null) equal(u[1], p.get(u[2]), "contact " + u[2]);
+        }
+        int people = phone.records("contacts.json").items.size();
+        equal((long) people, c.number("ClearPerson;"), "ClearPerson answers the count");
+        equal(0L, c.number("getcontactCount;"), "no contacts left");
+
+        // Call log: the date goes as seconds, the phone keeps the contact's name.
+        c.number("AddPerson:" + hex("Bob") + ":" + hex("555-0199") + ";");
+        equal(1L, c.number("AddCallHistory:" + hex("(555) 0199") + "-" + hex("1600000000") + "-" + hex("3") + "-"
+                + hex("42") + ";"), "AddCallHistory");
+        equal(1L, c.number("AddCallHistory:" + hex("555") + "--" + hex("1") + "-" + hex("0") + ";"),
+                "AddCallHistory without a date");
+        int callsBefore = phone.records("calllog.json").items.size();
+        equal(1L, c.number("AddCallHistory:" + hex("(555) 0199") + "-" + hex("1600000000") + "-" + hex("3") + "-"
+                + hex("42") + ";"), "a retried AddCallHistory");
+        equal(callsBefore, phone.records("calllog.json").items.size(), "a retried AddCallHistory is stored once");
+        List<Map<String, Object>> calls = phone.records("calllog.json").items;
+        Map<String, Object> call = calls.get(calls.size() - 2);
+        equal("Bob", call.get("name"), "call log name from the contacts");
+        equal(Phone.textOf(1600000000000L), call.get("date"), "call log date");
+        equal("42", call.get("duration"), "call duration");
+        equal((long) calls.size(), c.number("ClearCallHistory;"), "ClearCallHistory answers the count");
+        equal(0L, c.number("getcalllogcount;"), "no calls left");
+    }
+}

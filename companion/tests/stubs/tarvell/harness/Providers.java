@@ -1,0 +1,258 @@
+package tarvell.harness;
+
+import android.content.ContentValues;
+import android.database.Cursor;
+import android.net.Uri;
+import java.util.ArrayList;
+import java.util.LinkedHashMap;
+import java.util.List;
+import java.util.Map;
+
+/**
+ * The phone's content providers over the phone folder's record files, with
+ * the tables and columns of the Android providers the companion uses.
+ */
+public final class Providers {
+    private Providers() {}
+
+    /** Contact fields of the phone folder as data rows: field, MIME type, data2, column. */
+    static final String[][] CONTACT_DATA = {
+        {"name", "vnd.android.cursor.item/name", null, "data1"},
+        {"phone_phone", "vnd.android.cursor.item/phone_v2", "2", "data1"},
+        {"phone_home", "vnd.android.cursor.item/phone_v2", "1", "data1"},
+        {"phone_work", "vnd.android.cursor.item/phone_v2", "3", "data1"},
+        {"phone_workfax", "vnd.android.cursor.item/phone_v2", "4", "data1"},
+        {"phone_homefax", "vnd.android.cursor.item/phone_v2", "5", "data1"},
+        {"email_home", "vnd.android.cursor.item/email_v2", "1", "data1"},
+        {"email_work", "vnd.android.cursor.item/email_v2", "2", "data1"},
+        {"note", "vnd.android.cursor.item/note", null, "data1"},
+        {"website", "vnd.android.cursor.item/website", "1", "data1"},
+        {"nickname", "vnd.android.cursor.item/nickname", null, "data1"},
+        {"address_home", "vnd.android.cursor.item/postal-address_v2", "1", "data1"},
+        {"address_work", "vnd.android.cursor.item/postal-address_v2", "2", "data1"},
+        {"birthday", "vnd.android.cursor.item/contact_event", "3", "data1"},
+        {"org_name", "vnd.android.cursor.item/organization", "1", "data1"},
+        {"org_title", "vnd.android.cursor.item/organization", "1", "data4"},
+    };
+
+    private static String fileOf(Uri uri) {
+        String p = uri.authorityAndPath();
+        if (p.equals("sms") || p.equals("sms/inbox")) return "sms.json";
+        if (p.equals("call_log/calls")) return "calllog.json";
+        if (p.startsWith("com.android.contacts/")) return "contacts.json";
+        throw new SecurityException("no provider for " + uri + " in the harness");
+    }
+
+    private static String table(Uri uri) {
+        String p = uri.authorityAndPath();
+        return p.startsWith("com.android.contacts/") ? p.substring(21) : p;
+    }
+
+    /** The media kind of a MediaStore table (0 photos, 1 music, 2 videos), -1 for others. */
+    static int mediaKind(Uri uri) {
+        switch (uri.authorityAndPath()) {
+            case "media/external/images/media": return 0;
+            case "media/external/audio/media": return 1;
+            case "media/external/video/media": return 2;
+            default: return -1;
+        }
+    }
+
+    /** The kind of a file by its extension, as the phone's media scanner sorts it. */
+    public static int kindOfName(String name) {
+        int dot = name.lastIndexOf('.');
+        String ext = dot <= 0 ? "" : name.substring(dot + 1).toLowerCase(java.util.Locale.ROOT);
+        if (java.util.Set.of("jpg", "jpeg", "png", "gif", "bmp", "webp").contains(ext)) return 0;
+        if (java.util.Set.of("mp3", "m4a", "aac", "ogg", "flac", "wav", "amr").contains(ext)) return 1;
+        if (java.util.Set.of("mp4", "3gp", "mkv", "webm", "avi", "mov").contains(ext)) return 2;
+        return -1;
+    }
+
+    /** MediaStore rows from the phone's media index (media.json) and its files. */
+    static Cursor queryMedia(int kind, String[] projection, String selection, String[] args) {
+        Phone phone = Phone.current();
+        Long only = null;
+        if (selection != null) {
+            if (!"_id=?".equals(selection) || args == null || args.length != 1)
+                throw new IllegalArgumentException("harness: media rows are asked by _id=?");
+            only = Long.parseLong(args[0]);
+        }
+        List<Object[]> rows = new ArrayList<>();
+        for (Map<String, Object> m : phone.records("media.json").items) {
+            String rel = m.get("path") instanceof String s ? s : "";
+            long id = Phone.Records.idOf(m);
+            if (kindOfName(rel) != kind || (only != null && only != id)) continue;
+            java.io.File f = new java.io.File(phone.sdcard(), rel);
+            if (!f.isFile()) continue;
+            Map<String, Object> row = new LinkedHashMap<>();
+            row.put("_id", Long.toString(id));
+            row.put("_data", f.getPath());
+            row.put("title", m.get("title"));
+            row.put("_display_name", m.get("display_name") instanceof String s ? s : f.getName());
+            row.put("_size", Long.toString(f.length()));
+            row.put("date_modified", Long.toString(f.lastModified() / 1000));
+            row.put("date_added", m.get("created") instanceof Json.Num n ? n.text() : "0");
+            if (kind != 0) row.put("duration", Long.toString((m.get("duration") instanceof Json.Num n ? n.asLong() : 0) * 1000));
+            if (kind == 1) {
+                row.put("album_id", m.get("album_id") instanceof Json.Num n ? n.text() : "0");
+                row.put("album", m.get("album"));
+                row.put("artist", m.get("artist"));
+            }
+            rows.add(project(row, projection));
+        }
+        return new ListCursor(rows);
+    }
+
+    public static Cursor query(Uri uri, String[] projection, String selection, String[] args) {
+        if (mediaKind(uri) >= 0) return queryMedia(mediaKind(uri), projection, selection, args);
+        Phone phone = Phone.current();
+        Phone.Records recs = phone.records(fileOf(uri));
+        List<Map<String, Object>> items = new ArrayList<>(recs.items);
+        items.sort((a, b) -> Long.compare(Phone.Records.idOf(a), Phone.Records.idOf(b)));
+        List<Object[]> rows = new ArrayList<>();
+        String t = table(uri);
+        if (t.equals("data")) {
+            if (!"contact_id=?".equals(selection) || args == null || args.length != 1)
+                throw new IllegalArgumentException("data rows are asked by contact_id=?");
+            Map<String, Object> c = recs.find(Long.parseLong(args[0]));
+            if (c != null) {
+                for (String[] d : CONTACT_DATA) {
+                    Object v = c.get(d[0]);
+                    if (!(v instanceof String)) continue;
+                    Map<String, Object> row = new LinkedHashMap<>();
+                    row.put("contact_id", Long.toString(Phone.Records.idOf(c)));
+                    row.put("raw_contact_id", Long.toString(Phone.Records.idOf(c)));
+                    row.put("mimetype", d[1]);
+                    row.put("data2", d[2]);
+                    row.put(d[3], v);
+                    rows.add(project(row, projection));
+                }
+            }
+            return new ListCursor(rows);
+        }
+        // Selections of the form "a=? AND b=?", compared as text.
+        String[] where = selection == null ? new String[0] : selection.split(" AND ");
+        for (int i = 0; i < where.length; i++) {
+            if (!where[i].endsWith("=?") || args == null || args.length != where.length)
+                throw new IllegalArgumentException("harness: selection " + selection);
+            where[i] = where[i].substring(0, where[i].length() - 2);
+        }
+        for (Map<String, Object> r : items) {
+            Map<String, Object> row = new LinkedHashMap<>();
+            row.put("_id", Long.toString(Phone.Records.idOf(r)));
+            for (Map.Entry<String, Object> e : r.entrySet()) {
+                if (e.getKey().equals("id")) continue;
+                row.put(e.getKey(), e.getValue());
+            }
+            if (t.equals("contacts")) row.put("display_name", r.get("name"));
+            if (!t.equals("contacts") && r.get("date") != null) {
+                Long ms = Phone.millisOf(r.get("date"));
+                row.put("date", ms == null ? null : ms.toString());
+            }
+            boolean match = true;
+            for (int i = 0; i < where.length && match; i++)
+                match = row.get(where[i]) != null && row.get(where[i]).toString().equals(args[i]);
+            if (match) rows.add(project(row, projection));
+        }
+        return new ListCursor(rows);
+    }
+
+    private static Object[] project(Map<String, Object> row, String[] projection) {
+        if (projection == null) return row.values().toArray();
+        Object[] out = new Object[projection.length];
+        for (int i = 0; i < projection.length; i++) out[i] = row.get(projection[i]);
+        return out;
+    }
+
+    private static String digits(Object number) {
+        StringBuilder b = new StringBuilder();
+        if (number instanceof String s)
+            for (char c : s.toCharArray()) if (c >= '0' && c <= '9') b.append(c);
+        return b.toString();
+    }
+
+    public static Uri insert(Uri uri, ContentValues values) {
+        Phone phone = Phone.current();
+        String file = fileOf(uri);
+        String t = table(uri);
+        Phone.Records recs = phone.records(file);
+        Map<String, Object> f = new LinkedHashMap<>();
+        long id;
+        if (t.equals("sms") || t.equals("sms/inbox")) {
+            String address = values.getAsString("address");
+            String thread = null;
+            long maxThread = 0;
+            for (Map<String, Object> r : recs.items) {
+                long th = r.get("thread_id") instanceof String s ? Long.parseLong(s) : 0;
+                maxThread = Math.max(maxThread, th);
+                if (thread == null && address != null && address.equals(r.get("address")))
+                    thread = (String) r.get("thread_id");
+            }
+            f.put("thread_id", thread != null ? thread : Long.toString(maxThread + 1));
+            f.put("address", address);
+            f.put("date", Phone.textOf(Long.parseLong(values.getAsString("date"))));
+            f.put("protocol", "0");
+            f.put("read", values.getAsString("read"));
+            f.put("status", "-1");
+            f.put("body", values.getAsString("body"));
+            f.put("type", t.equals("sms/inbox") ? "1" : values.getAsString("type"));
+            id = Phone.Records.idOf(recs.add(f));
+        } else if (t.equals("call_log/calls")) {
+            // The phone keeps the name of the contact that has the number.
+            String d = digits(values.getAsString("number"));
+            if (!d.isEmpty()) {
+                for (Map<String, Object> c : phone.records("contacts.json").items) {
+                    if (!(c.get("name") instanceof String name)) continue;
+                    if (d.equals(digits(c.get("phone_phone"))) || d.equals(digits(c.get("phone_home")))
+                            || d.equals(digits(c.get("phone_work")))) {
+                        f.put("name", name);
+                        break;
+                    }
+                }
+            }
+            f.put("number", values.getAsString("number"));
+            f.put("type", values.getAsString("type"));
+            f.put("duration", values.getAsString("duration"));
+            if (values.getAsString("date") != null)
+                f.put("date", Phone.textOf(Long.parseLong(values.getAsString("date"))));
+            id = Phone.Records.idOf(recs.add(f));
+        } else if (t.equals("raw_contacts")) {
+            id = Phone.Records.idOf(recs.add(f));
+        } else if (t.equals("data")) {
+            long raw = Long.parseLong(values.getAsString("raw_contact_id"));
+            Map<String, Object> c = recs.find(raw);
+            if (c == null) return null;
+            String mime = values.getAsString("mimetype");
+            String type = values.getAsString("data2");
+            String field = null;
+            String value = null;
+            for (String[] d : CONTACT_DATA) {
+                if (!d[1].equals(mime) || values.getAsString(d[3]) == null) continue;
+                if (d[2] != null && type != null && !d[2].equals(type)) continue;
+                field = d[0];
+                value = values.getAsString(d[3]);
+                break;
+            }
+            if (field == null) throw new IllegalArgumentException("harness: no field for " + mime + "/" + type);
+            c.put(field, value);
+            id = raw;
+        } else {
+            throw new IllegalArgumentException("harness: cannot insert into " + uri);
+        }
+        phone.save(file, recs);
+        return Uri.parse("content://" + uri.authorityAndPath() + "/" + id);
+    }
+
+    public static int delete(Uri uri, String selection) {
+        if (selection != null) throw new IllegalArgumentException("harness: delete takes no selection");
+        String t = table(uri);
+        if (!t.equals("sms") && !t.equals("call_log/calls") && !t.equals("raw_contacts"))
+            throw new IllegalArgumentException("harness: cannot delete from " + uri);
+        Phone phone = Phone.current();
+        Phone.Records recs = phone.records(fileOf(uri));
+        int n = recs.items.size();
+        recs.items.clear();
+        phone.save(fileOf(uri), recs);
+        return n;
+    }
+}
