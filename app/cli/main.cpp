@@ -86,7 +86,8 @@ constexpr char kBackupHelp[] =
     "phone not ready, 4 cancelled.\n";
 
 constexpr char kRestoreHelp[] =
-    "Usage: tarvell-cli restore DIR... [--kinds LIST] [--clear] [--keep-companion]\n"
+    "Usage: tarvell-cli restore DIR... [--kinds LIST] [--clear] [--force]\n"
+    "                           [--keep-companion]\n"
     "\n"
     "Prepares the phone and writes the backup folders DIR..., in order, back to it.\n"
     "\n"
@@ -94,6 +95,8 @@ constexpr char kRestoreHelp[] =
     "                music, apps, or all (default: all but apps)\n"
     "  --clear       first delete the phone's data of each chosen kind; a kind is\n"
     "                only cleared when a folder holds something of it to put back\n"
+    "  --force       also restore a kind whose files do not match the folder's\n"
+    "                SHA256SUMS (without it such a kind is left out and fails)\n"
     "  --keep-companion  leave the Tarvell service on the phone afterwards\n"
     "\n"
     "Android 4.4 and later ask on the phone to make the Tarvell service the default\n"
@@ -485,8 +488,14 @@ int CmdBackup(const QStringList& args, bool terminal) {
     }
     SaveOutputFolder(out);
     Out(QStringLiteral("Backing up data into %1\n").arg(backup->folder));
-    const int result = RunJob(job, terminal);
+    int result = RunJob(job, terminal);
     const Session::Outcome outcome = session.finishJob(job, true);
+    for (const QString& note : outcome.notes) {
+        Err(note);
+    }
+    if (!outcome.notes.isEmpty() && result == kSuccess) {
+        result = kFailedItems;
+    }
     if (outcome.cancelled) {
         Out(QStringLiteral("Backup cancelled. The files written so far stay in %1; the backup "
                            "is not listed.\n")
@@ -496,8 +505,9 @@ int CmdBackup(const QStringList& args, bool terminal) {
     if (!outcome.catalogued) {
         Err(QStringLiteral("the backup could not be added to the list %1").arg(CatalogPath()));
     }
-    Out(outcome.failures.isEmpty() ? QStringLiteral("Backup completed.\n")
-                                   : QStringLiteral("Backup finished. %1\n").arg(outcome.failures));
+    Out(outcome.failures.isEmpty() && outcome.notes.isEmpty()
+            ? QStringLiteral("Backup completed.\n")
+            : QStringLiteral("Backup finished. %1\n").arg(outcome.failures));
     Out(QStringLiteral("Backup folder: %1\n").arg(backup->folder));
     const QString index = backup->folder + QStringLiteral("/index.html");
     if (QFileInfo::exists(index)) {
@@ -513,6 +523,7 @@ int CmdRestore(const QStringList& args, bool terminal) {
     }
     auto kinds = DefaultKinds();
     bool clear = false;
+    bool force = false;
     QStringList folders;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -522,6 +533,8 @@ int CmdRestore(const QStringList& args, bool terminal) {
             }
         } else if (a == QLatin1String("--clear")) {
             clear = true;
+        } else if (a == QLatin1String("--force")) {
+            force = true;
         } else if (a == QLatin1String("--keep-companion")) {
             g_KeepCompanion = true;
         } else if (a.startsWith(QLatin1String("--"))) {
@@ -546,9 +559,12 @@ int CmdRestore(const QStringList& args, bool terminal) {
     Out(QStringLiteral("Restoring %1 folder(s) to the phone\n").arg(folders.size()));
     Session& session = ProgramSession();
     GetBackupDataThread job;
-    session.setUpRestore(job, kinds.data(), folders, clear);
+    session.setUpRestore(job, kinds.data(), folders, clear, force);
     const int result = RunJob(job, terminal);
     const Session::Outcome outcome = session.finishJob(job, false);
+    for (const QString& note : outcome.notes) {
+        Err(note);
+    }
     if (outcome.cancelled) {
         Out(QStringLiteral("Restore cancelled. What was written to the phone so far stays "
                            "there.\n"));
