@@ -588,15 +588,14 @@ void GetBackupDataThread::CheckFoldersBeforeRestore(const QStringList& folders) 
             if (m_ForceRestore) {
                 UiLog("warning: %s of %s restored although damaged: %s\n", ProgressKindName(kind),
                       qUtf8Printable(folder), qUtf8Printable(check.message));
-                m_Notes << QStringLiteral("Warning: %1 of %2 restored although damaged: %3")
-                               .arg(QLatin1String(ProgressKindName(kind)), folder, check.message);
+                m_Notes << QStringLiteral("Warning: %1 restored although damaged: %2")
+                               .arg(QLatin1String(ProgressKindName(kind)), check.message);
                 continue;
             }
             UiLog("error: %s of %s not restored: %s\n", ProgressKindName(kind),
                   qUtf8Printable(folder), qUtf8Printable(check.message));
-            m_Notes << QStringLiteral("%1 of %2 not restored: %3 Restore it from another "
-                                      "backup, or force the restore to use it as it is.")
-                           .arg(QLatin1String(ProgressKindName(kind)), folder, check.message);
+            m_Notes << QStringLiteral("%1 not restored: %2")
+                           .arg(QLatin1String(ProgressKindName(kind)), check.message);
             m_Refused.insert(QString::number(k) + u':' + folder);
             countFailed(kind);
         }
