@@ -176,6 +176,30 @@ PY
   expect_eq "$(count_items "$WORK/forced" sms)" "$(count_items "$WORK/phone" sms)" "messages forced"
   ;;
 
+# A backup's own standard exports, imported onto an empty phone, give the
+# same records as restoring the folder.
+import_exports)
+  gen tiny 1 "$WORK/phone"
+  gen empty 1 "$WORK/from_folder"
+  gen empty 1 "$WORK/from_exports"
+  cli "$WORK/phone" backup --kinds contacts,sms,calls --out "$OUT"
+  expect_eq "$RC" 0 "backup exit code"
+  B=$(backup_folder)
+  cli "$WORK/from_folder" restore "$B" --kinds contacts,sms,calls
+  expect_eq "$RC" 0 "restore of the folder"
+  cli "$WORK/from_exports" restore --vcf "$B/Contacts/Contacts.vcf" \
+    --sms-xml "$B/SMS/sms.xml" --calls-xml "$B/CallHistory/calls.xml"
+  expect_eq "$RC" 0 "restore of the exports: $(cat "$WORK/cli.err")"
+  for item in contact sms call; do
+    expect_eq "$(count_items "$WORK/from_exports" $item)" "$(count_items "$WORK/phone" $item)" "$item imported"
+  done
+  "$PHONESIM" diff "$WORK/from_folder" "$WORK/from_exports" >"$WORK/diff.out"
+  expect_eq "$(cat "$WORK/diff.out")" "" "phonesim diff"
+  # A file that is not what its option says stops before the phone is touched.
+  cli "$WORK/from_exports" restore --vcf "$B/SMS/sms.xml"
+  expect_eq "$RC" 2 "restore of a bad vCard"
+  ;;
+
 # The default-messaging-app request accepted late, and never.
 countdown_late)
   gen tiny 1 "$WORK/phone"
@@ -293,6 +317,12 @@ hostile_names)
   echo "outside" >"$WORK/evil.mp3"
   sed -i 's/"Filename":[[:space:]]*"\([0-9]*\)-[^"]*"/"Filename": "\1-..\/..\/..\/evil.mp3"/' "$B/Datajs/Musics.js"
   gen empty 1 "$WORK/target"
+  # The edited Musics.js no longer matches SHA256SUMS: the kind is left out.
+  cli "$WORK/target" restore "$B" --kinds music
+  expect_eq "$RC" 1 "restore of an edited Musics.js"
+  grep -q "Musics not restored" "$WORK/cli.err" || fail "no refusal: $(cat "$WORK/cli.err")"
+  # Without SHA256SUMS (an older backup) the entries themselves are refused.
+  rm "$B/SHA256SUMS"
   cli "$WORK/target" restore "$B" --kinds music
   expect_eq "$(count_items "$WORK/target" music)" 0 "music entries leaving the folder were pushed"
   grep -q "evil.mp3" "$HOME/Documents/LogFiles/tarvellui.log" || fail "skipped entry not logged"
