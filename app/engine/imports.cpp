@@ -680,7 +680,7 @@ bool WriteImportFolder(const QString& folder, const QString files[kContentKindCo
         }
         ImportResult imported = kImport[k](files[k]);
         if (!imported.root) {
-            *error = QStringLiteral("%1: %2").arg(files[k], imported.error);
+            *error = imported.error; // names the file
             return false;
         }
         for (const QString& warning : imported.warnings) {
