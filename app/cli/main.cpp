@@ -4,6 +4,7 @@
 #include "appsupport.h"
 #include "catalogue.h"
 #include "folder_commands.h"
+#include "imports.h"
 #include "jobcontrol.h"
 #include "naming.h"
 #include "session.h"
@@ -13,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <array>
@@ -86,7 +88,9 @@ constexpr char kBackupHelp[] =
     "phone not ready, 4 cancelled.\n";
 
 constexpr char kRestoreHelp[] =
-    "Usage: tarvell-cli restore DIR... [--kinds LIST] [--clear] [--keep-companion]\n"
+    "Usage: tarvell-cli restore [DIR...] [--vcf FILE] [--sms-xml FILE] [--calls-xml FILE]\n"
+    "                           [--kinds LIST] [--clear] [--force]\n"
+    "                           [--keep-companion]\n"
     "\n"
     "Prepares the phone and writes the backup folders DIR..., in order, back to it.\n"
     "\n"
@@ -94,6 +98,12 @@ constexpr char kRestoreHelp[] =
     "                music, apps, or all (default: all but apps)\n"
     "  --clear       first delete the phone's data of each chosen kind; a kind is\n"
     "                only cleared when a folder holds something of it to put back\n"
+    "  --vcf FILE, --sms-xml FILE, --calls-xml FILE\n"
+    "                also restore the contacts of a vCard file, the messages or\n"
+    "                the calls of an XML file as the standard exports of a backup\n"
+    "                hold them (a restore of only such files needs no DIR)\n"
+    "  --force       also restore a kind whose files do not match the folder's\n"
+    "                SHA256SUMS (without it such a kind is left out and fails)\n"
     "  --keep-companion  leave the Tarvell service on the phone afterwards\n"
     "\n"
     "Android 4.4 and later ask on the phone to make the Tarvell service the default\n"
@@ -485,8 +495,14 @@ int CmdBackup(const QStringList& args, bool terminal) {
     }
     SaveOutputFolder(out);
     Out(QStringLiteral("Backing up data into %1\n").arg(backup->folder));
-    const int result = RunJob(job, terminal);
+    int result = RunJob(job, terminal);
     const Session::Outcome outcome = session.finishJob(job, true);
+    for (const QString& note : outcome.notes) {
+        Err(note);
+    }
+    if (!outcome.notes.isEmpty() && result == kSuccess) {
+        result = kFailedItems;
+    }
     if (outcome.cancelled) {
         Out(QStringLiteral("Backup cancelled. The files written so far stay in %1; the backup "
                            "is not listed.\n")
@@ -496,8 +512,9 @@ int CmdBackup(const QStringList& args, bool terminal) {
     if (!outcome.catalogued) {
         Err(QStringLiteral("the backup could not be added to the list %1").arg(CatalogPath()));
     }
-    Out(outcome.failures.isEmpty() ? QStringLiteral("Backup completed.\n")
-                                   : QStringLiteral("Backup finished. %1\n").arg(outcome.failures));
+    Out(outcome.failures.isEmpty() && outcome.notes.isEmpty()
+            ? QStringLiteral("Backup completed.\n")
+            : QStringLiteral("Backup finished. %1\n").arg(outcome.failures));
     Out(QStringLiteral("Backup folder: %1\n").arg(backup->folder));
     const QString index = backup->folder + QStringLiteral("/index.html");
     if (QFileInfo::exists(index)) {
@@ -513,7 +530,9 @@ int CmdRestore(const QStringList& args, bool terminal) {
     }
     auto kinds = DefaultKinds();
     bool clear = false;
+    bool force = false;
     QStringList folders;
+    QString imports[kContentKindCount];
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--kinds")) {
@@ -522,6 +541,17 @@ int CmdRestore(const QStringList& args, bool terminal) {
             }
         } else if (a == QLatin1String("--clear")) {
             clear = true;
+        } else if (a == QLatin1String("--force")) {
+            force = true;
+        } else if (a == QLatin1String("--vcf") || a == QLatin1String("--sms-xml") ||
+                   a == QLatin1String("--calls-xml")) {
+            if (i + 1 >= args.size()) {
+                return Usage(QStringLiteral("%1 needs a file").arg(a));
+            }
+            const ContentKind kind = a == QLatin1String("--vcf")       ? Contacts
+                                     : a == QLatin1String("--sms-xml") ? SMS
+                                                                       : CallHistory;
+            imports[kind] = args[++i];
         } else if (a == QLatin1String("--keep-companion")) {
             g_KeepCompanion = true;
         } else if (a.startsWith(QLatin1String("--"))) {
@@ -536,9 +566,30 @@ int CmdRestore(const QStringList& args, bool terminal) {
             folders << folder;
         }
     }
+    // Imported files become the .js files of a folder of their own, restored
+    // after the backup folders like one of them.
+    QTemporaryDir importFolder;
+    if (std::any_of(std::begin(imports), std::end(imports),
+                    [](const QString& f) { return !f.isEmpty(); })) {
+        bool imported[kContentKindCount] = {};
+        QStringList warnings;
+        QString error;
+        if (!importFolder.isValid() ||
+            !WriteImportFolder(importFolder.path(), imports, imported, &warnings, &error)) {
+            return Usage(error.isEmpty() ? QStringLiteral("no temporary folder for the imports")
+                                         : error);
+        }
+        for (const QString& warning : warnings) {
+            Err(QStringLiteral("warning: ") + warning);
+        }
+        for (int k = 0; k < kContentKindCount; ++k) {
+            kinds[size_t(k)] = kinds[size_t(k)] || imported[k];
+        }
+        folders << importFolder.path();
+    }
     if (folders.isEmpty()) {
-        return Usage(QStringLiteral("restore needs at least one backup folder "
-                                    "('tarvell-cli list' shows them)"));
+        return Usage(QStringLiteral("restore needs at least one backup folder or file to "
+                                    "import ('tarvell-cli list' shows the folders)"));
     }
     if (const int prepared = PreparePhone(terminal); prepared != kSuccess) {
         return prepared;
@@ -546,9 +597,12 @@ int CmdRestore(const QStringList& args, bool terminal) {
     Out(QStringLiteral("Restoring %1 folder(s) to the phone\n").arg(folders.size()));
     Session& session = ProgramSession();
     GetBackupDataThread job;
-    session.setUpRestore(job, kinds.data(), folders, clear);
+    session.setUpRestore(job, kinds.data(), folders, clear, force);
     const int result = RunJob(job, terminal);
     const Session::Outcome outcome = session.finishJob(job, false);
+    for (const QString& note : outcome.notes) {
+        Err(note);
+    }
     if (outcome.cancelled) {
         Out(QStringLiteral("Restore cancelled. What was written to the phone so far stays "
                            "there.\n"));

@@ -39,22 +39,24 @@ struct KindFiles {
     bool tracksBytes;    // copying shows byte counters and the current file
     bool thumbnails;     // photos: a thumbnail beside each copy
     const char* copyTag; // media: names the kind in the line of a copy that left no file
+    // The standard export a backup writes beside the .js file (exports.h), or null.
+    const char* exportFile;
 };
 inline constexpr KindFiles kKindFiles[kContentKindCount] = {
     {"Datajs/Contacts.js", "var Conten2=", nullptr, "Contacts", "Contacts", "contact",
-     KindShape::Records, false, false, false, nullptr},
+     KindShape::Records, false, false, false, nullptr, "Contacts/Contacts.vcf"},
     {"Datajs/SMS.js", "var Conten1=", nullptr, "SMS", "Text Messages", "message",
-     KindShape::Records, true, false, false, nullptr},
+     KindShape::Records, true, false, false, nullptr, "SMS/sms.xml"},
     {"Datajs/CallHistory.js", "var Conten3=", nullptr, "CallHistory", "Call Logs", "call",
-     KindShape::Records, true, false, false, nullptr},
+     KindShape::Records, true, false, false, nullptr, "CallHistory/calls.xml"},
     {"Datajs/Photos.js", "var Content=", "Photos/Gallery", "Photos", "Photos", "photo",
-     KindShape::Media, false, false, true, "ExportPhotofromDevice "},
+     KindShape::Media, false, false, true, "ExportPhotofromDevice ", nullptr},
     {"Datajs/Videos.js", "var Content=", "Videos", nullptr, "Videos", "video", KindShape::Media,
-     false, true, false, "ExportVideofromDevice "},
+     false, true, false, "ExportVideofromDevice ", nullptr},
     {"Datajs/Musics.js", "var Content=", "Musics", nullptr, "Musics", "music file",
-     KindShape::Media, false, true, false, ""},
+     KindShape::Media, false, true, false, "", nullptr},
     {"Datajs/Apps.js", "var Content=", "Apps", nullptr, "Apps", "app", KindShape::Apps, false,
-     false, false, nullptr},
+     false, false, nullptr, nullptr},
 };
 inline constexpr char kDeviceInfoFile[] = "Datajs/Deviceinfo.js";
 inline constexpr char kThumbFolder[] = "Datajs/thumb";

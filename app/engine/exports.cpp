@@ -340,40 +340,38 @@ QByteArray CallsXml(const cJSON* root, int* count) {
     });
 }
 
-ExportResult WriteStandardExports(const QString& backupFolder) {
+ExportResult WriteStandardExports(const QString& backupFolder,
+                                  const bool kinds[kContentKindCount]) {
     ExportResult result;
-    struct Row {
-        ContentKind kind;
-        const char* file;
-        const char* folder;
-        QByteArray (*make)(const cJSON*, int*);
-    };
-    static const Row kRows[] = {
-        {Contacts, kContactsVcfFile, "Contacts", &ContactsVcf},
-        {SMS, kSmsXmlFile, "SMS", &MessagesXml},
-        {CallHistory, kCallsXmlFile, "CallHistory", &CallsXml},
-    };
-    for (const Row& row : kRows) {
-        const QString js = JsPathOf(backupFolder, row.kind);
+    // The makers of the kinds that have an export in the kind table.
+    static QByteArray (*const kMake[kContentKindCount])(const cJSON*, int*) = {
+        &ContactsVcf, &MessagesXml, &CallsXml, nullptr, nullptr, nullptr, nullptr};
+    for (int k = 0; k < kContentKindCount; ++k) {
+        const auto kind = ContentKind(k);
+        const char* file = kKindFiles[k].exportFile;
+        if (file == nullptr || kMake[k] == nullptr || (kinds != nullptr && !kinds[k])) {
+            continue;
+        }
+        const QString js = JsPathOf(backupFolder, kind);
         if (!QFileInfo::exists(js)) {
             continue;
         }
-        const JsonPtr root = ReadKindFile(backupFolder, row.kind);
+        const JsonPtr root = ReadKindFile(backupFolder, kind);
         if (!root) {
             result.problems << QStringLiteral("%1: %2 cannot be read or does not parse")
-                                   .arg(QLatin1String(row.file),
-                                        QLatin1String(kKindFiles[row.kind].jsFile));
+                                   .arg(QLatin1String(file), QLatin1String(kKindFiles[k].jsFile));
             continue;
         }
         int count = 0;
-        const QByteArray bytes = row.make(root.get(), &count);
-        EnsureSubfolder(backupFolder, QLatin1String(row.folder));
+        const QByteArray bytes = kMake[k](root.get(), &count);
+        const QString relative = QLatin1String(file);
+        EnsureSubfolder(backupFolder, relative.section(u'/', 0, 0));
         QString why;
-        if (!SaveWhole(backupFolder + u'/' + QLatin1String(row.file), bytes, &why)) {
-            result.problems << QStringLiteral("%1: %2").arg(QLatin1String(row.file), why);
+        if (!SaveWhole(backupFolder + u'/' + relative, bytes, &why)) {
+            result.problems << QStringLiteral("%1: %2").arg(relative, why);
             continue;
         }
-        result.written << QLatin1String(row.file);
+        result.written << relative;
         result.records += count;
     }
     return result;

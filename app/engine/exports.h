@@ -14,6 +14,8 @@
 // U+FFFD, so that every file parses.
 #pragma once
 
+#include "backupfolder.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -22,9 +24,10 @@
 
 namespace tarvell {
 
-inline constexpr char kContactsVcfFile[] = "Contacts/Contacts.vcf";
-inline constexpr char kSmsXmlFile[] = "SMS/sms.xml";
-inline constexpr char kCallsXmlFile[] = "CallHistory/calls.xml";
+// The export files, as the kind table names them.
+inline constexpr const char* kContactsVcfFile = kKindFiles[Contacts].exportFile;
+inline constexpr const char* kSmsXmlFile = kKindFiles[SMS].exportFile;
+inline constexpr const char* kCallsXmlFile = kKindFiles[CallHistory].exportFile;
 
 // The three documents from the parsed roots of Contacts.js, SMS.js and
 // CallHistory.js. count, when given, receives the number of records written.
@@ -41,7 +44,9 @@ struct ExportResult {
     QStringList problems; // "what: why", one per kind that could not be exported
     int records = 0;
 };
-ExportResult WriteStandardExports(const QString& backupFolder);
+// kinds, when given, limits the exports to the kinds it selects.
+ExportResult WriteStandardExports(const QString& backupFolder,
+                                  const bool kinds[kContentKindCount] = nullptr);
 
 // ---- Pieces, shared with the importers ------------------------------------------
 

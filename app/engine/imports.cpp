@@ -1,7 +1,9 @@
 #include "imports.h"
 
+#include "backupfolder.h"
 #include "entries.h"
 #include "exports.h"
+#include "fileroutines.h"
 
 #include <QFile>
 #include <QHash>
@@ -659,6 +661,40 @@ ImportResult ImportSmsXml(const QString& path) {
 
 ImportResult ImportCallsXml(const QString& path) {
     return FromFile(path, &ParseCallsXml);
+}
+
+bool WriteImportFolder(const QString& folder, const QString files[kContentKindCount],
+                       bool kinds[kContentKindCount], QStringList* warnings, QString* error) {
+    static ImportResult (*const kImport[kContentKindCount])(const QString&) = {
+        &ImportVcf, &ImportSmsXml, &ImportCallsXml, nullptr, nullptr, nullptr, nullptr};
+    for (int k = 0; k < kContentKindCount; ++k) {
+        kinds[k] = false;
+    }
+    for (int k = 0; k < kContentKindCount; ++k) {
+        if (files[k].isEmpty()) {
+            continue;
+        }
+        if (kImport[k] == nullptr) {
+            *error = QStringLiteral("%1 cannot be imported").arg(QLatin1String(kKindFiles[k].name));
+            return false;
+        }
+        ImportResult imported = kImport[k](files[k]);
+        if (!imported.root) {
+            *error = imported.error; // names the file
+            return false;
+        }
+        for (const QString& warning : imported.warnings) {
+            *warnings << QStringLiteral("%1: %2").arg(files[k], warning);
+        }
+        const QString path = JsPathOf(folder, ContentKind(k));
+        EnsureSubfolder(folder, QStringLiteral("Datajs"));
+        if (!WriteJsFile(path, kKindFiles[k].jsPrefix, imported.root.get())) {
+            *error = QStringLiteral("cannot write %1").arg(path);
+            return false;
+        }
+        kinds[k] = true;
+    }
+    return true;
 }
 
 } // namespace tarvell

@@ -8,6 +8,7 @@
 // ForEachGroupedEntry + ReadMessage / ReadCallLog.
 #pragma once
 
+#include "backupfolder.h"
 #include "jsfile.h"
 
 #include <QByteArray>
@@ -36,5 +37,14 @@ ImportResult ParseCallsXml(const QByteArray& bytes);
 ImportResult ImportVcf(const QString& path);
 ImportResult ImportSmsXml(const QString& path);
 ImportResult ImportCallsXml(const QString& path);
+
+// For a restore from such files: writes the .js file of each kind that files
+// names a file for (Contacts: vCard, SMS: messages XML, CallHistory: calls
+// XML; empty: none) into folder/Datajs, so that the restore reads folder as
+// it reads a backup folder. kinds receives the kinds written, warnings what
+// the importers could not keep. False, and error naming the file, when a
+// file cannot be read or its .js file cannot be written.
+bool WriteImportFolder(const QString& folder, const QString files[kContentKindCount],
+                       bool kinds[kContentKindCount], QStringList* warnings, QString* error);
 
 } // namespace tarvell

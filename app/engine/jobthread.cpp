@@ -1,8 +1,10 @@
 #include "jobthread.h"
 
 #include "appsupport.h"
+#include "checksums.h"
 #include "counters.h"
 #include "entries.h"
+#include "exports.h"
 #include "fileroutines.h"
 #include "naming.h"
 #include "progress.h"
@@ -10,6 +12,7 @@
 #include "thumbnail.h"
 #include "uilog.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -97,6 +100,7 @@ void GetBackupDataThread::setUpRestore(const bool selected[kContentKindCount],
     m_RestoreMode = 1;
     m_RestoreFolders = folders;
     m_ClearBeforeCopy = clearBeforeCopy;
+    m_ForceRestore = false;
     m_OutputFolder.clear();
     m_CatalogLabel.clear();
     for (int k = 0; k < kContentKindCount; ++k) {
@@ -193,6 +197,8 @@ void GetBackupDataThread::run() {
     m_Phone.resetAbort();
     m_Abort = false;
     m_CurrentStep = 0;
+    m_Notes.clear();
+    m_Refused.clear();
     if (m_RestoreMode == 0) {
         runBackup();
     } else {
@@ -246,6 +252,13 @@ bool GetBackupDataThread::runKinds(const std::function<void(ContentKind)>& step)
 
 void GetBackupDataThread::runBackup() {
     const QString backup = m_OutputFolder;
+    // What the folder held before (normally nothing: it is new), so that
+    // SHA256SUMS vouches only for what this job wrote.
+    QHash<QString, FileStamp> before;
+    for (const QString& file : ListFilesUnder(backup)) {
+        const QFileInfo info(backup + u'/' + file);
+        before.insert(file, {info.size(), info.lastModified().toMSecsSinceEpoch()});
+    }
     bool viewerKinds = false;
     for (int k = 0; k < kContentKindCount; ++k) {
         viewerKinds = viewerKinds || (m_Selected[k] && kKindFiles[k].viewerPage != nullptr);
@@ -259,7 +272,50 @@ void GetBackupDataThread::runBackup() {
     });
     if (complete) {
         CollectDeviceInfo(backup);
+        WriteExportsAndSums(backup, before);
         ++m_CurrentStep;
+    }
+}
+
+void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
+                                              const QHash<QString, FileStamp>& before) {
+    // A cancel, even one during the last kind, leaves both out.
+    if (m_Abort) {
+        return;
+    }
+    const ExportResult exports = WriteStandardExports(backup, m_Selected);
+    for (const QString& problem : exports.problems) {
+        UiLog("error: export %s\n", qUtf8Printable(problem));
+        m_Notes << QStringLiteral("An export could not be written: %1.").arg(problem);
+    }
+    if (m_Abort) {
+        return;
+    }
+    QStringList written;
+    for (const QString& file : ListFilesUnder(backup)) {
+        const auto old = before.constFind(file);
+        if (old != before.constEnd()) {
+            const QFileInfo info(backup + u'/' + file);
+            if (info.size() == old->size &&
+                info.lastModified().toMSecsSinceEpoch() == old->modified) {
+                continue;
+            }
+        }
+        written << file;
+    }
+    const ChecksumWrite sums = WriteChecksums(backup, written, {}, &m_Abort);
+    for (const QString& skipped : sums.skipped) {
+        UiLog("error: not in %s: %s\n", kChecksumFileName, qUtf8Printable(skipped));
+    }
+    if (!sums.written && !m_Abort) {
+        UiLog("error: %s not written: %s\n", kChecksumFileName, qUtf8Printable(sums.error));
+        m_Notes << QStringLiteral("The checksum file %1 could not be written (%2); the backup "
+                                  "cannot be verified. Check the free space and rights of the "
+                                  "backup folder.")
+                       .arg(QLatin1String(kChecksumFileName), sums.error);
+    } else if (sums.written) {
+        UiLog("%s: %d files, %lld bytes\n", kChecksumFileName, sums.files,
+              static_cast<long long>(sums.bytes));
     }
 }
 
@@ -512,14 +568,57 @@ void GetBackupDataThread::CollectDeviceInfo(const QString& backup) {
 
 // ---- Restore ---------------------------------------------------------------------
 
+void GetBackupDataThread::CheckFoldersBeforeRestore(const QStringList& folders) {
+    for (int k = 0; k < kContentKindCount && !m_Abort; ++k) {
+        if (!m_Selected[k]) {
+            continue;
+        }
+        const auto kind = ContentKind(k);
+        for (const QString& folder : folders) {
+            if (m_Abort) {
+                return;
+            }
+            if (!QFileInfo::exists(JsPathOf(folder, kind))) {
+                continue; // nothing of the kind there to restore
+            }
+            const KindCheck check = CheckKindBeforeRestore(folder, k, {}, &m_Abort);
+            if (check.ok || m_Abort) {
+                continue;
+            }
+            if (m_ForceRestore) {
+                UiLog("warning: %s of %s restored although damaged: %s\n", ProgressKindName(kind),
+                      qUtf8Printable(folder), qUtf8Printable(check.message));
+                m_Notes << QStringLiteral("Warning: %1 restored although damaged: %2")
+                               .arg(QLatin1String(ProgressKindName(kind)), check.message);
+                continue;
+            }
+            UiLog("error: %s of %s not restored: %s\n", ProgressKindName(kind),
+                  qUtf8Printable(folder), qUtf8Printable(check.message));
+            m_Notes << QStringLiteral("%1 not restored: %2")
+                           .arg(QLatin1String(ProgressKindName(kind)), check.message);
+            m_Refused.insert(QString::number(k) + u':' + folder);
+            countFailed(kind);
+        }
+    }
+}
+
+bool GetBackupDataThread::refused(const QString& folder, ContentKind kind) const {
+    return m_Refused.contains(QString::number(int(kind)) + u':' + folder);
+}
+
 void GetBackupDataThread::runRestore() {
     const QStringList folders = m_RestoreFolders;
+    // Nothing reaches the phone before every chosen kind was checked.
+    CheckFoldersBeforeRestore(folders);
     // Each kind's total is the sum over the folders; a folder without a
     // readable file of the kind adds nothing, and when none has one the
     // total stays unknown.
     for (int k = 0; k < kContentKindCount; ++k) {
         int total = -1;
         for (const QString& folder : folders) {
+            if (refused(folder, ContentKind(k))) {
+                continue;
+            }
             const QString path = JsPathOf(folder, ContentKind(k));
             const int items =
                 kKindFiles[k].grouped ? CountGroupedItems(path) : CountBackupItems(path);
@@ -534,7 +633,7 @@ void GetBackupDataThread::runRestore() {
         if (m_ClearBeforeCopy) {
             // A kind is cleared only when something of it can be put back.
             const bool refill = std::any_of(folders.begin(), folders.end(), [&](const QString& f) {
-                return HoldsSomethingToRestore(f, kind);
+                return !refused(f, kind) && HoldsSomethingToRestore(f, kind);
             });
             if (refill) {
                 m_Phone.clear(kind);
@@ -544,7 +643,9 @@ void GetBackupDataThread::runRestore() {
             }
         }
         for (const QString& folder : folders) {
-            (this->*kSteps[kind].restore)(kind, folder);
+            if (!refused(folder, kind)) {
+                (this->*kSteps[kind].restore)(kind, folder);
+            }
         }
     });
     if (complete) {

@@ -7,7 +7,9 @@
 #include "phone.h"
 #include "prints.h"
 
+#include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QThread>
@@ -55,6 +57,11 @@ public:
                      const QString& catalogLabel);
     void setUpRestore(const bool selected[kContentKindCount], const QStringList& folders,
                       bool clearBeforeCopy);
+    // A restore normally leaves out a kind of a folder whose files do not
+    // match the folder's SHA256SUMS; forced, it restores them anyway and the
+    // finding becomes a warning. Set after setUpRestore().
+    void setForceRestore(bool force) { m_ForceRestore = force; }
+    bool forceRestore() const { return m_ForceRestore; }
     bool restoreMode() const { return m_RestoreMode; }
     QString outputFolder() const { return m_OutputFolder; }
     QString catalogLabel() const { return m_CatalogLabel; }
@@ -71,6 +78,11 @@ public:
     // phone refused), and their sum.
     int failedCount(ContentKind kind) const { return m_FailedCount[kind]; }
     int failedItems() const;
+    // What the user should read after the job, one sentence each: a kind of
+    // a folder the restore left out (or, forced, restored despite damage),
+    // exports or SHA256SUMS the backup could not write. Read once the job
+    // has finished.
+    QStringList notes() const { return m_Notes; }
 
     // Asks the job to stop, and the phone to end its long operations early.
     // Any thread; the job sees it at its next test.
@@ -105,6 +117,19 @@ private:
     void CollectMedia(ContentKind kind, const QString& backup);
     void CollectApps(ContentKind, const QString& backup);
     void CollectDeviceInfo(const QString& backup);
+    // The end of a backup that was not cancelled: the standard exports of
+    // the kinds backed up, then SHA256SUMS over every file the job wrote
+    // (present now and absent or different in before).
+    struct FileStamp {
+        qint64 size;
+        qint64 modified;
+    };
+    void WriteExportsAndSums(const QString& backup, const QHash<QString, FileStamp>& before);
+    // Before a restore touches the phone: every folder's chosen kinds
+    // against the folder's SHA256SUMS. A kind of a folder that fails is left
+    // out (m_Refused), counted as failed and noted, unless forced.
+    void CheckFoldersBeforeRestore(const QStringList& folders);
+    bool refused(const QString& folder, ContentKind kind) const;
     // Copies one media file out of the phone; true when it arrived whole.
     bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int64_t size);
     void restoreEntries(ContentKind kind, const cJSON* root,
@@ -143,6 +168,10 @@ private:
     QString m_CatalogLabel;
     QStringList m_RestoreFolders;
     bool m_ClearBeforeCopy = false;
+    bool m_ForceRestore = false;
+    // Job thread only; read by others after it has finished.
+    QStringList m_Notes;
+    QSet<QString> m_Refused; // kind number + ":" + folder
 
     // Written by the job thread (m_Abort also by requestCancel()) and read by
     // any thread: atomics with relaxed order, display values and a stop

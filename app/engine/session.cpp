@@ -53,14 +53,16 @@ std::optional<NewBackup> Session::setUpBackup(GetBackupDataThread& job,
 }
 
 void Session::setUpRestore(GetBackupDataThread& job, const bool selected[kContentKindCount],
-                           const QStringList& folders, bool clearBeforeCopy) {
+                           const QStringList& folders, bool clearBeforeCopy, bool force) {
     PrepareRestoreJob(job, selected, folders, clearBeforeCopy);
+    job.setForceRestore(force);
     UiLog("Restore of %d backup(s).\n", int(folders.size()));
 }
 
 Session::Outcome Session::finishJob(const GetBackupDataThread& job, bool backup) {
     Outcome outcome;
     outcome.cancelled = job.cancelRequested();
+    outcome.notes = job.notes();
     UiLog("The job ended%s.\n", outcome.cancelled ? " early" : "");
     if (outcome.cancelled) {
         return outcome;

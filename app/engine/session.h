@@ -43,8 +43,10 @@ public:
                                          const bool selected[kContentKindCount],
                                          const QString& outputFolder, const QString& deviceLabel,
                                          QString* error);
+    // force: restore kinds whose files do not match their folder's
+    // SHA256SUMS too (see GetBackupDataThread::setForceRestore).
     void setUpRestore(GetBackupDataThread& job, const bool selected[kContentKindCount],
-                      const QStringList& folders, bool clearBeforeCopy);
+                      const QStringList& folders, bool clearBeforeCopy, bool force = false);
 
     // What a finished job leaves for the front end to report.
     struct Outcome {
@@ -53,6 +55,10 @@ public:
         // catalogue could not be written (logged).
         bool catalogued = false;
         QString failures; // FailedItemsSentence, empty when none failed
+        // Sentences to show beside it (GetBackupDataThread::notes): kinds a
+        // restore left out or forced, a backup's exports or SHA256SUMS that
+        // could not be written. A backup with notes is not complete.
+        QStringList notes;
     };
     // Once the job has finished: records a backup (a job the front end
     // started as one) that was not cancelled in the catalogue.

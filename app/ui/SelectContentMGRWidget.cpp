@@ -329,7 +329,11 @@ void SelectContentMGRWidget::m_GetBackupDataThread_Finished() {
         tarvell::ProgramSession().finishJob(*m_GetBackupDataThread, m_Mode == 0);
     if (!outcome.cancelled) {
         m_BackupProgressWidget->refresh();
-        showCompletion(outcome.failures);
+        QStringList detail = outcome.notes;
+        if (!outcome.failures.isEmpty()) {
+            detail.prepend(outcome.failures);
+        }
+        showCompletion(detail.join(u'\n'));
     }
     m_BackupProgressWidget->hideSmsPrompt();
     m_BackupProgressWidget->hide();

@@ -77,6 +77,14 @@ round_trip)
   done
   expect_eq "$(find "$B/Photos/Gallery" -type f | wc -l)" 30 "photos copied"
   expect_eq "$(find "$B/Datajs/thumb" -type f | wc -l)" 30 "thumbnails"
+  for f in Contacts/Contacts.vcf SMS/sms.xml CallHistory/calls.xml; do
+    [[ -s "$B/$f" ]] || fail "missing export $f"
+  done
+  # SHA256SUMS lists every file of the fresh backup, and standard tools agree.
+  (cd "$B" && sha256sum --quiet -c SHA256SUMS) >"$WORK/sums.out" 2>&1 ||
+    fail "sha256sum -c: $(head -n 5 "$WORK/sums.out")"
+  expect_eq "$(cd "$B" && find . -type f ! -path ./SHA256SUMS | wc -l)" \
+    "$(wc -l <"$B/SHA256SUMS")" "files listed in SHA256SUMS"
   grep -qF "=$B" "$LIST" || fail "backup not in the catalogue"
   cli "$WORK/target" restore "$B" --kinds all
   expect_eq "$RC" 0 "restore exit code"
@@ -132,6 +140,64 @@ clear_only_with_data)
   rm -f "$P"/Photos/Gallery/*
   cli "$WORK/target" restore "$P" --kinds photos --clear
   expect_eq "$(count_items "$WORK/target" photo)" "$photos_before" "photos kept (no readable file)"
+  ;;
+
+# A backup whose SMS.js no longer matches its SHA256SUMS: the restore leaves
+# the messages out (exit 1, a message naming them) and restores the other
+# kinds; --force restores them anyway with a warning.
+damaged_restore)
+  gen tiny 1 "$WORK/phone"
+  gen empty 1 "$WORK/target"
+  gen empty 1 "$WORK/forced"
+  cli "$WORK/phone" backup --out "$OUT"
+  expect_eq "$RC" 0 "backup exit code"
+  B=$(backup_folder)
+  # One digit near the middle flipped to another digit: still a readable file.
+  python3 - "$B/Datajs/SMS.js" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, "rb").read())
+at = next(i for i in range(len(data) // 2, len(data)) if 0x30 <= data[i] <= 0x39)
+data[at] ^= 1
+open(path, "wb").write(data)
+PY
+  cli "$WORK/target" restore "$B"
+  expect_eq "$RC" 1 "restore exit code (messages left out)"
+  grep -q "Text Messages not restored: .*CHANGED Datajs/SMS.js" "$WORK/cli.err" ||
+    fail "no refusal message: $(cat "$WORK/cli.err")"
+  expect_eq "$(count_items "$WORK/target" sms)" 0 "messages restored from a damaged file"
+  for item in contact call photo music video; do
+    expect_eq "$(count_items "$WORK/target" $item)" "$(count_items "$WORK/phone" $item)" "$item restored"
+  done
+  cli "$WORK/forced" restore "$B" --force
+  expect_eq "$RC" 0 "forced restore exit code"
+  grep -q "^tarvell-cli: Warning: Text Messages restored although damaged" "$WORK/cli.err" ||
+    fail "no warning: $(cat "$WORK/cli.err")"
+  expect_eq "$(count_items "$WORK/forced" sms)" "$(count_items "$WORK/phone" sms)" "messages forced"
+  ;;
+
+# A backup's own standard exports, imported onto an empty phone, give the
+# same records as restoring the folder.
+import_exports)
+  gen tiny 1 "$WORK/phone"
+  gen empty 1 "$WORK/from_folder"
+  gen empty 1 "$WORK/from_exports"
+  cli "$WORK/phone" backup --kinds contacts,sms,calls --out "$OUT"
+  expect_eq "$RC" 0 "backup exit code"
+  B=$(backup_folder)
+  cli "$WORK/from_folder" restore "$B" --kinds contacts,sms,calls
+  expect_eq "$RC" 0 "restore of the folder"
+  cli "$WORK/from_exports" restore --vcf "$B/Contacts/Contacts.vcf" \
+    --sms-xml "$B/SMS/sms.xml" --calls-xml "$B/CallHistory/calls.xml"
+  expect_eq "$RC" 0 "restore of the exports: $(cat "$WORK/cli.err")"
+  for item in contact sms call; do
+    expect_eq "$(count_items "$WORK/from_exports" $item)" "$(count_items "$WORK/phone" $item)" "$item imported"
+  done
+  "$PHONESIM" diff "$WORK/from_folder" "$WORK/from_exports" >"$WORK/diff.out"
+  expect_eq "$(cat "$WORK/diff.out")" "" "phonesim diff"
+  # A file that is not what its option says stops before the phone is touched.
+  cli "$WORK/from_exports" restore --vcf "$B/SMS/sms.xml"
+  expect_eq "$RC" 2 "restore of a bad vCard"
   ;;
 
 # The default-messaging-app request accepted late, and never.
@@ -251,6 +317,12 @@ hostile_names)
   echo "outside" >"$WORK/evil.mp3"
   sed -i 's/"Filename":[[:space:]]*"\([0-9]*\)-[^"]*"/"Filename": "\1-..\/..\/..\/evil.mp3"/' "$B/Datajs/Musics.js"
   gen empty 1 "$WORK/target"
+  # The edited Musics.js no longer matches SHA256SUMS: the kind is left out.
+  cli "$WORK/target" restore "$B" --kinds music
+  expect_eq "$RC" 1 "restore of an edited Musics.js"
+  grep -q "Musics not restored" "$WORK/cli.err" || fail "no refusal: $(cat "$WORK/cli.err")"
+  # Without SHA256SUMS (an older backup) the entries themselves are refused.
+  rm "$B/SHA256SUMS"
   cli "$WORK/target" restore "$B" --kinds music
   expect_eq "$(count_items "$WORK/target" music)" 0 "music entries leaving the folder were pushed"
   grep -q "evil.mp3" "$HOME/Documents/LogFiles/tarvellui.log" || fail "skipped entry not logged"

@@ -4,6 +4,7 @@
 // and, through a real restore, by the end-to-end round trip.
 #include "backupfolder.h"
 #include "entries.h"
+#include "exports.h"
 #include "fileroutines.h"
 #include "jsfile.h"
 #include "naming.h"
@@ -129,6 +130,7 @@ void WriteBackup(Phone& phone, const QString& backup, NameLoans& loans) {
     ASSERT_TRUE(PrintMessagesTxt(&phone.messages.front(), backup, &loans));
     ASSERT_TRUE(PrintCallsCsv(&phone.calls.front(), backup));
     ASSERT_TRUE(PrintCallsTxt(&phone.calls.front(), backup));
+    ASSERT_TRUE(WriteStandardExports(backup).problems.isEmpty());
 }
 
 // Backup file -> golden file name.
@@ -147,6 +149,9 @@ const std::pair<const char*, const char*> kGoldenFiles[] = {
     {"SMS/SMS.txt", "SMS.txt"},
     {"CallHistory/CallHistory.csv", "CallHistory.csv"},
     {"CallHistory/CallHistory.txt", "CallHistory.txt"},
+    {"Contacts/Contacts.vcf", "Contacts.vcf"},
+    {"SMS/sms.xml", "sms.xml"},
+    {"CallHistory/calls.xml", "calls.xml"},
 };
 
 class GoldenBackup : public testing::Test {

@@ -1,6 +1,7 @@
 // The job against an in-process phone: cancel and failures at each kind,
 // several restore folders, the messaging-app countdown, clearing.
 #include "catalogue.h"
+#include "checksums.h"
 #include "counters.h"
 #include "fakephone.h"
 #include "jobcontrol.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -124,6 +126,157 @@ TEST(JobBackup, ACutCopyIsLoggedAndRemoved) {
                                    " (50 of 101 bytes)")
                                       .toUtf8()));
     }
+}
+
+// Flips one byte in the middle of a file.
+void FlipByte(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 at = file.size() / 2;
+    file.seek(at);
+    char c = 0;
+    file.getChar(&c);
+    file.seek(at);
+    file.putChar(char(c ^ 1));
+}
+
+TEST(JobBackup, EndsWithTheExportsOfItsKindsAndSumsOverEveryFileItWrote) {
+    struct Case {
+        const char* name;
+        bool contactsOnly;
+        bool cancel;
+    };
+    const Case cases[] = {
+        {"all kinds", false, false},
+        {"contacts only", true, false},
+        {"cancelled", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir out;
+        const QString folder = out.path() + QStringLiteral("/backup");
+        // A file the folder held before the job is not the job's.
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(test::WriteAll(folder + QStringLiteral("/mine.txt"), "mine"));
+        FakePhone phone(kItems);
+        GetBackupDataThread job(phone, kSecondMs);
+        phone.onItem = [&](ContentKind at) {
+            if (c.cancel && at == Apps) {
+                CancelJob(job);
+            }
+        };
+        bool selected[kContentKindCount] = {true, true, true, true, true, true, true};
+        if (c.contactsOnly) {
+            std::fill(selected + 1, selected + kContentKindCount, false);
+        }
+        RunBackup(job, out.path(), selected);
+        for (int k = 0; k < kContentKindCount; ++k) {
+            if (const char* exported = kKindFiles[k].exportFile) {
+                EXPECT_EQ(QFileInfo::exists(folder + u'/' + QLatin1String(exported)),
+                          selected[k] && !c.cancel)
+                    << exported;
+            }
+        }
+        const QString sumsPath = folder + u'/' + QLatin1String(kChecksumFileName);
+        if (c.cancel) {
+            EXPECT_FALSE(QFileInfo::exists(sumsPath));
+            continue;
+        }
+        QFile sumsFile(sumsPath);
+        ASSERT_TRUE(sumsFile.open(QIODevice::ReadOnly));
+        const ParsedChecksums sums = ParseChecksums(sumsFile.readAll());
+        EXPECT_TRUE(sums.problems.isEmpty());
+        QStringList listed;
+        for (const ChecksumEntry& entry : sums.entries) {
+            listed << entry.path;
+        }
+        QStringList want = ListFilesUnder(folder);
+        want.removeAll(QStringLiteral("mine.txt"));
+        EXPECT_EQ(listed, want);
+        EXPECT_TRUE(listed.contains(QLatin1String(kKindFiles[Contacts].jsFile)));
+        const VerifyReport report = VerifyFolder(folder);
+        EXPECT_EQ(report.damage(), 0);
+        EXPECT_EQ(report.count(FindingKind::Unlisted), 1); // mine.txt
+        EXPECT_TRUE(job.notes().isEmpty());
+    }
+}
+
+TEST(JobRestore, LeavesOutADamagedKindOfAFolderUnlessForced) {
+    struct Case {
+        const char* name;
+        ContentKind damaged;
+        bool missingFile; // a copied file of the kind removed instead of a byte flipped
+        bool noSums;      // an older backup: no SHA256SUMS
+        bool force;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"flipped byte in SMS.js", SMS, false, false, false, true},
+        {"flipped byte in Contacts.js", Contacts, false, false, false, true},
+        {"missing photo", Photos, true, false, false, true},
+        {"flipped byte, forced", SMS, false, false, true, false},
+        {"no SHA256SUMS", SMS, false, true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir out;
+        const QString backup = MakeBackup(out.path(), kItems);
+        if (c.missingFile) {
+            const QStringList photos =
+                QDir(backup + QStringLiteral("/Photos/Gallery")).entryList(QDir::Files);
+            ASSERT_FALSE(photos.isEmpty());
+            ASSERT_TRUE(QFile::remove(backup + QStringLiteral("/Photos/Gallery/") + photos[0]));
+        } else {
+            FlipByte(JsPathOf(backup, c.damaged));
+        }
+        if (c.noSums) {
+            ASSERT_TRUE(QFile::remove(backup + u'/' + QLatin1String(kChecksumFileName)));
+        }
+        FakePhone phone(kItems);
+        GetBackupDataThread job(phone, kSecondMs);
+        PrepareRestoreJob(job, kAll, {backup}, true);
+        job.setForceRestore(c.force);
+        job.start();
+        job.wait();
+        for (int k = 0; k < kContentKindCount; ++k) {
+            const bool left = c.refused && k == c.damaged;
+            // A damaged file may lose entries to the flip; what is there is written.
+            if (left) {
+                EXPECT_EQ(phone.written[k], 0) << kKindFiles[k].name;
+            } else if (k != c.damaged) {
+                EXPECT_EQ(phone.written[k], kItems) << kKindFiles[k].name;
+            }
+            EXPECT_EQ(job.snapshot().failed[k] > 0, left) << kKindFiles[k].name;
+            // A kind left out is not cleared: nothing would refill it. (A
+            // flipped byte may leave a forced kind nothing to refill too.)
+            if (k == c.damaged && !left) {
+                continue;
+            }
+            EXPECT_EQ(std::count(phone.cleared.begin(), phone.cleared.end(), ContentKind(k)),
+                      left ? 0 : 1)
+                << kKindFiles[k].name;
+        }
+        EXPECT_EQ(job.notes().size(), c.noSums ? 0 : 1);
+        if (!c.noSums) {
+            EXPECT_TRUE(job.notes()[0].contains(ProgressKindName(c.damaged)));
+            EXPECT_EQ(job.notes()[0].startsWith(QStringLiteral("Warning")), c.force);
+        }
+    }
+}
+
+TEST(JobRestore, ADamagedFolderLeavesTheKindToTheOtherFolders) {
+    QTemporaryDir out;
+    const QString damaged = MakeBackup(out.path() + QStringLiteral("/a"), 2);
+    const QString whole = MakeBackup(out.path() + QStringLiteral("/b"), 3);
+    FlipByte(JsPathOf(damaged, CallHistory));
+    FakePhone phone(0);
+    GetBackupDataThread job(phone, kSecondMs);
+    RunRestore(job, {damaged, whole}, kAll, true);
+    EXPECT_EQ(phone.written[CallHistory], 3);
+    EXPECT_EQ(job.snapshot().total[CallHistory], 3);
+    EXPECT_EQ(job.snapshot().failed[CallHistory], 1);
+    EXPECT_EQ(phone.written[Contacts], 5);
+    EXPECT_EQ(std::count(phone.cleared.begin(), phone.cleared.end(), CallHistory), 1);
 }
 
 TEST(JobRestore, CancelAtEachKindStopsThere) {

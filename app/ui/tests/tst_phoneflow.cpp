@@ -63,6 +63,7 @@ private slots:
     void phoneAttachedAtStartIsPreparedOnTheHomePage();
     void backupShowsProgressCompletesAndIsCatalogued();
     void restoreOfACheckedRowShowsTheCountdown();
+    void restoreOfADamagedFolderNamesTheKindLeftOut();
     void unpluggedDuringAJobClosesProgressWithoutCompletion();
     void unauthorisedPhoneShowsTheDialogUntilAccepted();
     void closingDuringAJobStopsItFirst();
@@ -299,6 +300,33 @@ void PhoneFlowTest::restoreOfACheckedRowShowsTheCountdown() {
     QCOMPARE(content->completeDialog()->text(), QStringLiteral("Restore Completed."));
     QCOMPARE(content->job().currentStep(), 7);
     QCOMPARE(progress->titleLabel()->text(), QStringLiteral("Restore Progress"));
+}
+
+void PhoneFlowTest::restoreOfADamagedFolderNamesTheKindLeftOut() {
+    SelectContentMGRWidget* content = m_window->flowWidget()->contentScreen();
+    tarvell::Catalogue catalogue;
+    QVERIFY(catalogue.load());
+    QCOMPARE(catalogue.paths().size(), 1);
+    // A call log that no longer matches the backup's SHA256SUMS.
+    QFile calls(catalogue.paths()[0] + QStringLiteral("/Datajs/CallHistory.js"));
+    QVERIFY(calls.open(QIODevice::ReadWrite));
+    QByteArray bytes = calls.readAll();
+    bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 1);
+    QVERIFY(calls.seek(0));
+    QCOMPARE(calls.write(bytes), bytes.size());
+    calls.close();
+    QVERIFY(content->isVisible());
+    content->restoreList()->items()[0]->checkBox()->setChecked(true);
+    select({tarvell::Contacts, tarvell::CallHistory});
+    CompleteDialog::setNextAnswer(1);
+    content->backupStartButton_slots();
+    QCOMPARE(content->completeDialog()->m_Kind, 1);
+    const QString text = content->completeDialog()->text();
+    QVERIFY2(text.startsWith(QLatin1String("Restore Completed.\n")), qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("Call Logs not restored: ")) &&
+                 text.contains(QLatin1String("CHANGED Datajs/CallHistory.js")),
+             qPrintable(text));
+    QCOMPARE(content->job().failedCount(tarvell::CallHistory), 1);
 }
 
 void PhoneFlowTest::unpluggedDuringAJobClosesProgressWithoutCompletion() {
