@@ -58,8 +58,14 @@ QByteArray ReadableDate(int64_t millis) {
     return QLocale::c().toString(when, QStringLiteral("MMM d, yyyy h:mm:ss AP")).toUtf8();
 }
 
+// The stored name is first and last name joined with a blank, which leaves a
+// trailing blank when the last name is empty.
 QByteArray ContactName(const QByteArray& name) {
-    return name.isEmpty() ? QByteArray("(Unknown)") : name;
+    qsizetype end = name.size();
+    while (end > 0 && name[end - 1] == ' ') {
+        --end;
+    }
+    return end == 0 ? QByteArray("(Unknown)") : name.left(end);
 }
 
 void AddAttribute(QByteArray& out, const char* name, const QByteArray& value) {
