@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #define FUZZ_CHECK(condition)                                                                      \
     do {                                                                                           \
@@ -12,3 +13,11 @@
             std::abort();                                                                          \
         }                                                                                          \
     } while (0)
+
+// Reads a text a decoder produced to its end, so a missing terminator or a
+// pointer into freed memory shows up, and checks it stays below a bound.
+inline void FuzzTouch(const char* text, size_t limit = size_t{1} << 30) {
+    if (text != nullptr) {
+        FUZZ_CHECK(std::strlen(text) < limit);
+    }
+}
