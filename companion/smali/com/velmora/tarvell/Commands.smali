@@ -14,6 +14,16 @@
 .field private final apps:Lcom/velmora/tarvell/Apps;
 # The default messaging app before this one asked for the role.
 .field private previousSmsApp:Ljava/lang/String;
+# A retried AddPerson: the computer repeats a command whose answer it lost as
+# the first command of its next connection. The last contact added, when it
+# was the previous connection's last command, is answered again instead of
+# being stored twice.
+.field private fresh:Z
+.field private lastWasAdd:Z
+.field private retryOfAdd:Z
+.field private lastAddArgs:Ljava/lang/String;
+.field private lastAddId:J
+.field private lastAddTime:J
 
 .method public constructor <init>(Landroid/content/Context;)V
     .locals 1
@@ -28,6 +38,18 @@
     new-instance v0, Lcom/velmora/tarvell/Apps;
     invoke-direct {v0, p1}, Lcom/velmora/tarvell/Apps;-><init>(Landroid/content/Context;)V
     iput-object v0, p0, Lcom/velmora/tarvell/Commands;->apps:Lcom/velmora/tarvell/Apps;
+    const/4 v0, 0x1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
+    return-void
+.end method
+
+# The connection ended: uploads it left unannounced are dropped.
+.method public ended()V
+    .locals 1
+    iget-object v0, p0, Lcom/velmora/tarvell/Commands;->media:Lcom/velmora/tarvell/Media;
+    invoke-virtual {v0}, Lcom/velmora/tarvell/Media;->discardUploads()V
+    const/4 v0, 0x1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
     return-void
 .end method
 
@@ -107,6 +129,13 @@
 # The answer body for one request; never throws.
 .method public answer(Ljava/lang/String;[B)[B
     .locals 3
+    iget-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
+    iget-boolean v1, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
+    and-int/2addr v0, v1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->retryOfAdd:Z
+    const/4 v0, 0x0
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
     :try_start
     invoke-direct {p0, p1, p2}, Lcom/velmora/tarvell/Commands;->handle(Ljava/lang/String;[B)[B
     move-result-object v0
@@ -857,6 +886,26 @@
 # 8 bytes, -1 when refused.
 .method private addPerson(Ljava/lang/String;[B)[B
     .locals 7
+    invoke-static {}, Ljava/lang/System;->currentTimeMillis()J
+    move-result-wide v5
+    iget-boolean v0, p0, Lcom/velmora/tarvell/Commands;->retryOfAdd:Z
+    if-eqz v0, :new_person
+    iget-object v0, p0, Lcom/velmora/tarvell/Commands;->lastAddArgs:Ljava/lang/String;
+    invoke-virtual {p1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v0
+    if-eqz v0, :new_person
+    iget-wide v2, p0, Lcom/velmora/tarvell/Commands;->lastAddTime:J
+    sub-long v2, v5, v2
+    const-wide/32 v0, 0xea60
+    cmp-long v0, v2, v0
+    if-gez v0, :new_person
+    const/4 v0, 0x1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
+    iget-wide v2, p0, Lcom/velmora/tarvell/Commands;->lastAddId:J
+    invoke-static {v2, v3}, Lcom/velmora/tarvell/Wire;->le64(J)[B
+    move-result-object v0
+    return-object v0
+    :new_person
     const-string v0, ":"
     const/4 v1, 0x2
     invoke-static {p1, v0, v1}, Lcom/velmora/tarvell/Commands;->fields(Ljava/lang/String;Ljava/lang/String;I)[Ljava/lang/String;
@@ -901,6 +950,11 @@
     if-eqz v2, :refused
     invoke-static {v2}, Landroid/content/ContentUris;->parseId(Landroid/net/Uri;)J
     move-result-wide v2
+    iput-object p1, p0, Lcom/velmora/tarvell/Commands;->lastAddArgs:Ljava/lang/String;
+    iput-wide v2, p0, Lcom/velmora/tarvell/Commands;->lastAddId:J
+    iput-wide v5, p0, Lcom/velmora/tarvell/Commands;->lastAddTime:J
+    const/4 v0, 0x1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
     invoke-static {v2, v3}, Lcom/velmora/tarvell/Wire;->le64(J)[B
     move-result-object v0
     return-object v0

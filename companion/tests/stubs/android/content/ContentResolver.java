@@ -21,6 +21,11 @@ public abstract class ContentResolver {
     }
 
     @Api(1)
+    public final java.io.InputStream openInputStream(Uri uri) throws java.io.FileNotFoundException {
+        return Providers.openInputStream(uri);
+    }
+
+    @Api(1)
     public final int delete(Uri uri, String where, String[] selectionArgs) {
         return Providers.delete(uri, where);
     }

@@ -243,8 +243,63 @@ public final class Providers {
         return Uri.parse("content://" + uri.authorityAndPath() + "/" + id);
     }
 
+    /** The album art table: the phone folder's albumart/ALBUM_ID.jpg when there is one. */
+    public static java.io.InputStream openInputStream(Uri uri) throws java.io.FileNotFoundException {
+        String p = uri.authorityAndPath();
+        if (!p.startsWith("media/external/audio/albumart/"))
+            throw new SecurityException("harness: no stream for " + uri);
+        long album = Long.parseLong(p.substring(p.lastIndexOf('/') + 1));
+        return new java.io.FileInputStream(new java.io.File(Phone.current().dir(), "albumart/" + album + ".jpg"));
+    }
+
+    /** A scanned file joins media.json as the phone's media scanner adds it; a known path keeps its row. */
+    public static Uri scan(String path) {
+        Phone phone = Phone.current();
+        java.io.File f = new java.io.File(path);
+        String root = phone.sdcard().getPath() + "/";
+        int kind = kindOfName(f.getName());
+        if (!path.startsWith(root) || kind < 0 || !f.isFile()) return null;
+        String rel = path.substring(root.length());
+        Phone.Records recs = phone.records("media.json");
+        for (Map<String, Object> m : recs.items)
+            if (rel.equals(m.get("path"))) return null;
+        Map<String, Object> m = new LinkedHashMap<>();
+        String name = f.getName();
+        m.put("path", rel);
+        m.put("created", new Json.Num(Long.toString(f.lastModified() / 1000)));
+        m.put("title", name.lastIndexOf('.') > 0 ? name.substring(0, name.lastIndexOf('.')) : name);
+        if (kind == 1) {
+            m.put("album", "<unknown>");
+            m.put("artist", "<unknown>");
+            m.put("album_id", new Json.Num("0"));
+        }
+        if (kind == 2) m.put("display_name", name);
+        if (kind != 0) m.put("duration", new Json.Num("0"));
+        long id = Phone.Records.idOf(recs.add(m));
+        phone.save("media.json", recs);
+        return Uri.parse("content://" + new String[] {"media/external/images/media", "media/external/audio/media",
+                "media/external/video/media"}[kind] + "/" + id);
+    }
+
+    /** Deletes one MediaStore row (TABLE/ID); the phone removes its file too. */
+    static int deleteMedia(Uri uri) {
+        String p = uri.authorityAndPath();
+        int slash = p.lastIndexOf('/');
+        int kind = mediaKind(Uri.parse(p.substring(0, slash)));
+        long id = Long.parseLong(p.substring(slash + 1));
+        Phone phone = Phone.current();
+        Phone.Records recs = phone.records("media.json");
+        Map<String, Object> m = recs.find(id);
+        if (m == null || !(m.get("path") instanceof String rel) || kindOfName(rel) != kind) return 0;
+        new java.io.File(phone.sdcard(), rel).delete();
+        recs.items.remove(m);
+        phone.save("media.json", recs);
+        return 1;
+    }
+
     public static int delete(Uri uri, String selection) {
         if (selection != null) throw new IllegalArgumentException("harness: delete takes no selection");
+        if (uri.authorityAndPath().startsWith("media/external/")) return deleteMedia(uri);
         String t = table(uri);
         if (!t.equals("sms") && !t.equals("call_log/calls") && !t.equals("raw_contacts"))
             throw new IllegalArgumentException("harness: cannot delete from " + uri);
