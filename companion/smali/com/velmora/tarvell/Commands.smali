@@ -48,6 +48,7 @@
     .locals 1
     iget-object v0, p0, Lcom/velmora/tarvell/Commands;->media:Lcom/velmora/tarvell/Media;
     invoke-virtual {v0}, Lcom/velmora/tarvell/Media;->discardUploads()V
+    invoke-static {}, Lcom/velmora/tarvell/Stores;->forget()V
     const/4 v0, 0x1
     iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
     return-void
@@ -136,6 +137,18 @@
     const/4 v0, 0x0
     iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
     iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
+    invoke-static {p1}, Lcom/velmora/tarvell/Commands;->nameOf(Ljava/lang/String;)Ljava/lang/String;
+    move-result-object v0
+    const-string v1, "getsmsPart10"
+    invoke-virtual {v1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :paging
+    const-string v1, "getcalllogpart10"
+    invoke-virtual {v1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :paging
+    invoke-static {}, Lcom/velmora/tarvell/Stores;->forget()V
+    :paging
     :try_start
     invoke-direct {p0, p1, p2}, Lcom/velmora/tarvell/Commands;->handle(Ljava/lang/String;[B)[B
     move-result-object v0

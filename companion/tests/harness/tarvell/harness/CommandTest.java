@@ -529,8 +529,12 @@ public final class CommandTest {
         equal(smsBefore, phone.records("sms.json").items.size(), "refused commands leave the messages");
         equal(1L, c.number("SetDefaultMessage;"), "SetDefaultMessage");
         equal(Os.PACKAGE, c.text("GetDefaultMessage_pkgName;"), "the owner accepted the role");
+        c.text("getsmsPart10:0;");
         long id = c.number(sms);
         check(id > 0, "SendSMS answers the new id, got " + id);
+        // Pages after a write see it: the paging cursor is not kept across writes.
+        check(records(c.text("getsmsPart10:" + smsBefore / 5 * 5 + ";")).stream()
+                .anyMatch(r -> Long.toString(id).equals(r.get("ID"))), "a page read after SendSMS holds the new message");
         Map<String, Object> added = phone.records("sms.json").find(id);
         check(added != null, "the message is stored");
         if (added != null) {
