@@ -570,7 +570,12 @@ public final class CommandTest {
         // Contacts: AddPerson answers 8 bytes, UpdatePerson adds fields.
         long person = c.number("AddPerson:" + hex("Ada Example") + ":" + hex("+44 20 7946 0000") + ";");
         check(person > 0, "AddPerson answers the id, got " + person);
+        Map<String, Object> fresh = phone.records("contacts.json").find(person);
+        equal("Ada Example", fresh == null ? null : fresh.get("name"), "contact name");
         Object[][] updates = {
+            {"FIRSTNAME", "Augusta", "name", 1L},
+            {"LASTNAME", "King", "last_name", 1L},
+            {"GROUP", "Friends", "group", 1L},
             {"NOTE", "likes tea", "note", 1L},
             {"WORKEMAIL", "ada@example.com", "email_work", 1L},
             {"HOMEFAX", "+44 20 7946 0001", "phone_homefax", 1L},
@@ -584,11 +589,16 @@ public final class CommandTest {
         Map<String, Object> p = phone.records("contacts.json").find(person);
         check(p != null, "the contact is stored");
         if (p != null) {
-            equal("Ada Example", p.get("name"), "contact name");
             equal("+44 20 7946 0000", p.get("phone_phone"), "contact mobile");
             for (Object[] u : updates)
                 if (u[2] != null) equal(u[1], p.get(u[2]), "contact " + u[2]);
         }
+        // A second member of a group joins the same group.
+        long grace = c.number("AddPerson:" + hex("Grace") + ":" + hex("555-0101") + ";");
+        equal(1L, c.number("UpdatePerson:" + grace + ":" + hex("Friends") + ":GROUP;"), "UpdatePerson GROUP again");
+        equal(1L, phone.records("groups.json").items.stream().filter(g -> "Friends".equals(g.get("title"))).count(),
+                "one group of a title");
+        equal("Friends", phone.records("contacts.json").find(grace).get("group"), "second member's group");
         int people = phone.records("contacts.json").items.size();
         equal((long) people, c.number("ClearPerson;"), "ClearPerson answers the count");
         equal(0L, c.number("getcontactCount;"), "no contacts left");

@@ -26,6 +26,11 @@ public abstract class ContentResolver {
     }
 
     @Api(1)
+    public final int update(Uri uri, ContentValues values, String where, String[] selectionArgs) {
+        return Providers.update(uri, values, where, selectionArgs);
+    }
+
+    @Api(1)
     public final int delete(Uri uri, String where, String[] selectionArgs) {
         return Providers.delete(uri, where);
     }

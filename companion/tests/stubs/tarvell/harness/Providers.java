@@ -39,6 +39,7 @@ public final class Providers {
         String p = uri.authorityAndPath();
         if (p.equals("sms") || p.equals("sms/inbox")) return "sms.json";
         if (p.equals("call_log/calls")) return "calllog.json";
+        if (p.equals("com.android.contacts/groups")) return "groups.json";
         if (p.startsWith("com.android.contacts/")) return "contacts.json";
         throw new SecurityException("no provider for " + uri + " in the harness");
     }
@@ -218,11 +219,28 @@ public final class Providers {
             id = Phone.Records.idOf(recs.add(f));
         } else if (t.equals("raw_contacts")) {
             id = Phone.Records.idOf(recs.add(f));
+        } else if (t.equals("groups")) {
+            f.put("title", values.getAsString("title"));
+            f.put("deleted", "0");
+            id = Phone.Records.idOf(recs.add(f));
         } else if (t.equals("data")) {
             long raw = Long.parseLong(values.getAsString("raw_contact_id"));
             Map<String, Object> c = recs.find(raw);
             if (c == null) return null;
             String mime = values.getAsString("mimetype");
+            if (mime.equals("vnd.android.cursor.item/group_membership")) {
+                // The phone folder keeps the group's title with the contact.
+                Map<String, Object> g = phone.records("groups.json").find(Long.parseLong(values.getAsString("data1")));
+                if (g == null) throw new IllegalArgumentException("harness: no group " + values.getAsString("data1"));
+                c.put("group", g.get("title"));
+                phone.save(file, recs);
+                return Uri.parse("content://" + uri.authorityAndPath() + "/" + raw);
+            }
+            if (mime.equals("vnd.android.cursor.item/name")) {
+                nameParts(c, values);
+                phone.save(file, recs);
+                return Uri.parse("content://" + uri.authorityAndPath() + "/" + raw);
+            }
             String type = values.getAsString("data2");
             String field = null;
             String value = null;
@@ -241,6 +259,29 @@ public final class Providers {
         }
         phone.save(file, recs);
         return Uri.parse("content://" + uri.authorityAndPath() + "/" + id);
+    }
+
+    /** A structured name: the phone folder keeps the given name as name and the family name as last_name. */
+    private static void nameParts(Map<String, Object> c, ContentValues values) {
+        String display = values.getAsString("data1"), given = values.getAsString("data2"),
+                family = values.getAsString("data3");
+        if (display != null) c.put("name", display);
+        if (given != null) c.put("name", given);
+        if (family != null) c.put("last_name", family);
+    }
+
+    /** Updates of the structured name row of one raw contact; 0 when it has none. */
+    public static int update(Uri uri, ContentValues values, String selection, String[] args) {
+        if (!table(uri).equals("data") || !"raw_contact_id=? AND mimetype=?".equals(selection)
+                || !"vnd.android.cursor.item/name".equals(args[1]))
+            throw new IllegalArgumentException("harness: cannot update " + uri + " where " + selection);
+        Phone phone = Phone.current();
+        Phone.Records recs = phone.records("contacts.json");
+        Map<String, Object> c = recs.find(Long.parseLong(args[0]));
+        if (c == null || !(c.get("name") instanceof String)) return 0;
+        nameParts(c, values);
+        phone.save("contacts.json", recs);
+        return 1;
     }
 
     /** The album art table: the phone folder's albumart/ALBUM_ID.jpg when there is one. */
