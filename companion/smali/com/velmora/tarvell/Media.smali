@@ -826,10 +826,35 @@
     return-object v0
 .end method
 
-# A song's album art from MediaStore's album art table; a plain picture when
-# the song has none or it cannot be read.
+# A song's album art: MediaStore's thumbnail of the song from Android 10,
+# the album art table before; a plain picture when the song has none or it
+# cannot be read.
 .method private albumArt(J)Landroid/graphics/Bitmap;
     .locals 6
+    sget v0, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v1, 0x1d
+    if-lt v0, v1, :table
+    :try_start_q
+    sget-object v0, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    const/4 v1, 0x1
+    aget-object v0, v0, v1
+    invoke-static {v0}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v0
+    invoke-static {v0, p1, p2}, Landroid/content/ContentUris;->withAppendedId(Landroid/net/Uri;J)Landroid/net/Uri;
+    move-result-object v0
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v1
+    new-instance v2, Landroid/util/Size;
+    const/16 v3, 0x60
+    invoke-direct {v2, v3, v3}, Landroid/util/Size;-><init>(II)V
+    const/4 v3, 0x0
+    invoke-virtual {v1, v0, v2, v3}, Landroid/content/ContentResolver;->loadThumbnail(Landroid/net/Uri;Landroid/util/Size;Landroid/os/CancellationSignal;)Landroid/graphics/Bitmap;
+    move-result-object v0
+    :try_end_q
+    .catch Ljava/lang/Exception; {:try_start_q .. :try_end_q} :fallback
+    if-eqz v0, :fallback
+    return-object v0
+    :table
     const/4 v0, 0x1
     new-array v0, v0, [Ljava/lang/String;
     const-string v1, "album_id"

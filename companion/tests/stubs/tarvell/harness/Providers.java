@@ -284,13 +284,33 @@ public final class Providers {
         return 1;
     }
 
-    /** The album art table: the phone folder's albumart/ALBUM_ID.jpg when there is one. */
+    /**
+     * The album art table: the phone folder's albumart/ALBUM_ID.jpg when there
+     * is one. Android 10 and later do not serve the table (the harness plays
+     * that so that the app's own path there is the one tested).
+     */
     public static java.io.InputStream openInputStream(Uri uri) throws java.io.FileNotFoundException {
         String p = uri.authorityAndPath();
         if (!p.startsWith("media/external/audio/albumart/"))
             throw new SecurityException("harness: no stream for " + uri);
+        if (Os.sdk() >= 29) throw new java.io.FileNotFoundException("no album art table from Android 10: " + uri);
         long album = Long.parseLong(p.substring(p.lastIndexOf('/') + 1));
+        return albumArt(album);
+    }
+
+    private static java.io.InputStream albumArt(long album) throws java.io.FileNotFoundException {
         return new java.io.FileInputStream(new java.io.File(Phone.current().dir(), "albumart/" + album + ".jpg"));
+    }
+
+    /** The album art of a song (media/external/audio/media/ID), as the album art table holds it. */
+    public static java.io.InputStream thumbnailStream(Uri uri) throws java.io.FileNotFoundException {
+        String p = uri.authorityAndPath();
+        if (!p.startsWith("media/external/audio/media/"))
+            throw new UnsupportedOperationException("harness: thumbnails of songs only, not " + uri);
+        Map<String, Object> m = Phone.current().records("media.json").find(Long.parseLong(p.substring(p.lastIndexOf('/') + 1)));
+        if (m == null || !(m.get("album_id") instanceof Json.Num album))
+            throw new java.io.FileNotFoundException(uri + " has no album art");
+        return albumArt(album.asLong());
     }
 
     /** A scanned file joins media.json as the phone's media scanner adds it; a known path keeps its row. */
