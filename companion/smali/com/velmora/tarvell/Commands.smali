@@ -14,6 +14,16 @@
 .field private final apps:Lcom/velmora/tarvell/Apps;
 # The default messaging app before this one asked for the role.
 .field private previousSmsApp:Ljava/lang/String;
+# A retried AddPerson: the computer repeats a command whose answer it lost as
+# the first command of its next connection. The last contact added, when it
+# was the previous connection's last command, is answered again instead of
+# being stored twice.
+.field private fresh:Z
+.field private lastWasAdd:Z
+.field private retryOfAdd:Z
+.field private lastAddArgs:Ljava/lang/String;
+.field private lastAddId:J
+.field private lastAddTime:J
 
 .method public constructor <init>(Landroid/content/Context;)V
     .locals 1
@@ -28,6 +38,19 @@
     new-instance v0, Lcom/velmora/tarvell/Apps;
     invoke-direct {v0, p1}, Lcom/velmora/tarvell/Apps;-><init>(Landroid/content/Context;)V
     iput-object v0, p0, Lcom/velmora/tarvell/Commands;->apps:Lcom/velmora/tarvell/Apps;
+    const/4 v0, 0x1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
+    return-void
+.end method
+
+# The connection ended: uploads it left unannounced are dropped.
+.method public ended()V
+    .locals 1
+    iget-object v0, p0, Lcom/velmora/tarvell/Commands;->media:Lcom/velmora/tarvell/Media;
+    invoke-virtual {v0}, Lcom/velmora/tarvell/Media;->discardUploads()V
+    invoke-static {}, Lcom/velmora/tarvell/Stores;->forget()V
+    const/4 v0, 0x1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
     return-void
 .end method
 
@@ -107,6 +130,25 @@
 # The answer body for one request; never throws.
 .method public answer(Ljava/lang/String;[B)[B
     .locals 3
+    iget-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
+    iget-boolean v1, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
+    and-int/2addr v0, v1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->retryOfAdd:Z
+    const/4 v0, 0x0
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->fresh:Z
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
+    invoke-static {p1}, Lcom/velmora/tarvell/Commands;->nameOf(Ljava/lang/String;)Ljava/lang/String;
+    move-result-object v0
+    const-string v1, "getsmsPart10"
+    invoke-virtual {v1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :paging
+    const-string v1, "getcalllogpart10"
+    invoke-virtual {v1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :paging
+    invoke-static {}, Lcom/velmora/tarvell/Stores;->forget()V
+    :paging
     :try_start
     invoke-direct {p0, p1, p2}, Lcom/velmora/tarvell/Commands;->handle(Ljava/lang/String;[B)[B
     move-result-object v0
@@ -857,6 +899,26 @@
 # 8 bytes, -1 when refused.
 .method private addPerson(Ljava/lang/String;[B)[B
     .locals 7
+    invoke-static {}, Ljava/lang/System;->currentTimeMillis()J
+    move-result-wide v5
+    iget-boolean v0, p0, Lcom/velmora/tarvell/Commands;->retryOfAdd:Z
+    if-eqz v0, :new_person
+    iget-object v0, p0, Lcom/velmora/tarvell/Commands;->lastAddArgs:Ljava/lang/String;
+    invoke-virtual {p1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v0
+    if-eqz v0, :new_person
+    iget-wide v2, p0, Lcom/velmora/tarvell/Commands;->lastAddTime:J
+    sub-long v2, v5, v2
+    const-wide/32 v0, 0xea60
+    cmp-long v0, v2, v0
+    if-gez v0, :new_person
+    const/4 v0, 0x1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
+    iget-wide v2, p0, Lcom/velmora/tarvell/Commands;->lastAddId:J
+    invoke-static {v2, v3}, Lcom/velmora/tarvell/Wire;->le64(J)[B
+    move-result-object v0
+    return-object v0
+    :new_person
     const-string v0, ":"
     const/4 v1, 0x2
     invoke-static {p1, v0, v1}, Lcom/velmora/tarvell/Commands;->fields(Ljava/lang/String;Ljava/lang/String;I)[Ljava/lang/String;
@@ -901,6 +963,11 @@
     if-eqz v2, :refused
     invoke-static {v2}, Landroid/content/ContentUris;->parseId(Landroid/net/Uri;)J
     move-result-wide v2
+    iput-object p1, p0, Lcom/velmora/tarvell/Commands;->lastAddArgs:Ljava/lang/String;
+    iput-wide v2, p0, Lcom/velmora/tarvell/Commands;->lastAddId:J
+    iput-wide v5, p0, Lcom/velmora/tarvell/Commands;->lastAddTime:J
+    const/4 v0, 0x1
+    iput-boolean v0, p0, Lcom/velmora/tarvell/Commands;->lastWasAdd:Z
     invoke-static {v2, v3}, Lcom/velmora/tarvell/Wire;->le64(J)[B
     move-result-object v0
     return-object v0
@@ -946,8 +1013,8 @@
 .end method
 
 # The data row a contact field key goes to: {mime type, data2 type or null,
-# column}; null for keys with no row here (FIRSTNAME and LASTNAME, which
-# AddPerson sets, and GROUP, which needs a group of an account).
+# column}; null for keys with no row of their own (FIRSTNAME, LASTNAME and
+# GROUP are handled by nameOrGroup).
 .method static keySpec(Ljava/lang/String;)[Ljava/lang/String;
     .locals 3
     const-string v0, "NICKNAME"
@@ -1225,6 +1292,13 @@
     if-eqz v1, :refused
     const/4 v2, 0x2
     aget-object v2, v0, v2
+    invoke-direct {p0, v4, v5, v1, v2}, Lcom/velmora/tarvell/Commands;->nameOrGroup(JLjava/lang/String;Ljava/lang/String;)I
+    move-result v3
+    if-ltz v3, :data_row
+    invoke-static {v3}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v0
+    return-object v0
+    :data_row
     invoke-static {v2}, Lcom/velmora/tarvell/Commands;->keySpec(Ljava/lang/String;)[Ljava/lang/String;
     move-result-object v0
     if-eqz v0, :refused
@@ -1263,4 +1337,151 @@
     invoke-static {v0}, Lcom/velmora/tarvell/Wire;->le32(I)[B
     move-result-object v0
     return-object v0
+.end method
+
+# FIRSTNAME and LASTNAME change the given or family name of the raw
+# contact's structured name (the display name is made again from the parts;
+# a contact without a name row gets one); GROUP makes it a member of the
+# group of that title, created when there is none. Answers 1, 0 when the
+# phone refused, -1 for any other key.
+.method private nameOrGroup(JLjava/lang/String;Ljava/lang/String;)I
+    .locals 8
+    # p1-p2 raw contact id, p3 value, p4 key
+    const-string v0, "data2"
+    const-string v1, "FIRSTNAME"
+    invoke-virtual {v1, p4}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :name
+    const-string v0, "data3"
+    const-string v1, "LASTNAME"
+    invoke-virtual {v1, p4}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :name
+    const-string v1, "GROUP"
+    invoke-virtual {v1, p4}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :group
+    const/4 v0, -0x1
+    return v0
+    :name
+    new-instance v1, Landroid/content/ContentValues;
+    invoke-direct {v1}, Landroid/content/ContentValues;-><init>()V
+    invoke-virtual {v1, v0, p3}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const-string v0, "data1"
+    invoke-virtual {v1, v0}, Landroid/content/ContentValues;->putNull(Ljava/lang/String;)V
+    iget-object v2, p0, Lcom/velmora/tarvell/Commands;->resolver:Landroid/content/ContentResolver;
+    const-string v3, "content://com.android.contacts/data"
+    invoke-static {v3}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v3
+    const-string v4, "raw_contact_id=? AND mimetype=?"
+    const/4 v5, 0x2
+    new-array v5, v5, [Ljava/lang/String;
+    invoke-static {p1, p2}, Ljava/lang/Long;->toString(J)Ljava/lang/String;
+    move-result-object v6
+    const/4 v7, 0x0
+    aput-object v6, v5, v7
+    const-string v6, "vnd.android.cursor.item/name"
+    const/4 v7, 0x1
+    aput-object v6, v5, v7
+    invoke-virtual {v2, v3, v1, v4, v5}, Landroid/content/ContentResolver;->update(Landroid/net/Uri;Landroid/content/ContentValues;Ljava/lang/String;[Ljava/lang/String;)I
+    move-result v4
+    if-gtz v4, :done
+    const-string v4, "raw_contact_id"
+    invoke-static {p1, p2}, Ljava/lang/Long;->toString(J)Ljava/lang/String;
+    move-result-object v5
+    invoke-virtual {v1, v4, v5}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const-string v4, "mimetype"
+    invoke-virtual {v1, v4, v6}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    invoke-virtual {v2, v3, v1}, Landroid/content/ContentResolver;->insert(Landroid/net/Uri;Landroid/content/ContentValues;)Landroid/net/Uri;
+    move-result-object v4
+    if-eqz v4, :refused
+    :done
+    const/4 v0, 0x1
+    return v0
+    :refused
+    const/4 v0, 0x0
+    return v0
+    :group
+    invoke-direct {p0, p3}, Lcom/velmora/tarvell/Commands;->groupId(Ljava/lang/String;)J
+    move-result-wide v0
+    const-wide/16 v2, 0x0
+    cmp-long v2, v0, v2
+    if-gtz v2, :member
+    const/4 v0, 0x0
+    return v0
+    :member
+    new-instance v2, Landroid/content/ContentValues;
+    invoke-direct {v2}, Landroid/content/ContentValues;-><init>()V
+    const-string v3, "raw_contact_id"
+    invoke-static {p1, p2}, Ljava/lang/Long;->toString(J)Ljava/lang/String;
+    move-result-object v4
+    invoke-virtual {v2, v3, v4}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const-string v3, "mimetype"
+    const-string v4, "vnd.android.cursor.item/group_membership"
+    invoke-virtual {v2, v3, v4}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const-string v3, "data1"
+    invoke-static {v0, v1}, Ljava/lang/Long;->toString(J)Ljava/lang/String;
+    move-result-object v4
+    invoke-virtual {v2, v3, v4}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    iget-object v3, p0, Lcom/velmora/tarvell/Commands;->resolver:Landroid/content/ContentResolver;
+    const-string v4, "content://com.android.contacts/data"
+    invoke-static {v4}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v4
+    invoke-virtual {v3, v4, v2}, Landroid/content/ContentResolver;->insert(Landroid/net/Uri;Landroid/content/ContentValues;)Landroid/net/Uri;
+    move-result-object v3
+    if-eqz v3, :refused
+    goto :done
+.end method
+
+# The id of the (not deleted) contact group of a title; a new group without
+# an account when there is none. -1 when the phone refuses.
+.method private groupId(Ljava/lang/String;)J
+    .locals 8
+    const-string v6, "content://com.android.contacts/groups"
+    invoke-static {v6}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v6
+    iget-object v0, p0, Lcom/velmora/tarvell/Commands;->resolver:Landroid/content/ContentResolver;
+    move-object v1, v6
+    const/4 v2, 0x1
+    new-array v2, v2, [Ljava/lang/String;
+    const-string v3, "_id"
+    const/4 v4, 0x0
+    aput-object v3, v2, v4
+    const-string v3, "title=? AND deleted=?"
+    const/4 v4, 0x2
+    new-array v4, v4, [Ljava/lang/String;
+    const/4 v5, 0x0
+    aput-object p1, v4, v5
+    const-string v7, "0"
+    const/4 v5, 0x1
+    aput-object v7, v4, v5
+    const/4 v5, 0x0
+    invoke-virtual/range {v0 .. v5}, Landroid/content/ContentResolver;->query(Landroid/net/Uri;[Ljava/lang/String;Ljava/lang/String;[Ljava/lang/String;Ljava/lang/String;)Landroid/database/Cursor;
+    move-result-object v0
+    if-eqz v0, :create
+    invoke-interface {v0}, Landroid/database/Cursor;->moveToFirst()Z
+    move-result v1
+    if-eqz v1, :none
+    const/4 v1, 0x0
+    invoke-interface {v0, v1}, Landroid/database/Cursor;->getLong(I)J
+    move-result-wide v2
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    return-wide v2
+    :none
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    :create
+    new-instance v0, Landroid/content/ContentValues;
+    invoke-direct {v0}, Landroid/content/ContentValues;-><init>()V
+    const-string v1, "title"
+    invoke-virtual {v0, v1, p1}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    iget-object v1, p0, Lcom/velmora/tarvell/Commands;->resolver:Landroid/content/ContentResolver;
+    invoke-virtual {v1, v6, v0}, Landroid/content/ContentResolver;->insert(Landroid/net/Uri;Landroid/content/ContentValues;)Landroid/net/Uri;
+    move-result-object v0
+    if-eqz v0, :refused
+    invoke-static {v0}, Landroid/content/ContentUris;->parseId(Landroid/net/Uri;)J
+    move-result-wide v2
+    return-wide v2
+    :refused
+    const-wide/16 v2, -0x1
+    return-wide v2
 .end method

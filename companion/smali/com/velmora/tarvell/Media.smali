@@ -3,9 +3,15 @@
 .source "Media.smali"
 
 # Photos, music and videos through MediaStore: the list of each kind (ids in
-# MediaStore order), one record per item, its path and its bytes in chunks.
-# The upload, thumbnail and delete commands are not served yet (empty
-# answers; the write commands' payloads are still read by the listener).
+# MediaStore order), one record per item, its path, its bytes in chunks and
+# its thumbnail; uploads into the kind's folder of the shared storage
+# ("Images", "Music", "Videos"), name checks and deletes.
+#
+# An upload is written to a hidden temporary file beside its final name and
+# becomes visible (renamed, then scanned into MediaStore) only when the
+# computer announces it after closing it. An aborted upload, one replaced by
+# a new open, and one whose connection ends are deleted, so a half-sent
+# file never shows in the owner's gallery.
 
 .field static final COMMANDS:[[Ljava/lang/String;
 .field static final COLUMNS:[[Ljava/lang/String;
@@ -17,6 +23,10 @@
 # The file the last chunk came from, kept open for the next chunk.
 .field private openId:J
 .field private openFile:Ljava/io/RandomAccessFile;
+# Per kind: the upload being written, its temporary file and its final name.
+.field private final uploads:[Ljava/io/FileOutputStream;
+.field private final pending:[Ljava/io/File;
+.field private final pendingNames:[Ljava/lang/String;
 
 .method static constructor <clinit>()V
     .locals 5
@@ -329,6 +339,15 @@
     const/4 v0, 0x3
     new-array v0, v0, [Ljava/util/ArrayList;
     iput-object v0, p0, Lcom/velmora/tarvell/Media;->lists:[Ljava/util/ArrayList;
+    const/4 v0, 0x3
+    new-array v0, v0, [Ljava/io/FileOutputStream;
+    iput-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    const/4 v0, 0x3
+    new-array v0, v0, [Ljava/io/File;
+    iput-object v0, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
+    const/4 v0, 0x3
+    new-array v0, v0, [Ljava/lang/String;
+    iput-object v0, p0, Lcom/velmora/tarvell/Media;->pendingNames:[Ljava/lang/String;
     return-void
 .end method
 
@@ -510,8 +529,9 @@
     return-object v0
 .end method
 
-# The phone's small thumbnail of a photo or video as JPEG; empty for music
-# and for an item without one.
+# The phone's small thumbnail of a photo or video, or a song's album art
+# (a plain picture when it has none), as JPEG; empty for an item that is
+# not in the list.
 .method private thumbnail(IJ)[B
     .locals 6
     const/4 v0, 0x0
@@ -529,6 +549,12 @@
     move-result-object v1
     goto :got
     :not_photo
+    const/4 v4, 0x1
+    if-ne p1, v4, :not_music
+    invoke-direct {p0, p2, p3}, Lcom/velmora/tarvell/Media;->albumArt(J)Landroid/graphics/Bitmap;
+    move-result-object v1
+    goto :got
+    :not_music
     const/4 v4, 0x2
     if-ne p1, v4, :done
     invoke-static {v1, p2, p3, v2, v3}, Landroid/provider/MediaStore$Video$Thumbnails;->getThumbnail(Landroid/content/ContentResolver;JILandroid/graphics/BitmapFactory$Options;)Landroid/graphics/Bitmap;
@@ -683,9 +709,54 @@
     move-result-object v0
     return-object v0
     :thumb
+    # "getmusicthumb:%d:%d;": the position, then a number that is not used.
+    const/16 v1, 0x3a
+    invoke-virtual {p2, v1}, Ljava/lang/String;->indexOf(I)I
+    move-result v1
+    if-ltz v1, :position
+    const/4 v2, 0x0
+    invoke-virtual {p2, v2, v1}, Ljava/lang/String;->substring(II)Ljava/lang/String;
+    move-result-object p2
+    :position
     invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->idAt(ILjava/lang/String;)J
     move-result-wide v2
     invoke-direct {p0, v0, v2, v3}, Lcom/velmora/tarvell/Media;->thumbnail(IJ)[B
+    move-result-object v0
+    return-object v0
+    :delete
+    invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->idAt(ILjava/lang/String;)J
+    move-result-wide v2
+    invoke-direct {p0, v0, v2, v3}, Lcom/velmora/tarvell/Media;->delete(IJ)I
+    move-result v0
+    invoke-static {v0}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v0
+    return-object v0
+    :clear
+    invoke-direct {p0, v0}, Lcom/velmora/tarvell/Media;->clear(I)[B
+    move-result-object v0
+    return-object v0
+    :check
+    invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->check(ILjava/lang/String;)[B
+    move-result-object v0
+    return-object v0
+    :announce
+    invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->announce(ILjava/lang/String;)[B
+    move-result-object v0
+    return-object v0
+    :abort
+    invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->abort(ILjava/lang/String;)[B
+    move-result-object v0
+    return-object v0
+    :open
+    invoke-direct {p0, v0, p2}, Lcom/velmora/tarvell/Media;->open(ILjava/lang/String;)[B
+    move-result-object v0
+    return-object v0
+    :write
+    invoke-direct {p0, v0, p3}, Lcom/velmora/tarvell/Media;->write(I[B)[B
+    move-result-object v0
+    return-object v0
+    :close
+    invoke-direct {p0, v0}, Lcom/velmora/tarvell/Media;->close(I)[B
     move-result-object v0
     return-object v0
     :path
@@ -738,19 +809,487 @@
         :count
         :info
         :thumb
-        :unknown_op
-        :unknown_op
-        :unknown_op
-        :unknown_op
-        :unknown_op
-        :unknown_op
-        :unknown_op
-        :unknown_op
+        :delete
+        :clear
+        :check
+        :announce
+        :abort
+        :open
+        :write
+        :close
         :path
         :data
     .end packed-switch
     :unknown_op
     const/4 v0, 0x0
     new-array v0, v0, [B
+    return-object v0
+.end method
+
+# A song's album art: MediaStore's thumbnail of the song from Android 10,
+# the album art table before; a plain picture when the song has none or it
+# cannot be read.
+.method private albumArt(J)Landroid/graphics/Bitmap;
+    .locals 6
+    sget v0, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v1, 0x1d
+    if-lt v0, v1, :table
+    :try_start_q
+    sget-object v0, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    const/4 v1, 0x1
+    aget-object v0, v0, v1
+    invoke-static {v0}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v0
+    invoke-static {v0, p1, p2}, Landroid/content/ContentUris;->withAppendedId(Landroid/net/Uri;J)Landroid/net/Uri;
+    move-result-object v0
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v1
+    new-instance v2, Landroid/util/Size;
+    const/16 v3, 0x60
+    invoke-direct {v2, v3, v3}, Landroid/util/Size;-><init>(II)V
+    const/4 v3, 0x0
+    invoke-virtual {v1, v0, v2, v3}, Landroid/content/ContentResolver;->loadThumbnail(Landroid/net/Uri;Landroid/util/Size;Landroid/os/CancellationSignal;)Landroid/graphics/Bitmap;
+    move-result-object v0
+    :try_end_q
+    .catch Ljava/lang/Exception; {:try_start_q .. :try_end_q} :fallback
+    if-eqz v0, :fallback
+    return-object v0
+    :table
+    const/4 v0, 0x1
+    new-array v0, v0, [Ljava/lang/String;
+    const-string v1, "album_id"
+    const/4 v2, 0x0
+    aput-object v1, v0, v2
+    const/4 v1, 0x1
+    invoke-direct {p0, v1, v0, p1, p2}, Lcom/velmora/tarvell/Media;->query(I[Ljava/lang/String;J)Landroid/database/Cursor;
+    move-result-object v0
+    const-wide/16 v2, -0x1
+    if-eqz v0, :queried
+    invoke-interface {v0}, Landroid/database/Cursor;->moveToFirst()Z
+    move-result v1
+    if-eqz v1, :closing
+    const/4 v1, 0x0
+    invoke-interface {v0, v1}, Landroid/database/Cursor;->getLong(I)J
+    move-result-wide v2
+    :closing
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    :queried
+    const/4 v0, 0x0
+    const-wide/16 v4, 0x0
+    cmp-long v1, v2, v4
+    if-lez v1, :fallback
+    :try_start
+    const-string v1, "content://media/external/audio/albumart"
+    invoke-static {v1}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v1
+    invoke-static {v1, v2, v3}, Landroid/content/ContentUris;->withAppendedId(Landroid/net/Uri;J)Landroid/net/Uri;
+    move-result-object v1
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v4
+    invoke-virtual {v4, v1}, Landroid/content/ContentResolver;->openInputStream(Landroid/net/Uri;)Ljava/io/InputStream;
+    move-result-object v1
+    invoke-static {v1}, Landroid/graphics/BitmapFactory;->decodeStream(Ljava/io/InputStream;)Landroid/graphics/Bitmap;
+    move-result-object v0
+    invoke-virtual {v1}, Ljava/io/InputStream;->close()V
+    :try_end
+    .catch Ljava/lang/Exception; {:try_start .. :try_end} :fallback
+    if-eqz v0, :fallback
+    return-object v0
+    :fallback
+    const/16 v0, 0x40
+    sget-object v1, Landroid/graphics/Bitmap$Config;->ARGB_8888:Landroid/graphics/Bitmap$Config;
+    invoke-static {v0, v0, v1}, Landroid/graphics/Bitmap;->createBitmap(IILandroid/graphics/Bitmap$Config;)Landroid/graphics/Bitmap;
+    move-result-object v0
+    const v1, -0x9f8275
+    invoke-virtual {v0, v1}, Landroid/graphics/Bitmap;->eraseColor(I)V
+    return-object v0
+.end method
+
+# The kind's folder in the shared storage.
+.method private static folder(I)Ljava/io/File;
+    .locals 3
+    const-string v0, "Images"
+    if-eqz p0, :named
+    const-string v0, "Music"
+    const/4 v1, 0x1
+    if-eq p0, v1, :named
+    const-string v0, "Videos"
+    :named
+    new-instance v1, Ljava/io/File;
+    invoke-static {}, Landroid/os/Environment;->getExternalStorageDirectory()Ljava/io/File;
+    move-result-object v2
+    invoke-direct {v1, v2, v0}, Ljava/io/File;-><init>(Ljava/io/File;Ljava/lang/String;)V
+    return-object v1
+.end method
+
+# The file name a command names, in hexadecimal UTF-8 or as plain text;
+# null when there is none or it would leave the kind's folder.
+.method private static nameArg(Ljava/lang/String;Z)Ljava/lang/String;
+    .locals 3
+    if-eqz p1, :plain
+    invoke-static {p0}, Lcom/velmora/tarvell/Wire;->unhexText(Ljava/lang/String;)Ljava/lang/String;
+    move-result-object v0
+    goto :check
+    :plain
+    const-string v0, "ISO-8859-1"
+    invoke-virtual {p0, v0}, Ljava/lang/String;->getBytes(Ljava/lang/String;)[B
+    move-result-object v0
+    new-instance v1, Ljava/lang/String;
+    const-string v2, "UTF-8"
+    invoke-direct {v1, v0, v2}, Ljava/lang/String;-><init>([BLjava/lang/String;)V
+    move-object v0, v1
+    :check
+    if-eqz v0, :bad
+    invoke-virtual {v0}, Ljava/lang/String;->length()I
+    move-result v1
+    if-eqz v1, :bad
+    const-string v1, "."
+    invoke-virtual {v1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :bad
+    const-string v1, ".."
+    invoke-virtual {v1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v1
+    if-nez v1, :bad
+    const/16 v1, 0x2f
+    invoke-virtual {v0, v1}, Ljava/lang/String;->indexOf(I)I
+    move-result v1
+    if-gez v1, :bad
+    const/16 v1, 0x5c
+    invoke-virtual {v0, v1}, Ljava/lang/String;->indexOf(I)I
+    move-result v1
+    if-gez v1, :bad
+    const/4 v1, 0x0
+    invoke-virtual {v0, v1}, Ljava/lang/String;->indexOf(I)I
+    move-result v1
+    if-gez v1, :bad
+    return-object v0
+    :bad
+    const/4 v0, 0x0
+    return-object v0
+.end method
+
+.method private static answer(I)[B
+    .locals 1
+    invoke-static {p0}, Lcom/velmora/tarvell/Wire;->le32(I)[B
+    move-result-object v0
+    return-object v0
+.end method
+
+# Drops the kind's upload: closes it and deletes its temporary file.
+.method private discard(I)V
+    .locals 2
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    aget-object v0, v0, p1
+    if-eqz v0, :closed
+    :try_start
+    invoke-virtual {v0}, Ljava/io/FileOutputStream;->close()V
+    :try_end
+    .catch Ljava/io/IOException; {:try_start .. :try_end} :closed
+    :closed
+    const/4 v1, 0x0
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    aput-object v1, v0, p1
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
+    aget-object v0, v0, p1
+    if-eqz v0, :gone
+    invoke-virtual {v0}, Ljava/io/File;->delete()Z
+    :gone
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
+    aput-object v1, v0, p1
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->pendingNames:[Ljava/lang/String;
+    aput-object v1, v0, p1
+    return-void
+.end method
+
+# Drops every upload that was not announced; called when a connection ends.
+.method public discardUploads()V
+    .locals 2
+    const/4 v0, 0x0
+    :loop
+    const/4 v1, 0x3
+    if-ge v0, v1, :done
+    invoke-direct {p0, v0}, Lcom/velmora/tarvell/Media;->discard(I)V
+    add-int/lit8 v0, v0, 0x1
+    goto :loop
+    :done
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->closeOpenFile()V
+    return-void
+.end method
+
+.method private closeOpenFile()V
+    .locals 2
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->openFile:Ljava/io/RandomAccessFile;
+    if-eqz v0, :done
+    const/4 v1, 0x0
+    iput-object v1, p0, Lcom/velmora/tarvell/Media;->openFile:Ljava/io/RandomAccessFile;
+    :try_start
+    invoke-virtual {v0}, Ljava/io/RandomAccessFile;->close()V
+    :try_end
+    .catch Ljava/io/IOException; {:try_start .. :try_end} :done
+    :done
+    return-void
+.end method
+
+# "open_photofile:NAME;": starts a new upload into a hidden temporary file.
+# Answers 1, or -1 for a name that leaves the folder or a file that cannot
+# be created.
+.method private open(ILjava/lang/String;)[B
+    .locals 4
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->discard(I)V
+    const/4 v0, 0x1
+    invoke-static {p2, v0}, Lcom/velmora/tarvell/Media;->nameArg(Ljava/lang/String;Z)Ljava/lang/String;
+    move-result-object v0
+    if-eqz v0, :refused
+    invoke-static {p1}, Lcom/velmora/tarvell/Media;->folder(I)Ljava/io/File;
+    move-result-object v1
+    invoke-virtual {v1}, Ljava/io/File;->mkdirs()Z
+    new-instance v2, Ljava/lang/StringBuilder;
+    const-string v3, "."
+    invoke-direct {v2, v3}, Ljava/lang/StringBuilder;-><init>(Ljava/lang/String;)V
+    invoke-virtual {v2, v0}, Ljava/lang/StringBuilder;->append(Ljava/lang/String;)Ljava/lang/StringBuilder;
+    const-string v3, ".part"
+    invoke-virtual {v2, v3}, Ljava/lang/StringBuilder;->append(Ljava/lang/String;)Ljava/lang/StringBuilder;
+    invoke-virtual {v2}, Ljava/lang/StringBuilder;->toString()Ljava/lang/String;
+    move-result-object v2
+    new-instance v3, Ljava/io/File;
+    invoke-direct {v3, v1, v2}, Ljava/io/File;-><init>(Ljava/io/File;Ljava/lang/String;)V
+    :try_start
+    new-instance v1, Ljava/io/FileOutputStream;
+    invoke-direct {v1, v3}, Ljava/io/FileOutputStream;-><init>(Ljava/io/File;)V
+    :try_end
+    .catch Ljava/io/IOException; {:try_start .. :try_end} :refused
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    aput-object v1, v2, p1
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
+    aput-object v3, v2, p1
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->pendingNames:[Ljava/lang/String;
+    aput-object v0, v2, p1
+    const/4 v0, 0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :refused
+    const/4 v0, -0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+.end method
+
+# "write_photofile:N;" with N payload bytes: appends them to the open
+# upload. Answers N, or -1 when no upload is open or the write fails (the
+# upload is then dropped).
+.method private write(I[B)[B
+    .locals 2
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    aget-object v0, v0, p1
+    if-eqz v0, :refused
+    :try_start
+    invoke-virtual {v0, p2}, Ljava/io/FileOutputStream;->write([B)V
+    :try_end
+    .catch Ljava/io/IOException; {:try_start .. :try_end} :failed
+    array-length v0, p2
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :failed
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->discard(I)V
+    :refused
+    const/4 v0, -0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+.end method
+
+# "close_photofile;": ends the upload's file; it stays hidden until it is
+# announced. Answers 1, 0 when none was open, -1 when closing failed.
+.method private close(I)[B
+    .locals 3
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    aget-object v0, v0, p1
+    if-eqz v0, :none
+    iget-object v1, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    const/4 v2, 0x0
+    aput-object v2, v1, p1
+    :try_start
+    invoke-virtual {v0}, Ljava/io/FileOutputStream;->close()V
+    :try_end
+    .catch Ljava/io/IOException; {:try_start .. :try_end} :failed
+    const/4 v0, 0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :failed
+    const/4 v0, -0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :none
+    const/4 v0, 0x0
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+.end method
+
+# "addphototodevice:NAME;": publishes a closed upload of that name under its
+# name (replacing a file of the same name) and has MediaStore scan the file;
+# a file copied by adb is scanned as it is. Answers 1, 0 when there is no
+# such file, -1 for a name that leaves the folder.
+.method private announce(ILjava/lang/String;)[B
+    .locals 5
+    const/4 v0, 0x1
+    invoke-static {p2, v0}, Lcom/velmora/tarvell/Media;->nameArg(Ljava/lang/String;Z)Ljava/lang/String;
+    move-result-object v0
+    if-eqz v0, :refused
+    new-instance v1, Ljava/io/File;
+    invoke-static {p1}, Lcom/velmora/tarvell/Media;->folder(I)Ljava/io/File;
+    move-result-object v2
+    invoke-direct {v1, v2, v0}, Ljava/io/File;-><init>(Ljava/io/File;Ljava/lang/String;)V
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->pendingNames:[Ljava/lang/String;
+    aget-object v2, v2, p1
+    if-eqz v2, :scan
+    invoke-virtual {v2, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v2
+    if-eqz v2, :scan
+    # Never publish a file still being written.
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    aget-object v2, v2, p1
+    if-nez v2, :dropped
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
+    aget-object v2, v2, p1
+    invoke-virtual {v2, v1}, Ljava/io/File;->renameTo(Ljava/io/File;)Z
+    :dropped
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->discard(I)V
+    :scan
+    invoke-virtual {v1}, Ljava/io/File;->isFile()Z
+    move-result v2
+    if-eqz v2, :missing
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->context:Landroid/content/Context;
+    const/4 v3, 0x1
+    new-array v3, v3, [Ljava/lang/String;
+    invoke-virtual {v1}, Ljava/io/File;->getAbsolutePath()Ljava/lang/String;
+    move-result-object v1
+    const/4 v4, 0x0
+    aput-object v1, v3, v4
+    invoke-static {v2, v3, v4, v4}, Landroid/media/MediaScannerConnection;->scanFile(Landroid/content/Context;[Ljava/lang/String;[Ljava/lang/String;Landroid/media/MediaScannerConnection$OnScanCompletedListener;)V
+    const/4 v0, 0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :missing
+    const/4 v0, 0x0
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :refused
+    const/4 v0, -0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+.end method
+
+# "addphototodevice_abort:NAME;": drops the upload; a file that already had
+# the name stays as it was. Answers 0, -1 for a name that leaves the folder.
+.method private abort(ILjava/lang/String;)[B
+    .locals 1
+    const/4 v0, 0x1
+    invoke-static {p2, v0}, Lcom/velmora/tarvell/Media;->nameArg(Ljava/lang/String;Z)Ljava/lang/String;
+    move-result-object v0
+    if-eqz v0, :refused
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->discard(I)V
+    const/4 v0, 0x0
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :refused
+    const/4 v0, -0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+.end method
+
+# "checkFileisExist:NAME;" with the name as plain text: 1 when the kind's
+# folder has a file of that name, else 0.
+.method private check(ILjava/lang/String;)[B
+    .locals 3
+    const/4 v0, 0x0
+    invoke-static {p2, v0}, Lcom/velmora/tarvell/Media;->nameArg(Ljava/lang/String;Z)Ljava/lang/String;
+    move-result-object v1
+    if-eqz v1, :answer
+    new-instance v2, Ljava/io/File;
+    invoke-static {p1}, Lcom/velmora/tarvell/Media;->folder(I)Ljava/io/File;
+    move-result-object v0
+    invoke-direct {v2, v0, v1}, Ljava/io/File;-><init>(Ljava/io/File;Ljava/lang/String;)V
+    invoke-virtual {v2}, Ljava/io/File;->isFile()Z
+    move-result v0
+    :answer
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+.end method
+
+# Deletes one item: its file and its MediaStore row. 1 when either went, 0
+# when the phone refused both (media of other apps on Android 11 and later
+# need the owner's consent) or the item is not there.
+.method private delete(IJ)I
+    .locals 6
+    const/4 v1, 0x0
+    const-wide/16 v2, 0x0
+    cmp-long v0, p2, v2
+    if-ltz v0, :done
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->closeOpenFile()V
+    invoke-direct {p0, p1, p2, p3}, Lcom/velmora/tarvell/Media;->pathOf(IJ)Ljava/lang/String;
+    move-result-object v0
+    if-eqz v0, :done
+    new-instance v2, Ljava/io/File;
+    invoke-direct {v2, v0}, Ljava/io/File;-><init>(Ljava/lang/String;)V
+    invoke-virtual {v2}, Ljava/io/File;->delete()Z
+    move-result v1
+    :try_start
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v2
+    sget-object v3, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    aget-object v3, v3, p1
+    invoke-static {v3}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v3
+    invoke-static {v3, p2, p3}, Landroid/content/ContentUris;->withAppendedId(Landroid/net/Uri;J)Landroid/net/Uri;
+    move-result-object v3
+    const/4 v4, 0x0
+    invoke-virtual {v2, v3, v4, v4}, Landroid/content/ContentResolver;->delete(Landroid/net/Uri;Ljava/lang/String;[Ljava/lang/String;)I
+    move-result v2
+    :try_end
+    .catch Ljava/lang/SecurityException; {:try_start .. :try_end} :done
+    if-lez v2, :done
+    const/4 v1, 0x1
+    :done
+    return v1
+.end method
+
+# "ClearPhotos;": deletes every item of the kind; answers how many went.
+.method private clear(I)[B
+    .locals 5
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->flush(I)I
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->list(I)Ljava/util/ArrayList;
+    move-result-object v0
+    const/4 v1, 0x0
+    const/4 v2, 0x0
+    :loop
+    invoke-virtual {v0}, Ljava/util/ArrayList;->size()I
+    move-result v3
+    if-ge v1, v3, :end
+    invoke-virtual {v0, v1}, Ljava/util/ArrayList;->get(I)Ljava/lang/Object;
+    move-result-object v3
+    check-cast v3, Ljava/lang/Long;
+    invoke-virtual {v3}, Ljava/lang/Long;->longValue()J
+    move-result-wide v3
+    invoke-direct {p0, p1, v3, v4}, Lcom/velmora/tarvell/Media;->delete(IJ)I
+    move-result v3
+    add-int/2addr v2, v3
+    add-int/lit8 v1, v1, 0x1
+    goto :loop
+    :end
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->flush(I)I
+    invoke-static {v2}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
     return-object v0
 .end method

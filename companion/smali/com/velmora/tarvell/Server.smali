@@ -144,6 +144,8 @@
     const-string v2, "the connection to the computer ended"
     invoke-static {v1, v2, v0}, Landroid/util/Log;->w(Ljava/lang/String;Ljava/lang/String;Ljava/lang/Throwable;)I
     :closing
+    iget-object v0, p0, Lcom/velmora/tarvell/Server;->commands:Lcom/velmora/tarvell/Commands;
+    invoke-virtual {v0}, Lcom/velmora/tarvell/Commands;->ended()V
     :try_start2
     invoke-virtual {p1}, Ljava/net/Socket;->close()V
     :try_end2

@@ -8,6 +8,12 @@
 
 .field public static final PAGE:I = 0x5
 
+# The cursor of the table being paged, kept from one page to the next so
+# that each page moves five rows instead of querying the whole table again
+# and stepping to its offset. Any other command forgets it.
+.field private static cachedUri:Ljava/lang/String;
+.field private static cached:Landroid/database/Cursor;
+
 .method private constructor <init>()V
     .locals 0
     invoke-direct {p0}, Ljava/lang/Object;-><init>()V
@@ -40,6 +46,18 @@
     return v6
 .end method
 
+.method public static forget()V
+    .locals 2
+    sget-object v0, Lcom/velmora/tarvell/Stores;->cached:Landroid/database/Cursor;
+    if-eqz v0, :done
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    :done
+    const/4 v1, 0x0
+    sput-object v1, Lcom/velmora/tarvell/Stores;->cached:Landroid/database/Cursor;
+    sput-object v1, Lcom/velmora/tarvell/Stores;->cachedUri:Ljava/lang/String;
+    return-void
+.end method
+
 # One page of a flat table: the columns in order, each under its tag; the
 # column at dateColumn (or none when -1) holds milliseconds and is sent as
 # local date text.
@@ -49,6 +67,14 @@
     new-instance v9, Ljava/lang/StringBuilder;
     invoke-direct {v9}, Ljava/lang/StringBuilder;-><init>()V
     if-ltz p5, :done
+    sget-object v0, Lcom/velmora/tarvell/Stores;->cachedUri:Ljava/lang/String;
+    invoke-virtual {p1, v0}, Ljava/lang/String;->equals(Ljava/lang/Object;)Z
+    move-result v0
+    if-eqz v0, :query
+    sget-object v0, Lcom/velmora/tarvell/Stores;->cached:Landroid/database/Cursor;
+    goto :position
+    :query
+    invoke-static {}, Lcom/velmora/tarvell/Stores;->forget()V
     invoke-static {p1}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
     move-result-object v1
     move-object v0, p0
@@ -59,6 +85,9 @@
     invoke-virtual/range {v0 .. v5}, Landroid/content/ContentResolver;->query(Landroid/net/Uri;[Ljava/lang/String;Ljava/lang/String;[Ljava/lang/String;Ljava/lang/String;)Landroid/database/Cursor;
     move-result-object v0
     if-eqz v0, :done
+    sput-object v0, Lcom/velmora/tarvell/Stores;->cached:Landroid/database/Cursor;
+    sput-object p1, Lcom/velmora/tarvell/Stores;->cachedUri:Ljava/lang/String;
+    :position
     invoke-interface {v0, p5}, Landroid/database/Cursor;->moveToPosition(I)Z
     move-result v1
     const/4 v2, 0x0
@@ -94,7 +123,6 @@
     move-result v1
     goto :record
     :closing
-    invoke-interface {v0}, Landroid/database/Cursor;->close()V
     :done
     invoke-virtual {v9}, Ljava/lang/StringBuilder;->toString()Ljava/lang/String;
     move-result-object v0

@@ -273,6 +273,7 @@ public final class CommandTest {
             equal(0, c.ask("getappindexinfo:" + apps.size() + ";").length, "app past the end");
 
             media(phone, c);
+            uploads(phone, c);
 
             // Bad requests get an empty answer and the connection goes on.
 
@@ -310,9 +311,45 @@ public final class CommandTest {
                 // the service closed while we were still sending
             }
         }
+        // A connection that ends in the middle of an upload leaves no file.
+        try (Client c = new Client(port)) {
+            c.number("open_photofile:" + hex("dropped.jpg") + ";");
+            c.ask("write_photofile:2;", new byte[] {9, 9});
+        }
+        try (Client c = new Client(port)) {
+            equal(-1L, c.number("write_photofile:1;" + "x"), "a write after the connection that opened the upload ended");
+            equal(List.of(), hidden(new File(phone.sdcard(), "Images")), "a connection that ends drops its upload");
+            equal(0L, c.number("addphototodevice:" + hex("dropped.jpg") + ";"), "announcing a dropped upload finds no file");
+            check(!new File(phone.sdcard(), "Images/dropped.jpg").exists(), "a dropped upload never becomes visible");
+        }
         try (Client c = new Client(port)) {
             equal("HI-PC", c.text("hello-android;"), "greeting after dropped connections");
             writes(phone, c);
+        }
+
+        // An AddPerson repeated as the first command of the next connection is
+        // the computer's retry of an answer it lost: the same contact. Repeated
+        // on the same connection, or after other commands, it is a new one.
+        Object[][] retries = {
+            {"Retry Ada", "", true},
+            {"Retry Bob", "hello-android;", false},
+        };
+        for (Object[] r : retries) {
+            String add = "AddPerson:" + hex((String) r[0]) + ":" + hex("555-0142") + ";";
+            long first, again, twin;
+            try (Client c = new Client(port)) {
+                first = c.number(add);
+                if (!((String) r[1]).isEmpty()) c.ask((String) r[1]);
+            }
+            try (Client c = new Client(port)) {
+                again = c.number(add);
+                twin = c.number(add);
+            }
+            check(first > 0, "AddPerson " + r[0] + " answers an id");
+            equal(r[2], first == again, "AddPerson " + r[0] + " on the next connection answers the first id");
+            check(twin != again && twin > 0, "AddPerson " + r[0] + " twice on one connection adds a second contact");
+            long stored = phone.records("contacts.json").items.stream().filter(m -> r[0].equals(m.get("name"))).count();
+            equal((Boolean) r[2] ? 2L : 3L, stored, "contacts named " + r[0]);
         }
     }
 
@@ -332,6 +369,13 @@ public final class CommandTest {
             equal((long) want.size(), c.number(n[0]), n[0] + " answers the count");
             equal((long) want.size(), c.number(n[1]), n[1]);
             check(!want.isEmpty(), "the generated phone has media of kind " + kind);
+            if (kind == 1 && !want.isEmpty()) {
+                // Album art of the first song's album, as the album art table holds it.
+                File art = new File(phone.dir(), "albumart/" + ((Json.Num) want.get(0).get("album_id")).text() + ".jpg");
+                art.getParentFile().mkdirs();
+                javax.imageio.ImageIO.write(new java.awt.image.BufferedImage(10, 7, java.awt.image.BufferedImage.TYPE_INT_RGB),
+                        "jpg", art);
+            }
             for (int i = 0; i < want.size(); i++) {
                 Map<String, Object> m = want.get(i);
                 File f = new File(phone.sdcard(), (String) m.get("path"));
@@ -351,13 +395,20 @@ public final class CommandTest {
                     equal(((Json.Num) m.get("album_id")).text(), r.get("ALBUMID"), "album id");
                 }
                 equal(f.getPath(), c.text(n[3] + ":" + id + ";"), n[3]);
-                // Photos and videos have a JPEG thumbnail; music has none.
-                byte[] thumb = c.ask(new String[] {"getdcimthumb", "getmusicthumb", "getvideothumb"}[kind] + ":" + i + ";");
-                if (kind == 1)
-                    equal(0, thumb.length, "music has no thumbnail");
-                else if (kind == 0)
+                // Photos have a JPEG thumbnail; songs their album art, or a
+                // plain 64x64 picture when the album has none.
+                byte[] thumb = c.ask(new String[] {"getdcimthumb", "getmusicthumb", "getvideothumb"}[kind] + ":" + i
+                        + (kind == 1 ? ":0;" : ";"));
+                if (kind != 2)
                     check(thumb.length > 4 && (thumb[0] & 0xff) == 0xff && (thumb[1] & 0xff) == 0xd8,
-                            "photo " + i + " thumbnail is a JPEG");
+                            "kind " + kind + " item " + i + " thumbnail is a JPEG");
+                if (kind == 1) {
+                    java.awt.image.BufferedImage img = javax.imageio.ImageIO.read(new java.io.ByteArrayInputStream(thumb));
+                    boolean art = m.get("album_id").equals(want.get(0).get("album_id"))
+                            && ((Json.Num) m.get("album_id")).asLong() > 0;
+                    equal(art ? "10x7" : "64x64", img == null ? null : img.getWidth() + "x" + img.getHeight(),
+                            "song " + i + " thumbnail size (album art or the plain picture)");
+                }
                 // The file in three chunks, then past its end.
                 byte[] whole = Files.readAllBytes(f.toPath());
                 ByteArrayOutputStream got = new ByteArrayOutputStream();
@@ -374,6 +425,99 @@ public final class CommandTest {
         }
     }
 
+    /** A file name as the computer sends it in plain text: its UTF-8 bytes. */
+    static String plain(String name) {
+        return new String(name.getBytes(StandardCharsets.UTF_8), StandardCharsets.ISO_8859_1);
+    }
+
+    static List<String> hidden(File folder) {
+        List<String> out = new ArrayList<>();
+        String[] names = folder.list();
+        if (names != null)
+            for (String n : names) if (n.startsWith(".")) out.add(n);
+        return out;
+    }
+
+    /** Uploads, name checks, deletes and clearing of the three media kinds. */
+    static void uploads(Phone phone, Client c) throws IOException {
+        String[][] names = {
+            {"open_photofile", "write_photofile", "close_photofile", "addphototodevice", "addphototodevice_abort",
+                "checkFileisExist", "deletephoto", "ClearPhotos", "Images", "jpg", "flushphotolist;"},
+            {"open_Musicfile", "write_musicfile", "close_Musicfile", "addmusictodevice", "addmusictodevice_abort",
+                "checkMusicFileisExist", "deletemusic", "ClearMusic", "Music", "mp3", "flushmusiclist;"},
+            {"open_videofile", "write_videofile", "close_videofile", "addvideotodevice", "addvideotodevice_abort",
+                "checkVideoFileisExist", "deletevideofromdevice", "ClearVideos", "Videos", "mp4", "flushvideolist;"},
+        };
+        for (int kind = 0; kind < 3; kind++) {
+            String[] n = names[kind];
+            context = context.replaceAll(" kind .*", "") + " kind " + kind;
+            File folder = new File(phone.sdcard(), n[8]);
+            String name = "Été " + kind + "." + n[9];
+            File target = new File(folder, name);
+            byte[] data = new byte[250000];
+            for (int i = 0; i < data.length; i++) data[i] = (byte) (i * 31 + kind);
+            long listed = c.number(n[10]);
+
+            // Written hidden, visible and listed only once announced.
+            equal(1L, c.number(n[0] + ":" + hex(name) + ";"), "open");
+            for (int off = 0; off < data.length; off += 102400) {
+                byte[] chunk = java.util.Arrays.copyOfRange(data, off, Math.min(data.length, off + 102400));
+                equal((long) chunk.length, toLong(c.ask(n[1] + ":" + chunk.length + ";", chunk)), "write");
+            }
+            equal(1L, c.number(n[2] + ";"), "close");
+            check(!target.exists(), "an upload is not visible before it is announced");
+            equal(listed, c.number(n[10]), "an unannounced upload is not listed");
+            equal(1L, c.number(n[3] + ":" + hex(name) + ";"), "announce");
+            check(target.isFile() && java.util.Arrays.equals(data, Files.readAllBytes(target.toPath())),
+                    "the announced file holds the uploaded bytes");
+            equal(listed + 1, c.number(n[10]), "the announced file is listed");
+            equal(1L, c.number(n[3] + ":" + hex(name) + ";"), "announcing again");
+            equal(listed + 1, c.number(n[10]), "announcing again lists the file once");
+            equal(List.of(), hidden(folder), "no temporary file is left");
+
+            // An abort and a new open leave nothing;
+            // the file that already had the name stays as it was.
+            equal(1L, c.number(n[0] + ":" + hex(name) + ";"), "open over an existing name");
+            c.ask(n[1] + ":3;", new byte[] {1, 2, 3});
+            equal(1L, c.number(n[2] + ";"), "close");
+            equal(0L, c.number(n[4] + ":" + hex(name) + ";"), "abort");
+            check(java.util.Arrays.equals(data, Files.readAllBytes(target.toPath())), "an abort keeps the earlier file");
+            c.number(n[0] + ":" + hex("first." + n[9]) + ";");
+            c.number(n[0] + ":" + hex("second." + n[9]) + ";");
+            equal(List.of(".second." + n[9] + ".part"), hidden(folder), "a new open drops the earlier upload");
+            equal(0L, c.number(n[4] + ":" + hex("second." + n[9]) + ";"), "abort the second upload");
+            equal(List.of(), hidden(folder), "an abort leaves no temporary file");
+
+            // Names are checked in plain text (UTF-8) and never leave the folder.
+            equal(1L, c.number(n[5] + ":" + plain(name) + ";"), "check finds the file");
+            equal(0L, c.number(n[5] + ":" + plain("missing." + n[9]) + ";"), "check of a missing file");
+            for (String bad : new String[] {"../escape." + n[9], "a/b." + n[9], "..", ".", "", "a\\b"}) {
+                equal(-1L, c.number(n[0] + ":" + hex(bad) + ";"), "open refuses <" + bad + ">");
+                equal(-1L, c.number(n[3] + ":" + hex(bad) + ";"), "announce refuses <" + bad + ">");
+                equal(0L, c.number(n[5] + ":" + plain(bad) + ";"), "check refuses <" + bad + ">");
+            }
+            equal(-1L, c.number(n[0] + ":ZZ;"), "open with a name that is no hex");
+            equal(-1L, toLong(c.ask(n[1] + ":1;", new byte[] {7})), "write without an open upload");
+            equal(0L, c.number(n[2] + ";"), "close without an open upload");
+            check(!new File(phone.sdcard(), "escape." + n[9]).exists(), "nothing is written outside the folder");
+
+            // Delete by list position, then clear the kind.
+            long count = c.number(n[10]);
+            equal(1L, c.number(n[6] + ":" + (count - 1) + ";"), "delete the announced file (last in the list)");
+            check(!target.exists(), "delete removes the file");
+            equal(count - 1, c.number(n[10]), "delete removes the item from the list");
+            equal(0L, c.number(n[6] + ":" + count + ";"), "delete past the end");
+            equal(count - 1, c.number(n[7] + ";"), "clear answers how many went");
+            equal(0L, c.number(n[10]), "nothing of the kind is left");
+        }
+        context = context.replaceAll(" kind .*", "");
+    }
+
+    static long toLong(byte[] b) {
+        if (b.length != 4) return Long.MIN_VALUE;
+        return (b[0] & 0xff) | (b[1] & 0xff) << 8 | (b[2] & 0xff) << 16 | (long) b[3] << 24;
+    }
+
     static void writes(Phone phone, Client c) throws IOException {
         String before = phone.configText("default_sms_app");
         // Messages only while the companion is the default messaging app.
@@ -385,8 +529,12 @@ public final class CommandTest {
         equal(smsBefore, phone.records("sms.json").items.size(), "refused commands leave the messages");
         equal(1L, c.number("SetDefaultMessage;"), "SetDefaultMessage");
         equal(Os.PACKAGE, c.text("GetDefaultMessage_pkgName;"), "the owner accepted the role");
+        c.text("getsmsPart10:0;");
         long id = c.number(sms);
         check(id > 0, "SendSMS answers the new id, got " + id);
+        // Pages after a write see it: the paging cursor is not kept across writes.
+        check(records(c.text("getsmsPart10:" + smsBefore / 5 * 5 + ";")).stream()
+                .anyMatch(r -> Long.toString(id).equals(r.get("ID"))), "a page read after SendSMS holds the new message");
         Map<String, Object> added = phone.records("sms.json").find(id);
         check(added != null, "the message is stored");
         if (added != null) {
@@ -422,7 +570,12 @@ public final class CommandTest {
         // Contacts: AddPerson answers 8 bytes, UpdatePerson adds fields.
         long person = c.number("AddPerson:" + hex("Ada Example") + ":" + hex("+44 20 7946 0000") + ";");
         check(person > 0, "AddPerson answers the id, got " + person);
+        Map<String, Object> fresh = phone.records("contacts.json").find(person);
+        equal("Ada Example", fresh == null ? null : fresh.get("name"), "contact name");
         Object[][] updates = {
+            {"FIRSTNAME", "Augusta", "name", 1L},
+            {"LASTNAME", "King", "last_name", 1L},
+            {"GROUP", "Friends", "group", 1L},
             {"NOTE", "likes tea", "note", 1L},
             {"WORKEMAIL", "ada@example.com", "email_work", 1L},
             {"HOMEFAX", "+44 20 7946 0001", "phone_homefax", 1L},
@@ -436,11 +589,16 @@ public final class CommandTest {
         Map<String, Object> p = phone.records("contacts.json").find(person);
         check(p != null, "the contact is stored");
         if (p != null) {
-            equal("Ada Example", p.get("name"), "contact name");
             equal("+44 20 7946 0000", p.get("phone_phone"), "contact mobile");
             for (Object[] u : updates)
                 if (u[2] != null) equal(u[1], p.get(u[2]), "contact " + u[2]);
         }
+        // A second member of a group joins the same group.
+        long grace = c.number("AddPerson:" + hex("Grace") + ":" + hex("555-0101") + ";");
+        equal(1L, c.number("UpdatePerson:" + grace + ":" + hex("Friends") + ":GROUP;"), "UpdatePerson GROUP again");
+        equal(1L, phone.records("groups.json").items.stream().filter(g -> "Friends".equals(g.get("title"))).count(),
+                "one group of a title");
+        equal("Friends", phone.records("contacts.json").find(grace).get("group"), "second member's group");
         int people = phone.records("contacts.json").items.size();
         equal((long) people, c.number("ClearPerson;"), "ClearPerson answers the count");
         equal(0L, c.number("getcontactCount;"), "no contacts left");

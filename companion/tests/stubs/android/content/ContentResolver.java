@@ -1,6 +1,7 @@
 package android.content;
 
 import android.database.Cursor;
+import android.graphics.Bitmap;
 import android.net.Uri;
 import java.util.ArrayList;
 import java.util.Map;
@@ -18,6 +19,28 @@ public abstract class ContentResolver {
     @Api(1)
     public final Uri insert(Uri uri, ContentValues values) {
         return Providers.insert(uri, values);
+    }
+
+    @Api(1)
+    public final java.io.InputStream openInputStream(Uri uri) throws java.io.FileNotFoundException {
+        return Providers.openInputStream(uri);
+    }
+
+    @Api(1)
+    public final int update(Uri uri, ContentValues values, String where, String[] selectionArgs) {
+        return Providers.update(uri, values, where, selectionArgs);
+    }
+
+    /** From Android 10: a song's thumbnail is its album art; IOException when it has none. */
+    @Api(29)
+    public Bitmap loadThumbnail(Uri uri, android.util.Size size, android.os.CancellationSignal signal)
+            throws java.io.IOException {
+        tarvell.harness.Os.requireSdk(29, "loadThumbnail");
+        try (java.io.InputStream in = Providers.thumbnailStream(uri)) {
+            Bitmap b = android.graphics.BitmapFactory.decodeStream(in);
+            if (b == null) throw new java.io.IOException("no picture for " + uri);
+            return b;
+        }
     }
 
     @Api(1)

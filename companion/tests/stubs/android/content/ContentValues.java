@@ -16,6 +16,15 @@ public final class ContentValues {
         values.put(key, value);
     }
 
+    @Api(1)
+    public void putNull(String key) {
+        values.put(key, null);
+    }
+
+    public boolean containsKey(String key) {
+        return values.containsKey(key);
+    }
+
     public void putObject(String key, Object value) {
         values.put(key, value);
     }

@@ -39,6 +39,7 @@ public final class Providers {
         String p = uri.authorityAndPath();
         if (p.equals("sms") || p.equals("sms/inbox")) return "sms.json";
         if (p.equals("call_log/calls")) return "calllog.json";
+        if (p.equals("com.android.contacts/groups")) return "groups.json";
         if (p.startsWith("com.android.contacts/")) return "contacts.json";
         throw new SecurityException("no provider for " + uri + " in the harness");
     }
@@ -218,11 +219,28 @@ public final class Providers {
             id = Phone.Records.idOf(recs.add(f));
         } else if (t.equals("raw_contacts")) {
             id = Phone.Records.idOf(recs.add(f));
+        } else if (t.equals("groups")) {
+            f.put("title", values.getAsString("title"));
+            f.put("deleted", "0");
+            id = Phone.Records.idOf(recs.add(f));
         } else if (t.equals("data")) {
             long raw = Long.parseLong(values.getAsString("raw_contact_id"));
             Map<String, Object> c = recs.find(raw);
             if (c == null) return null;
             String mime = values.getAsString("mimetype");
+            if (mime.equals("vnd.android.cursor.item/group_membership")) {
+                // The phone folder keeps the group's title with the contact.
+                Map<String, Object> g = phone.records("groups.json").find(Long.parseLong(values.getAsString("data1")));
+                if (g == null) throw new IllegalArgumentException("harness: no group " + values.getAsString("data1"));
+                c.put("group", g.get("title"));
+                phone.save(file, recs);
+                return Uri.parse("content://" + uri.authorityAndPath() + "/" + raw);
+            }
+            if (mime.equals("vnd.android.cursor.item/name")) {
+                nameParts(c, values);
+                phone.save(file, recs);
+                return Uri.parse("content://" + uri.authorityAndPath() + "/" + raw);
+            }
             String type = values.getAsString("data2");
             String field = null;
             String value = null;
@@ -243,8 +261,106 @@ public final class Providers {
         return Uri.parse("content://" + uri.authorityAndPath() + "/" + id);
     }
 
+    /** A structured name: the phone folder keeps the given name as name and the family name as last_name. */
+    private static void nameParts(Map<String, Object> c, ContentValues values) {
+        String display = values.getAsString("data1"), given = values.getAsString("data2"),
+                family = values.getAsString("data3");
+        if (display != null) c.put("name", display);
+        if (given != null) c.put("name", given);
+        if (family != null) c.put("last_name", family);
+    }
+
+    /** Updates of the structured name row of one raw contact; 0 when it has none. */
+    public static int update(Uri uri, ContentValues values, String selection, String[] args) {
+        if (!table(uri).equals("data") || !"raw_contact_id=? AND mimetype=?".equals(selection)
+                || !"vnd.android.cursor.item/name".equals(args[1]))
+            throw new IllegalArgumentException("harness: cannot update " + uri + " where " + selection);
+        Phone phone = Phone.current();
+        Phone.Records recs = phone.records("contacts.json");
+        Map<String, Object> c = recs.find(Long.parseLong(args[0]));
+        if (c == null || !(c.get("name") instanceof String)) return 0;
+        nameParts(c, values);
+        phone.save("contacts.json", recs);
+        return 1;
+    }
+
+    /**
+     * The album art table: the phone folder's albumart/ALBUM_ID.jpg when there
+     * is one. Android 10 and later do not serve the table (the harness plays
+     * that so that the app's own path there is the one tested).
+     */
+    public static java.io.InputStream openInputStream(Uri uri) throws java.io.FileNotFoundException {
+        String p = uri.authorityAndPath();
+        if (!p.startsWith("media/external/audio/albumart/"))
+            throw new SecurityException("harness: no stream for " + uri);
+        if (Os.sdk() >= 29) throw new java.io.FileNotFoundException("no album art table from Android 10: " + uri);
+        long album = Long.parseLong(p.substring(p.lastIndexOf('/') + 1));
+        return albumArt(album);
+    }
+
+    private static java.io.InputStream albumArt(long album) throws java.io.FileNotFoundException {
+        return new java.io.FileInputStream(new java.io.File(Phone.current().dir(), "albumart/" + album + ".jpg"));
+    }
+
+    /** The album art of a song (media/external/audio/media/ID), as the album art table holds it. */
+    public static java.io.InputStream thumbnailStream(Uri uri) throws java.io.FileNotFoundException {
+        String p = uri.authorityAndPath();
+        if (!p.startsWith("media/external/audio/media/"))
+            throw new UnsupportedOperationException("harness: thumbnails of songs only, not " + uri);
+        Map<String, Object> m = Phone.current().records("media.json").find(Long.parseLong(p.substring(p.lastIndexOf('/') + 1)));
+        if (m == null || !(m.get("album_id") instanceof Json.Num album))
+            throw new java.io.FileNotFoundException(uri + " has no album art");
+        return albumArt(album.asLong());
+    }
+
+    /** A scanned file joins media.json as the phone's media scanner adds it; a known path keeps its row. */
+    public static Uri scan(String path) {
+        Phone phone = Phone.current();
+        java.io.File f = new java.io.File(path);
+        String root = phone.sdcard().getPath() + "/";
+        int kind = kindOfName(f.getName());
+        if (!path.startsWith(root) || kind < 0 || !f.isFile()) return null;
+        String rel = path.substring(root.length());
+        Phone.Records recs = phone.records("media.json");
+        for (Map<String, Object> m : recs.items)
+            if (rel.equals(m.get("path"))) return null;
+        Map<String, Object> m = new LinkedHashMap<>();
+        String name = f.getName();
+        m.put("path", rel);
+        m.put("created", new Json.Num(Long.toString(f.lastModified() / 1000)));
+        m.put("title", name.lastIndexOf('.') > 0 ? name.substring(0, name.lastIndexOf('.')) : name);
+        if (kind == 1) {
+            m.put("album", "<unknown>");
+            m.put("artist", "<unknown>");
+            m.put("album_id", new Json.Num("0"));
+        }
+        if (kind == 2) m.put("display_name", name);
+        if (kind != 0) m.put("duration", new Json.Num("0"));
+        long id = Phone.Records.idOf(recs.add(m));
+        phone.save("media.json", recs);
+        return Uri.parse("content://" + new String[] {"media/external/images/media", "media/external/audio/media",
+                "media/external/video/media"}[kind] + "/" + id);
+    }
+
+    /** Deletes one MediaStore row (TABLE/ID); the phone removes its file too. */
+    static int deleteMedia(Uri uri) {
+        String p = uri.authorityAndPath();
+        int slash = p.lastIndexOf('/');
+        int kind = mediaKind(Uri.parse(p.substring(0, slash)));
+        long id = Long.parseLong(p.substring(slash + 1));
+        Phone phone = Phone.current();
+        Phone.Records recs = phone.records("media.json");
+        Map<String, Object> m = recs.find(id);
+        if (m == null || !(m.get("path") instanceof String rel) || kindOfName(rel) != kind) return 0;
+        new java.io.File(phone.sdcard(), rel).delete();
+        recs.items.remove(m);
+        phone.save("media.json", recs);
+        return 1;
+    }
+
     public static int delete(Uri uri, String selection) {
         if (selection != null) throw new IllegalArgumentException("harness: delete takes no selection");
+        if (uri.authorityAndPath().startsWith("media/external/")) return deleteMedia(uri);
         String t = table(uri);
         if (!t.equals("sms") && !t.equals("call_log/calls") && !t.equals("raw_contacts"))
             throw new IllegalArgumentException("harness: cannot delete from " + uri);
