@@ -132,7 +132,7 @@ CompanionSession::CompanionSession(PhoneStore& store) : store_(store) {}
 
 CompanionSession::~CompanionSession() {
     for (int k = 0; k < 3; ++k)
-        CloseUpload(k);
+        DropUpload(k);
     for (auto& [id, fd] : read_fds_)
         ::close(fd);
 }
@@ -141,6 +141,22 @@ void CompanionSession::CloseUpload(int kind) {
     if (upload_fd_[kind] >= 0)
         ::close(upload_fd_[kind]);
     upload_fd_[kind] = -1;
+}
+
+// An upload is written under a hidden name beside its final one and takes
+// that name only when it is announced, so an aborted or cut upload never
+// replaces a file the phone already had.
+std::string CompanionSession::PendingUpload(int kind) const {
+    const std::string& rel = upload_rel_[kind];
+    const size_t slash = rel.rfind('/');
+    return rel.substr(0, slash + 1) + ".upload-" + rel.substr(slash + 1);
+}
+
+void CompanionSession::DropUpload(int kind) {
+    CloseUpload(kind);
+    if (!upload_rel_[kind].empty())
+        ::unlink((store_.SdcardRoot() + "/" + PendingUpload(kind)).c_str());
+    upload_rel_[kind].clear();
 }
 
 std::string_view CompanionSession::NameOf(std::string_view command) {
@@ -596,6 +612,13 @@ std::string CompanionSession::Media(int k, int op, const std::vector<std::string
         if (!n)
             return IntBody(-1);
         std::string rel = folder + "/" + *n;
+        if (upload_rel_[k] == rel && upload_fd_[k] < 0) {
+            // The streamed upload of this name takes its place now.
+            if (::rename((sdcard + "/" + PendingUpload(k)).c_str(), (sdcard + "/" + rel).c_str()) !=
+                0)
+                ::unlink((sdcard + "/" + PendingUpload(k)).c_str());
+            upload_rel_[k].clear();
+        }
         if (!IsFile(sdcard + "/" + rel))
             return IntBody(0);
         index.Register(sdcard, rel, kind);
@@ -607,6 +630,11 @@ std::string CompanionSession::Media(int k, int op, const std::vector<std::string
         if (!n)
             return IntBody(-1);
         std::string rel = folder + "/" + *n;
+        if (upload_rel_[k] == rel) {
+            // Only the upload goes; a file the phone had under this name stays.
+            DropUpload(k);
+            return IntBody(0);
+        }
         ::unlink((sdcard + "/" + rel).c_str());
         size_t before = index.items.size();
         index.items.erase(std::remove_if(index.items.begin(), index.items.end(),
@@ -617,12 +645,12 @@ std::string CompanionSession::Media(int k, int op, const std::vector<std::string
         return IntBody(0);
     }
     case kOpen: {
-        CloseUpload(k);
+        DropUpload(k);
         auto n = name_arg(true);
         if (!n || !MakeDirs(sdcard + "/" + folder))
             return IntBody(-1);
         upload_rel_[k] = folder + "/" + *n;
-        upload_fd_[k] = ::open((sdcard + "/" + upload_rel_[k]).c_str(),
+        upload_fd_[k] = ::open((sdcard + "/" + PendingUpload(k)).c_str(),
                                O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         return IntBody(upload_fd_[k] >= 0 ? 1 : -1);
     }

@@ -39,6 +39,8 @@ private:
     int ReadFd(int64_t id, const std::string& path);
     void DropReadFds();
     void CloseUpload(int kind);
+    void DropUpload(int kind);
+    std::string PendingUpload(int kind) const;
 
     PhoneStore& store_;
     int upload_fd_[3] = {-1, -1, -1};

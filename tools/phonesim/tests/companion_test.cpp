@@ -287,6 +287,34 @@ TEST_F(Companion, NamesThatLeaveTheFolderAreRefused) {
     EXPECT_FALSE(IsFile(phone_ + "/escape.jpg"));
 }
 
+// A streamed upload takes its name only when announced: an abort or a cut
+// connection leaves the phone's own file of that name as it was.
+TEST_F(Companion, UploadsReplaceAFileOnlyWhenAnnounced) {
+    const std::string path = phone_ + "/sdcard/Images/same.jpg";
+    const struct {
+        const char* ending;
+        const char* kept;
+    } rows[] = {{"addphototodevice:", "new"}, {"addphototodevice_abort:", "old"}, {"", "old"}};
+    for (const auto& row : rows) {
+        ASSERT_TRUE(MakeDirs(phone_ + "/sdcard/Images"));
+        ASSERT_TRUE(WriteFileAtomic(path, "old"));
+        ASSERT_EQ(client_->AskInt("open_photofile:" + H("same.jpg") + ";"), 1);
+        ASSERT_EQ(client_->AskInt("write_photofile:3;", "new"), 3);
+        ASSERT_EQ(client_->AskInt("close_photofile;"), 1);
+        EXPECT_EQ(ReadFile(path).value_or("(none)"), "old") << row.ending;
+        if (*row.ending) {
+            client_->AskInt(row.ending + H("same.jpg") + ";");
+        } else {
+            client_.reset();
+            servers_.back().join();
+            servers_.pop_back();
+            Connect();
+        }
+        EXPECT_EQ(ReadFile(path).value_or("(none)"), row.kept) << row.ending;
+        EXPECT_FALSE(IsFile(phone_ + "/sdcard/Images/.upload-same.jpg")) << row.ending;
+    }
+}
+
 // Faults. A greeting other than "HI-PC", every answer cut short and every
 // answer oversized each make a fault row of the command-line program fail
 // to prepare the phone; those rows pin them.
