@@ -84,7 +84,11 @@ int SmsCountdownSeconds() {
 }
 
 GetBackupDataThread::GetBackupDataThread(Phone& phone, int secondMs)
-    : QThread(nullptr), m_Phone(phone), m_SecondMs(secondMs) {}
+    : QThread(nullptr), m_Phone(phone), m_SecondMs(secondMs) {
+    for (auto& unchanged : m_UnchangedCount) {
+        unchanged = -1;
+    }
+}
 
 GetBackupDataThread::~GetBackupDataThread() = default;
 
@@ -109,6 +113,7 @@ void GetBackupDataThread::setUpRestore(const bool selected[kContentKindCount],
         m_Selected[k] = selected[k];
         m_DoneCount[k] = -1;
         m_TotalCount[k] = -1;
+        m_UnchangedCount[k] = -1;
     }
 }
 

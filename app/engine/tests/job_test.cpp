@@ -163,16 +163,18 @@ TEST(JobBackup, TakesUnchangedFilesFromTheLastVerifiedBackupOfThePhone) {
     struct Case {
         const char* name;
         std::function<void(const QString& earlier, FakePhone& phone)> arrange;
-        int unchanged[4]; // photos, videos, music, apps; -1: no earlier folder
+        int unchanged[4];            // photos, videos, music, apps; -1: no earlier folder
+        const char* brief = nullptr; // the completion text's sentence, when checked
     };
     const auto none = [](const QString&, FakePhone&) {};
     const Case cases[] = {
-        {"unchanged phone", none, {3, 3, 3, 3}},
+        {"unchanged phone", none, {3, 3, 3, 3}, "12 of 12 files unchanged since the last backup."},
         {"a photo and a song changed",
          [](const QString&, FakePhone& p) {
              p.changed = {{Photos, 0}, {Musics, 2}};
          },
-         {2, 3, 2, 3}},
+         {2, 3, 2, 3},
+         "10 of 12 files unchanged since the last backup."},
         {"an earlier photo damaged",
          [](const QString& e, FakePhone&) {
              FlipByte(e + QStringLiteral("/Photos/Gallery/2-file2.bin"));
@@ -187,7 +189,8 @@ TEST(JobBackup, TakesUnchangedFilesFromTheLastVerifiedBackupOfThePhone) {
          [](const QString& e, FakePhone&) {
              FlipByte(e + u'/' + QLatin1String(kKindFiles[Photos].jsFile));
          },
-         {-1, 3, 3, 3}},
+         {-1, 3, 3, 3},
+         "9 of 9 files unchanged since the last backup."},
         {"another phone",
          [](const QString&, FakePhone& p) { p.serial = "FAKE0002"; },
          {-1, -1, -1, -1}},
@@ -226,6 +229,9 @@ TEST(JobBackup, TakesUnchangedFilesFromTheLastVerifiedBackupOfThePhone) {
                           .entryList(QDir::Files | QDir::Hidden)
                           .size(),
                       kItems);
+        }
+        if (c.brief != nullptr) {
+            EXPECT_EQ(UnchangedItemsSentence(job, true), QLatin1String(c.brief));
         }
         // The new folder is whole on its own: every file listed and matching.
         const VerifyReport report = VerifyFolder(backup.folder);
