@@ -22,9 +22,11 @@ namespace {
 
 constexpr qint64 kMaxSumsFileSize = qint64(256) << 20;
 constexpr size_t kBlockSize = size_t(1) << 20;
-// Beside the final name while a file is taken; a media file's name starts
-// with its id and a package's with its name, so none begins with a dot.
-constexpr char kTemporaryPrefix[] = ".incr-";
+// Beside the final name while a file is taken (one at a time per folder,
+// and short: a final name may be as long as the file system allows). A
+// media file's name starts with its id and a package's with its name, so
+// none begins with a dot.
+constexpr char kTemporaryName[] = ".incr-taking";
 
 // The keys of an app entry that say the package file is the same one: the
 // sizes of cache and data change all the time and do not touch it.
@@ -222,8 +224,7 @@ TakenFile TakeEarlierFile(const QString& earlierFolder, const QString& relative,
     }
 
     const QFileInfo target(destination);
-    const QString temporary =
-        target.absolutePath() + u'/' + QLatin1String(kTemporaryPrefix) + target.fileName();
+    const QString temporary = target.absolutePath() + u'/' + QLatin1String(kTemporaryName);
     const QByteArray tmp = QFile::encodeName(temporary);
     ::unlink(tmp.constData());
     const auto failRemoving = [&](const QString& why) {

@@ -47,7 +47,8 @@ PhoneIdentity IdentityOfFolder(const QString& folder);
 // name beside destination and renamed only when its SHA-256 equals digest
 // (and its size equals size, unless size is negative), so that no partial,
 // damaged or foreign file ever stands under the final name. Refuses a file
-// that is not a plain file or whose real path leaves earlierFolder.
+// that is not a plain file or whose real path leaves earlierFolder. One call
+// at a time per destination folder (the temporary name is fixed).
 struct TakenFile {
     bool ok = false;
     bool linked = false;              // hard link rather than a copy

@@ -450,6 +450,11 @@ hostile_names)
     *) fail "file outside its kind's folder: $f" ;;
     esac
   done < <(find "$B/Photos/Gallery" "$B/Musics" "$B/Videos" "$B/Apps" -type f)
+  # A second backup takes every file from the first, whatever its name.
+  cli "$WORK/phone" backup --kinds photos,videos,music --out "$WORK/again"
+  expect_eq "$RC" 0 "second backup"
+  grep -qx "30 of 30 photos, 3 of 3 videos, 8 of 8 music files unchanged since the last backup." \
+    "$WORK/cli.out" || fail "second backup: $(cat "$WORK/cli.out")"
   # A Filename that leaves the kind's folder is skipped on restore.
   echo "outside" >"$WORK/evil.mp3"
   sed -i 's/"Filename":[[:space:]]*"\([0-9]*\)-[^"]*"/"Filename": "\1-..\/..\/..\/evil.mp3"/' "$B/Datajs/Musics.js"
