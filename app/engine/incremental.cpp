@@ -4,7 +4,6 @@
 #include "safenames.h"
 #include "uilog.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
