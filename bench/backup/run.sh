@@ -50,6 +50,7 @@ timed_backup() {
   shift
   start=$(now)
   echo "$start" >"$work/$name.start"
+  : >"$work/$name.out" # there before tail follows it
   "$cli" backup --kinds all --out "$work/out" "$@" >"$work/$name.out" 2>&1 &
   pid=$!
   watch_peak "$pid" >"$work/$name.peak_kb" &
