@@ -47,7 +47,8 @@ constexpr char kMainHelp[] =
     "\n"
     "Commands:\n"
     "  devices                               show the phone adb sees and its facts\n"
-    "  backup [--kinds LIST] [--out DIR]     back the phone up into a new folder in DIR\n"
+    "  backup [--kinds LIST] [--out DIR] [--full]\n"
+    "                                        back the phone up into a new folder in DIR\n"
     "  restore DIR... [--kinds LIST] [--clear]\n"
     "                                        write backup folders back to the phone\n"
     "  list                                  list the finished backups\n"
@@ -70,15 +71,20 @@ constexpr char kDevicesHelp[] =
     "Exit codes: 0 a phone is ready, 2 usage error, 3 no phone or not allowed.\n";
 
 constexpr char kBackupHelp[] =
-    "Usage: tarvell-cli backup [--kinds LIST] [--out DIR] [--keep-companion]\n"
+    "Usage: tarvell-cli backup [--kinds LIST] [--out DIR] [--full] [--keep-companion]\n"
     "\n"
     "Prepares the phone and backs it up into a new folder\n"
     "DIR/<phone>-MM-dd-yyyy-HH-mm-ss, then records it in the backup list.\n"
+    "Photos, videos, music and apps that have not changed since a listed backup\n"
+    "of the same phone are taken from that backup (hard-linked on the same file\n"
+    "system, else copied) after a check against its SHA256SUMS; the new folder\n"
+    "is complete on its own.\n"
     "\n"
     "  --kinds LIST  comma-separated kinds: contacts, sms, calls, photos, videos,\n"
     "                music, apps, or all (default: all but apps)\n"
     "  --out DIR     output folder (default: the folder used last, else\n"
     "                ~/Documents/Tarvell); it is remembered for the next backup\n"
+    "  --full        copy every file from the phone, none from earlier backups\n"
     "  --keep-companion  leave the Tarvell service on the phone afterwards (it is\n"
     "                removed by default, and installed again by the next run)\n"
     "\n"
@@ -460,6 +466,7 @@ int CmdBackup(const QStringList& args, bool terminal) {
     }
     auto kinds = DefaultKinds();
     QString out;
+    bool full = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--kinds")) {
@@ -473,6 +480,8 @@ int CmdBackup(const QStringList& args, bool terminal) {
             out = args[++i];
         } else if (a == QLatin1String("--keep-companion")) {
             g_KeepCompanion = true;
+        } else if (a == QLatin1String("--full")) {
+            full = true;
         } else {
             return Usage(QStringLiteral("unknown argument '%1' for backup").arg(a));
         }
@@ -488,7 +497,8 @@ int CmdBackup(const QStringList& args, bool terminal) {
     Session& session = ProgramSession();
     GetBackupDataThread job;
     QString error;
-    const auto backup = session.setUpBackup(job, kinds.data(), out, session.phoneLabel(), &error);
+    const auto backup =
+        session.setUpBackup(job, kinds.data(), out, session.phoneLabel(), &error, full);
     if (!backup) {
         Err(error + QStringLiteral(". Choose another output folder with --out."));
         return kUsage;
@@ -515,6 +525,9 @@ int CmdBackup(const QStringList& args, bool terminal) {
     Out(outcome.failures.isEmpty() && outcome.notes.isEmpty()
             ? QStringLiteral("Backup completed.\n")
             : QStringLiteral("Backup finished. %1\n").arg(outcome.failures));
+    if (!outcome.unchanged.isEmpty()) {
+        Out(outcome.unchanged + u'\n');
+    }
     Out(QStringLiteral("Backup folder: %1\n").arg(backup->folder));
     const QString index = backup->folder + QStringLiteral("/index.html");
     if (QFileInfo::exists(index)) {

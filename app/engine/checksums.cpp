@@ -378,8 +378,44 @@ QStringList ListFilesUnder(const QString& folder) {
     return SortedByUtf8(files);
 }
 
+namespace {
+
+std::optional<KnownDigest> StampOf(const struct stat& st, const QByteArray& digest) {
+    if (!S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return KnownDigest{digest, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                       qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// The known digest of the open file fd when it is still the file it was
+// taken of.
+std::optional<QByteArray> StillKnown(int fd, const KnownDigest& known) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        return std::nullopt;
+    }
+    const std::optional<KnownDigest> now = StampOf(st, known.digest);
+    if (!now || now->device != known.device || now->inode != known.inode ||
+        now->size != known.size || now->modifiedNs != known.modifiedNs) {
+        return std::nullopt;
+    }
+    return known.digest;
+}
+
+} // namespace
+
+std::optional<KnownDigest> StampOfFile(const QString& path, const QByteArray& digest) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
+        return std::nullopt;
+    }
+    return StampOf(st, digest);
+}
+
 ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativePaths,
-                             const HashProgress& progress, const std::atomic<bool>* abort) {
+                             const HashProgress& progress, const std::atomic<bool>* abort,
+                             const QHash<QString, KnownDigest>* known) {
     ChecksumWrite result;
     std::set<QByteArray> order; // UTF-8 byte order, each path once
     QStringList paths;
@@ -411,15 +447,25 @@ ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativeP
         std::optional<QByteArray> digest;
         int fd = -1;
         if (files.open(path, &fd, &why) == FolderFiles::Opened::Ok) {
-            digest = HashOpenFile(
-                fd, &why,
-                [&](qint64 bytes) {
-                    done += bytes;
-                    if (progress) {
-                        progress(done, std::max(total, done));
-                    }
-                },
-                abort);
+            const auto knownAt = known != nullptr ? known->constFind(path)
+                                                  : QHash<QString, KnownDigest>::const_iterator();
+            if (known != nullptr && knownAt != known->constEnd()) {
+                digest = StillKnown(fd, *knownAt);
+            }
+            if (digest) {
+                ::close(fd);
+                done += knownAt->size;
+            } else {
+                digest = HashOpenFile(
+                    fd, &why,
+                    [&](qint64 bytes) {
+                        done += bytes;
+                        if (progress) {
+                            progress(done, std::max(total, done));
+                        }
+                    },
+                    abort);
+            }
         }
         if (abort != nullptr && abort->load(std::memory_order_relaxed)) {
             result.error = QStringLiteral("cancelled");

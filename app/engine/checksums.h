@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -54,11 +55,27 @@ struct ParsedChecksums {
 };
 ParsedChecksums ParseChecksums(const QByteArray& text);
 
+// A digest already taken of a file, with what identifies the file it was
+// taken of: it stands for the file only while all of these still hold.
+struct KnownDigest {
+    QByteArray digest; // 64 lower-case hex digits
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+};
+// The identity of path as KnownDigest records it; nothing when it is not a
+// plain file.
+std::optional<KnownDigest> StampOfFile(const QString& path, const QByteArray& digest);
+
 // Writes folder/SHA256SUMS over relativePaths (each hashed now; sorted, each
 // once), atomically: the file is either the old one or complete. Paths that
 // ChecksumPathProblem refuses, SHA256SUMS itself, and files that cannot be
 // read are left out and named in skipped ("path: why"). False (why in error)
 // when the file cannot be written or abort was set; the old file then stays.
+// known, when given, holds digests taken earlier by relative path; one is
+// used instead of hashing the file again when the file is still the one it
+// was taken of (same device, inode, size and modification time).
 struct ChecksumWrite {
     bool written = false;
     QString error;
@@ -68,7 +85,8 @@ struct ChecksumWrite {
 };
 ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativePaths,
                              const HashProgress& progress = {},
-                             const std::atomic<bool>* abort = nullptr);
+                             const std::atomic<bool>* abort = nullptr,
+                             const QHash<QString, KnownDigest>* known = nullptr);
 
 // Every file under folder, relative with "/" separators, sorted; links are
 // listed (as files) but not followed; SHA256SUMS at the top is left out.

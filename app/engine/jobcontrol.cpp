@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace tarvell {
 
@@ -103,6 +104,31 @@ QString FailedItemsSentence(const GetBackupDataThread& job) {
         .arg(sum)
         .arg(sum == 1 ? QStringLiteral("item") : QStringLiteral("items"))
         .arg(parts.join(QStringLiteral(", ")));
+}
+
+QString UnchangedItemsSentence(const GetBackupDataThread& job, bool brief) {
+    QStringList parts;
+    int unchangedSum = 0;
+    int totalSum = 0;
+    for (int k = 0; k < kContentKindCount; ++k) {
+        const int unchanged = job.unchangedCount(ContentKind(k));
+        if (unchanged >= 0) {
+            const int total = std::max(job.snapshot().total[k], unchanged);
+            unchangedSum += unchanged;
+            totalSum += total;
+            parts << QStringLiteral("%1 of %2 %3s")
+                         .arg(unchanged)
+                         .arg(total)
+                         .arg(QLatin1String(kKindFiles[k].itemWord));
+        }
+    }
+    if (parts.isEmpty()) {
+        return QString();
+    }
+    if (brief && parts.size() > 1) {
+        parts = QStringList{QStringLiteral("%1 of %2 files").arg(unchangedSum).arg(totalSum)};
+    }
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" unchanged since the last backup.");
 }
 
 } // namespace tarvell

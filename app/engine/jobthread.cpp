@@ -1,6 +1,7 @@
 #include "jobthread.h"
 
 #include "appsupport.h"
+#include "catalogue.h"
 #include "checksums.h"
 #include "counters.h"
 #include "entries.h"
@@ -83,7 +84,11 @@ int SmsCountdownSeconds() {
 }
 
 GetBackupDataThread::GetBackupDataThread(Phone& phone, int secondMs)
-    : QThread(nullptr), m_Phone(phone), m_SecondMs(secondMs) {}
+    : QThread(nullptr), m_Phone(phone), m_SecondMs(secondMs) {
+    for (auto& unchanged : m_UnchangedCount) {
+        unchanged = -1;
+    }
+}
 
 GetBackupDataThread::~GetBackupDataThread() = default;
 
@@ -101,12 +106,14 @@ void GetBackupDataThread::setUpRestore(const bool selected[kContentKindCount],
     m_RestoreFolders = folders;
     m_ClearBeforeCopy = clearBeforeCopy;
     m_ForceRestore = false;
+    m_Incremental = false;
     m_OutputFolder.clear();
     m_CatalogLabel.clear();
     for (int k = 0; k < kContentKindCount; ++k) {
         m_Selected[k] = selected[k];
         m_DoneCount[k] = -1;
         m_TotalCount[k] = -1;
+        m_UnchangedCount[k] = -1;
     }
 }
 
@@ -188,6 +195,7 @@ void GetBackupDataThread::run() {
     for (int k = 0; k < kContentKindCount; ++k) {
         m_DoneCount[k] = 0;
         m_FailedCount[k] = 0;
+        m_UnchangedCount[k] = -1;
     }
     m_Percent = 0;
     m_VideoBytesDone = 0;
@@ -266,8 +274,24 @@ void GetBackupDataThread::runBackup() {
     if (viewerKinds) {
         CopyViewerScripts(backup);
     }
+    m_Earlier.reset();
+    if (m_Incremental) {
+        Catalogue catalogue;
+        catalogue.load();
+        m_Earlier = std::make_unique<EarlierBackups>(
+            catalogue.paths(),
+            [this] {
+                DeviceInfoRecord info{};
+                m_Phone.deviceInfo(info);
+                return IdentityOf(info);
+            },
+            backup, &m_Abort);
+    }
     const bool complete = runKinds([&](ContentKind kind) {
         m_Phone.refresh(kind);
+        const bool files = kKindFiles[kind].shape != KindShape::Records;
+        m_UnchangedCount[kind] =
+            files && m_Earlier && !m_Earlier->folderFor(kind).isEmpty() ? 0 : -1;
         (this->*kSteps[kind].collect)(kind, backup);
     });
     if (complete) {
@@ -275,6 +299,7 @@ void GetBackupDataThread::runBackup() {
         WriteExportsAndSums(backup, before);
         ++m_CurrentStep;
     }
+    m_Earlier.reset();
 }
 
 void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
@@ -303,7 +328,8 @@ void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
         }
         written << file;
     }
-    const ChecksumWrite sums = WriteChecksums(backup, written, {}, &m_Abort);
+    const ChecksumWrite sums =
+        WriteChecksums(backup, written, {}, &m_Abort, m_Earlier ? &m_Earlier->digests() : nullptr);
     for (const QString& skipped : sums.skipped) {
         UiLog("error: not in %s: %s\n", kChecksumFileName, qUtf8Printable(skipped));
     }
@@ -453,8 +479,9 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
             continue;
         }
         const QString name = MediaLocalName(item.id, item.path);
-        AddNumbered(writer.root(), done,
-                    std::visit([&](const auto& info) { return EntryOf(info, name); }, record));
+        JsonPtr entry = std::visit([&](const auto& info) { return EntryOf(info, name); }, record);
+        const cJSON* const added = entry.get();
+        AddNumbered(writer.root(), done, std::move(entry));
         const QString destination = folder + name;
         if (!FitsLibraryPath(destination)) {
             countFailed(kind);
@@ -462,12 +489,13 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
             if (doneBytes != nullptr) {
                 setCurrentFile(destination);
             }
-            if (!CopyFromPhone(kind, item.id, destination, item.size)) {
+            const bool unchanged = TakeUnchanged(kind, added, destination);
+            if (!unchanged && !CopyFromPhone(kind, item.id, destination, item.size)) {
                 countFailed(kind);
             }
-            if (row.thumbnails) {
+            const QString thumb = thumbs + name;
+            if (row.thumbnails && !(unchanged && m_Earlier->takeThumbnail(name, thumb))) {
                 // Thumbnails are made beside the copying, a few photos behind it.
-                const QString thumb = thumbs + name;
                 pending.acquire();
                 thumbnails.start([destination, thumb, defaultImage, &pending] {
                     MakeThumbnail(destination, thumb, defaultImage);
@@ -487,6 +515,15 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
     if (row.viewerPage != nullptr) {
         CopyViewerPage(backup, QLatin1String(row.viewerPage));
     }
+}
+
+bool GetBackupDataThread::TakeUnchanged(ContentKind kind, const cJSON* entry,
+                                        const QString& destination) {
+    if (!m_Earlier || !m_Earlier->take(kind, entry, destination)) {
+        return false;
+    }
+    ++m_UnchangedCount[kind];
+    return true;
 }
 
 // Through adb first, then, when that did not bring the whole file (adb cannot
@@ -536,17 +573,19 @@ void GetBackupDataThread::CollectApps(ContentKind, const QString& backup) {
         }
         const QByteArray package = FieldBytes(info.packageName);
         const QString name = AppLocalName(package);
-        AddNumbered(writer.root(), done, AppEntry(info, name));
+        JsonPtr entry = AppEntry(info, name);
+        const cJSON* const added = entry.get();
+        AddNumbered(writer.root(), done, std::move(entry));
         const QString destination = backup + QStringLiteral("/Apps/") + name;
-        if (FitsLibraryPath(destination)) {
+        if (!FitsLibraryPath(destination)) {
+            countFailed(Apps);
+        } else if (!TakeUnchanged(Apps, added, destination)) {
             const int result = m_Phone.exportApp(package, destination.toUtf8());
             if (result != 0 || !CopiedFileIsWhole(destination, -1)) {
                 UiLog("error: ExportApp %s, %s \n", package.constData(),
                       destination.toUtf8().constData());
                 countFailed(Apps);
             }
-        } else {
-            countFailed(Apps);
         }
         m_Percent = 100;
     }

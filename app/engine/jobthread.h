@@ -4,6 +4,7 @@
 #pragma once
 
 #include "backupfolder.h"
+#include "incremental.h"
 #include "phone.h"
 #include "prints.h"
 
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <tarvellkit/tarvellkit.h>
 
 namespace tarvell {
@@ -62,6 +64,14 @@ public:
     // finding becomes a warning. Set after setUpRestore().
     void setForceRestore(bool force) { m_ForceRestore = force; }
     bool forceRestore() const { return m_ForceRestore; }
+    // A backup normally copies every file from the phone; incremental, it
+    // takes the unchanged ones from an earlier backup of the same phone in
+    // the catalogue (see incremental.h). Set after setUpBackup().
+    void setIncremental(bool incremental) { m_Incremental = incremental; }
+    bool incremental() const { return m_Incremental; }
+    // Items of kind taken from an earlier backup; -1 when the backup had no
+    // earlier folder for the kind. Read once the job has finished.
+    int unchangedCount(ContentKind kind) const { return m_UnchangedCount[kind]; }
     bool restoreMode() const { return m_RestoreMode; }
     QString outputFolder() const { return m_OutputFolder; }
     QString catalogLabel() const { return m_CatalogLabel; }
@@ -130,6 +140,9 @@ private:
     // out (m_Refused), counted as failed and noted, unless forced.
     void CheckFoldersBeforeRestore(const QStringList& folders);
     bool refused(const QString& folder, ContentKind kind) const;
+    // Takes an item whose entry is unchanged since the earlier backup from
+    // there; false when the phone must copy it.
+    bool TakeUnchanged(ContentKind kind, const cJSON* entry, const QString& destination);
     // Copies one media file out of the phone; true when it arrived whole.
     bool CopyFromPhone(ContentKind kind, int32_t id, const QString& destination, int64_t size);
     void restoreEntries(ContentKind kind, const cJSON* root,
@@ -169,6 +182,8 @@ private:
     QStringList m_RestoreFolders;
     bool m_ClearBeforeCopy = false;
     bool m_ForceRestore = false;
+    bool m_Incremental = false;
+    std::unique_ptr<EarlierBackups> m_Earlier; // job thread only
     // Job thread only; read by others after it has finished.
     QStringList m_Notes;
     QSet<QString> m_Refused; // kind number + ":" + folder
@@ -187,6 +202,7 @@ private:
     std::atomic<int> m_Percent{0};
     std::atomic<int> m_SmsCountdown{0};
     std::atomic<int> m_FailedCount[kContentKindCount] = {};
+    std::atomic<int> m_UnchangedCount[kContentKindCount] = {};
     // The local path of the media file being copied out of the phone.
     QString m_CurrentFile;
     friend struct JobTestPeer;

@@ -34,7 +34,8 @@ QString Session::phoneLabel() {
 std::optional<NewBackup> Session::setUpBackup(GetBackupDataThread& job,
                                               const bool selected[kContentKindCount],
                                               const QString& outputFolder,
-                                              const QString& deviceLabel, QString* error) {
+                                              const QString& deviceLabel, QString* error,
+                                              bool full) {
     // A backup started again within the same second (say right after a
     // cancel) takes the next free second rather than the earlier folder.
     QDateTime when = QDateTime::currentDateTime();
@@ -47,7 +48,9 @@ std::optional<NewBackup> Session::setUpBackup(GetBackupDataThread& job,
     const auto backup = CreateBackupFolder(outputFolder, deviceLabel, when, error);
     if (backup) {
         PrepareBackupJob(job, selected, *backup);
-        UiLog("Backup into %s.\n", qUtf8Printable(backup->folder));
+        job.setIncremental(!full);
+        UiLog("%s backup into %s.\n", full ? "Full" : "Incremental",
+              qUtf8Printable(backup->folder));
     }
     return backup;
 }
@@ -77,6 +80,10 @@ Session::Outcome Session::finishJob(const GetBackupDataThread& job, bool backup)
         }
     }
     outcome.failures = FailedItemsSentence(job);
+    if (backup) {
+        outcome.unchanged = UnchangedItemsSentence(job);
+        outcome.unchangedBrief = UnchangedItemsSentence(job, true);
+    }
     return outcome;
 }
 

@@ -38,11 +38,12 @@ public:
     // Creates a new backup folder in outputFolder, named after deviceLabel and
     // the time (the next free second when that folder exists, up to five),
     // and fills the job fields of a backup into it. Nothing, and *error says
-    // why, when no folder could be created.
+    // why, when no folder could be created. Incremental unless full (see
+    // GetBackupDataThread::setIncremental).
     std::optional<NewBackup> setUpBackup(GetBackupDataThread& job,
                                          const bool selected[kContentKindCount],
                                          const QString& outputFolder, const QString& deviceLabel,
-                                         QString* error);
+                                         QString* error, bool full = false);
     // force: restore kinds whose files do not match their folder's
     // SHA256SUMS too (see GetBackupDataThread::setForceRestore).
     void setUpRestore(GetBackupDataThread& job, const bool selected[kContentKindCount],
@@ -54,7 +55,9 @@ public:
         // A backup that finished is in the catalogue; false when the
         // catalogue could not be written (logged).
         bool catalogued = false;
-        QString failures; // FailedItemsSentence, empty when none failed
+        QString failures;       // FailedItemsSentence, empty when none failed
+        QString unchanged;      // a backup's UnchangedItemsSentence
+        QString unchangedBrief; // the same, brief
         // Sentences to show beside it (GetBackupDataThread::notes): kinds a
         // restore left out or forced, a backup's exports or SHA256SUMS that
         // could not be written. A backup with notes is not complete.

@@ -106,7 +106,7 @@ void CompleteDialog::layout(int x, int y, int width, int height) {
     }
 }
 
-void CompleteDialog::setMessage(int kind, const QString& detail) {
+void CompleteDialog::setMessage(int kind, const QString& detail, const QString& note) {
     m_CancelButton->hide();
     m_OkButton->show();
     m_YesButton->hide();
@@ -144,6 +144,9 @@ void CompleteDialog::setMessage(int kind, const QString& detail) {
     if (!detail.isEmpty()) {
         text += QStringLiteral("\n") + detail;
         icon = sprites::kIconWarning;
+    }
+    if (!note.isEmpty() && detail.isEmpty()) {
+        text += QStringLiteral("\n") + note;
     }
     m_TextLabel->setText(text);
     m_IconLabel->setPixmap(CutSprite(m_IconSprite, icon));

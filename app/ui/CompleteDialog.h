@@ -28,8 +28,12 @@ public:
     explicit CompleteDialog(QWidget* parent = nullptr);
 
     // Sets the text and buttons of a kind. detail, when not empty, is a
-    // second paragraph (the completion kinds use it for failed items).
-    void setMessage(int kind, const QString& detail = QString());
+    // second paragraph (the completion kinds use it for failed items) and
+    // turns the icon into a warning; note, when not empty, follows as a
+    // paragraph that changes no icon (what an incremental backup took from
+    // the last one), only when there is no detail: the box holds one of the
+    // two, and the detail matters more.
+    void setMessage(int kind, const QString& detail = QString(), const QString& note = QString());
     // An error the user must read before going on: the text, the warning icon
     // and OK.
     void setError(const QString& text);

@@ -90,8 +90,9 @@ public slots:
 
 private:
     void showProgress();
-    // failures: the sentence of the items that failed, empty when none did.
-    void showCompletion(const QString& failures);
+    // failures: the sentence of the items that failed, empty when none did;
+    // unchanged: what an incremental backup took from the last one.
+    void showCompletion(const QString& failures, const QString& unchanged = QString());
     void showError(const QString& text);
     void setPhonePictures(bool connected);
 

@@ -53,6 +53,27 @@ cli_cancel_when() {
   RC=$?
 }
 
+
+# Incremental backups. The photo files of phone $1, one a line, sorted.
+photo_files() {
+  find "$1/sdcard" -type f ! -path '*/.thumbnails/*' \
+    \( -iname '*.jpg' -o -iname '*.jpeg' -o -iname '*.png' -o -iname '*.gif' \) | sort
+}
+# Changes every $2-th photo of phone $1 as a camera app editing it would:
+# new bytes, new modification time.
+change_photos() {
+  photo_files "$1" | awk -v n="$2" 'NR % n == 1' | while IFS= read -r f; do
+    printf 'edited' >>"$f"
+    touch -d '2031-02-03 04:05:06' "$f"
+  done
+}
+# Files of backup folder $1 that are hard links (more than one name).
+linked_files() { find "$1" -type f -links +1 | wc -l; }
+# The kinds whose every byte a backup of an unchanged phone repeats (an app
+# list holds the companion's install time, new at every run).
+SAME_KINDS=contacts,sms,calls,photos,videos,music
+newest_folder() { find "$1" -mindepth 1 -maxdepth 1 -type d | sort | tail -n 1; }
+
 case "$CASE" in
 
 # Back up every kind, restore onto an empty phone: the phones are equal.
@@ -96,6 +117,122 @@ round_trip)
   expect_eq "$unexpected" "" "phonesim diff"
   messaging_app_handed_back "$WORK/target" ||
     fail "the messaging app was not handed back"
+  ;;
+
+# A second backup of an unchanged phone takes every photo, video, song and
+# app from the first (hard links) and says so; the folders are equal byte for
+# byte. --full copies everything again into an equal folder of its own.
+incremental_unchanged)
+  gen small 1 "$WORK/phone"
+  cli "$WORK/phone" backup --kinds "$SAME_KINDS" --out "$OUT/first"
+  expect_eq "$RC" 0 "first backup"
+  grep -q "unchanged since" "$WORK/cli.out" && fail "the first backup had nothing to take"
+  A=$(newest_folder "$OUT/first")
+  cli "$WORK/phone" backup --kinds "$SAME_KINDS" --out "$OUT/second"
+  expect_eq "$RC" 0 "second backup"
+  B=$(newest_folder "$OUT/second")
+  grep -qx "30 of 30 photos, 3 of 3 videos, 8 of 8 music files unchanged since the last backup." \
+    "$WORK/cli.out" || fail "no unchanged line: $(cat "$WORK/cli.out")"
+  # Every media file and thumbnail is a link, nothing else is.
+  expect_eq "$(linked_files "$B")" $((30 + 30 + 3 + 8)) "hard links in the second folder"
+  diff -r "$A" "$B" >"$WORK/diff.out" || fail "folders differ: $(head -n 5 "$WORK/diff.out")"
+  (cd "$B" && sha256sum --quiet -c SHA256SUMS) >/dev/null 2>&1 || fail "sha256sum -c of the second"
+  # Deleting the first folder loses nothing of the second.
+  rm -rf "$A"
+  (cd "$B" && sha256sum --quiet -c SHA256SUMS) >/dev/null 2>&1 || fail "second after deleting the first"
+  cli "$WORK/phone" backup --kinds "$SAME_KINDS" --out "$OUT/full" --full
+  expect_eq "$RC" 0 "full backup"
+  grep -q "unchanged since" "$WORK/cli.out" && fail "--full took files from a backup"
+  F=$(newest_folder "$OUT/full")
+  expect_eq "$(linked_files "$F")" 0 "hard links in the --full folder"
+  diff -r "$B" "$F" >"$WORK/diff.out" || fail "full and incremental differ: $(head -n 5 "$WORK/diff.out")"
+  # Apps: the packages of unchanged apps are taken too; the companion,
+  # installed anew by every run, comes from the phone.
+  cli "$WORK/phone" backup --kinds apps --out "$OUT/apps1"
+  cli "$WORK/phone" backup --kinds apps --out "$OUT/apps2"
+  expect_eq "$RC" 0 "apps backup"
+  # (both runs may fall in one second, which makes the companion equal too)
+  grep -Eqx "1[01] of 11 apps unchanged since the last backup." "$WORK/cli.out" ||
+    fail "apps line: $(cat "$WORK/cli.out")"
+  ;;
+
+# 5 % of the photos changed: only those cross the cable; the folder equals a
+# full backup of the changed phone.
+incremental_changed)
+  gen small 1 "$WORK/phone"
+  cli "$WORK/phone" backup --kinds photos --out "$OUT/first"
+  expect_eq "$RC" 0 "first backup"
+  change_photos "$WORK/phone" 20
+  cli "$WORK/phone" backup --kinds photos --out "$OUT/second"
+  expect_eq "$RC" 0 "second backup"
+  grep -qx "28 of 30 photos unchanged since the last backup." "$WORK/cli.out" ||
+    fail "unchanged line: $(cat "$WORK/cli.out")"
+  B=$(newest_folder "$OUT/second")
+  expect_eq "$(find "$B/Photos/Gallery" -type f -links 1 | wc -l)" 2 "photos copied from the phone"
+  cli "$WORK/phone" backup --kinds photos --out "$OUT/full" --full
+  F=$(newest_folder "$OUT/full")
+  diff -r "$B" "$F" >"$WORK/diff.out" || fail "differs from a full backup: $(head -n 5 "$WORK/diff.out")"
+  ;;
+
+# The earlier folder disappears while the backup takes files from it: the
+# rest come from the phone, and the new folder is whole.
+incremental_earlier_deleted)
+  gen small 1 "$WORK/phone"
+  cli "$WORK/phone" backup --kinds photos --out "$OUT/first"
+  expect_eq "$RC" 0 "first backup"
+  A=$(newest_folder "$OUT/first")
+  # A third of the photos changed, each copy from the phone slow: the
+  # folder goes while photos are being taken.
+  change_photos "$WORK/phone" 3
+  fault "$WORK/phone" adb_delay_ms 200
+  PHONESIM_HOME="$WORK/phone" "$CLI" backup --kinds photos --out "$OUT/second" \
+    >"$WORK/cli.out" 2>"$WORK/cli.err" &
+  pid=$!
+  until grep -q "incremental: unchanged Photos are taken from" \
+    "$HOME/Documents/LogFiles/tarvellui.log" 2>/dev/null; do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.02
+  done
+  rm -rf "$A"
+  wait "$pid"
+  expect_eq "$?" 0 "backup exit code"
+  grep -q "no longer in the earlier backup" "$HOME/Documents/LogFiles/tarvellui.log" ||
+    fail "no photo fell back to the phone"
+  B=$(newest_folder "$OUT/second")
+  expect_eq "$(find "$B/Photos/Gallery" -type f | wc -l)" 30 "photos in the new folder"
+  expect_eq "$(find "$B" -name '.incr-*' | wc -l)" 0 "temporary files left"
+  (cd "$B" && sha256sum --quiet -c SHA256SUMS) >/dev/null 2>&1 || fail "sha256sum -c"
+  for f in "$B"/Photos/Gallery/*; do
+    name=${f##*/}
+    cmp -s "$f" "$(photo_files "$WORK/phone" | grep -F "/${name#*-}" | head -n 1)" ||
+      fail "$name differs from the phone's"
+  done
+  ;;
+
+# An earlier photo damaged on disk (same size and time) and an earlier
+# thumbnail damaged: neither is linked; the photo comes from the phone, the
+# thumbnail is made again, and the folder equals a full backup.
+incremental_corrupted)
+  gen small 1 "$WORK/phone"
+  cli "$WORK/phone" backup --kinds photos --out "$OUT/first"
+  expect_eq "$RC" 0 "first backup"
+  A=$(newest_folder "$OUT/first")
+  photo=$(find "$A/Photos/Gallery" -type f | sort | head -n 1)
+  thumb=$(find "$A/Datajs/thumb" -type f | sort | tail -n 1)
+  for f in "$photo" "$thumb"; do
+    cp -p "$f" "$WORK/stamp"
+    printf 'X' | dd of="$f" bs=1 seek=100 conv=notrunc status=none
+    touch -r "$WORK/stamp" "$f"
+  done
+  cli "$WORK/phone" backup --kinds photos --out "$OUT/second"
+  expect_eq "$RC" 0 "second backup"
+  grep -qx "29 of 30 photos unchanged since the last backup." "$WORK/cli.out" ||
+    fail "unchanged line: $(cat "$WORK/cli.out")"
+  B=$(newest_folder "$OUT/second")
+  expect_eq "$(find "$B" -type f -links +1 | wc -l)" $((29 + 28)) "links (photos and thumbnails)"
+  cli "$WORK/phone" backup --kinds photos --out "$OUT/full" --full
+  F=$(newest_folder "$OUT/full")
+  diff -r "$B" "$F" >"$WORK/diff.out" || fail "differs from a full backup: $(head -n 5 "$WORK/diff.out")"
   ;;
 
 # Two folders restored in one job: the phone gets the items of both.
@@ -313,6 +450,11 @@ hostile_names)
     *) fail "file outside its kind's folder: $f" ;;
     esac
   done < <(find "$B/Photos/Gallery" "$B/Musics" "$B/Videos" "$B/Apps" -type f)
+  # A second backup takes every file from the first, whatever its name.
+  cli "$WORK/phone" backup --kinds photos,videos,music --out "$WORK/again"
+  expect_eq "$RC" 0 "second backup"
+  grep -qx "30 of 30 photos, 3 of 3 videos, 8 of 8 music files unchanged since the last backup." \
+    "$WORK/cli.out" || fail "second backup: $(cat "$WORK/cli.out")"
   # A Filename that leaves the kind's folder is skipped on restore.
   echo "outside" >"$WORK/evil.mp3"
   sed -i 's/"Filename":[[:space:]]*"\([0-9]*\)-[^"]*"/"Filename": "\1-..\/..\/..\/evil.mp3"/' "$B/Datajs/Musics.js"

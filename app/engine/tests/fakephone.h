@@ -63,6 +63,10 @@ public:
     std::set<std::pair<int, int>> failing;
     // Media items whose copy arrives cut short.
     std::set<std::pair<int, int>> cut;
+    // Media items changed since the phone was made: 1000 bytes larger.
+    std::set<std::pair<int, int>> changed;
+    // The serial number the phone reports.
+    const char* serial = "FAKE0001";
     // Android 4.4 and later: the check of the messaging role (1-based) from
     // which on the user has accepted; 0 never.
     bool needsRole = false;
@@ -83,7 +87,10 @@ public:
         ++removals;
         return 0;
     }
-    void deviceInfo(DeviceInfoRecord& info) override { SetText(info.model, "Fake"); }
+    void deviceInfo(DeviceInfoRecord& info) override {
+        SetText(info.model, "Fake");
+        SetText(info.serial, serial);
+    }
     void resetAbort() override {}
     void abortLongCalls() override {}
     int failedCommandCount() override { return 0; }
@@ -113,6 +120,9 @@ public:
     }
     bool mediaInfo(ContentKind kind, int index, MediaRecord& record) override {
         record = m_Media[kind].at(size_t(index));
+        if (changed.count({kind, index})) {
+            std::visit([](auto& info) { info.size += 1000; }, record);
+        }
         return true;
     }
     bool appInfo(int index, AppInfo& info) override {

@@ -140,6 +140,109 @@ void FlipByte(const QString& path) {
     file.putChar(char(c ^ 1));
 }
 
+// A finished backup of every kind of phone in out/name, in the catalogue.
+QString CataloguedBackup(FakePhone& phone, const QString& out, const QString& name,
+                         bool incremental) {
+    GetBackupDataThread job(phone, kSecondMs);
+    NewBackup backup{out + u'/' + name, name};
+    QDir().mkpath(backup.folder);
+    PrepareBackupJob(job, kAll, backup);
+    job.setIncremental(incremental);
+    job.start();
+    job.wait();
+    test::WriteAll(backup.folder + QStringLiteral("/index.html"), "<html>");
+    Catalogue catalogue;
+    catalogue.load();
+    catalogue.add(name, backup.folder);
+    catalogue.save();
+    return backup.folder;
+}
+
+TEST(JobBackup, TakesUnchangedFilesFromTheLastVerifiedBackupOfThePhone) {
+    constexpr ContentKind kFileKinds[] = {Photos, Videos, Musics, Apps};
+    struct Case {
+        const char* name;
+        std::function<void(const QString& earlier, FakePhone& phone)> arrange;
+        int unchanged[4];            // photos, videos, music, apps; -1: no earlier folder
+        const char* brief = nullptr; // the completion text's sentence, when checked
+    };
+    const auto none = [](const QString&, FakePhone&) {};
+    const Case cases[] = {
+        {"unchanged phone", none, {3, 3, 3, 3}, "12 of 12 files unchanged since the last backup."},
+        {"a photo and a song changed",
+         [](const QString&, FakePhone& p) {
+             p.changed = {{Photos, 0}, {Musics, 2}};
+         },
+         {2, 3, 2, 3},
+         "10 of 12 files unchanged since the last backup."},
+        {"an earlier photo damaged",
+         [](const QString& e, FakePhone&) {
+             FlipByte(e + QStringLiteral("/Photos/Gallery/2-file2.bin"));
+         },
+         {2, 3, 3, 3}},
+        {"an earlier package gone",
+         [](const QString& e, FakePhone&) {
+             QFile::remove(e + QStringLiteral("/Apps/org.example.app1-1.apk"));
+         },
+         {3, 3, 3, 2}},
+        {"an earlier Photos.js damaged",
+         [](const QString& e, FakePhone&) {
+             FlipByte(e + u'/' + QLatin1String(kKindFiles[Photos].jsFile));
+         },
+         {-1, 3, 3, 3},
+         "9 of 9 files unchanged since the last backup."},
+        {"another phone",
+         [](const QString&, FakePhone& p) { p.serial = "FAKE0002"; },
+         {-1, -1, -1, -1}},
+        {"no serial", [](const QString&, FakePhone& p) { p.serial = ""; }, {-1, -1, -1, -1}},
+        {"an earlier folder without SHA256SUMS",
+         [](const QString& e, FakePhone&) {
+             QFile::remove(e + u'/' + QLatin1String(kChecksumFileName));
+         },
+         {-1, -1, -1, -1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(CatalogPath());
+        QTemporaryDir out;
+        FakePhone phone(kItems);
+        const QString earlier =
+            CataloguedBackup(phone, out.path(), QStringLiteral("earlier"), false);
+        c.arrange(earlier, phone);
+        int copies[kContentKindCount] = {};
+        phone.onItem = [&](ContentKind kind) { ++copies[kind]; };
+        GetBackupDataThread job(phone, kSecondMs);
+        NewBackup backup{out.path() + QStringLiteral("/new"), QStringLiteral("new")};
+        QDir().mkpath(backup.folder);
+        PrepareBackupJob(job, kAll, backup);
+        job.setIncremental(true);
+        job.start();
+        job.wait();
+        for (int i = 0; i < 4; ++i) {
+            const ContentKind kind = kFileKinds[i];
+            SCOPED_TRACE(kKindFiles[kind].name);
+            EXPECT_EQ(job.unchangedCount(kind), c.unchanged[i]);
+            // Whatever was not taken crossed the cable.
+            EXPECT_EQ(copies[kind], kItems - std::max(c.unchanged[i], 0));
+            EXPECT_EQ(job.failedCount(kind), 0);
+            EXPECT_EQ(QDir(backup.folder + u'/' + QLatin1String(kKindFiles[kind].fileFolder))
+                          .entryList(QDir::Files | QDir::Hidden)
+                          .size(),
+                      kItems);
+        }
+        if (c.brief != nullptr) {
+            EXPECT_EQ(UnchangedItemsSentence(job, true), QLatin1String(c.brief));
+        }
+        // The new folder is whole on its own: every file listed and matching.
+        const VerifyReport report = VerifyFolder(backup.folder);
+        EXPECT_TRUE(report.whole());
+        EXPECT_EQ(report.count(FindingKind::Unlisted), 0);
+        EXPECT_EQ(test::ReadAll(backup.folder + QStringLiteral("/Photos/Gallery/2-file2.bin")),
+                  QByteArray(102, 'x'));
+    }
+    QFile::remove(CatalogPath());
+}
+
 TEST(JobBackup, EndsWithTheExportsOfItsKindsAndSumsOverEveryFileItWrote) {
     struct Case {
         const char* name;

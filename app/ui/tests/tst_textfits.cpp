@@ -202,6 +202,14 @@ void TextFitsTest::everyScreenAndDialog() {
                             QStringLiteral("12 items could not be copied (2 Photos, 3 Videos, 3 "
                                            "Musics, 4 Apps); see tarvellui.log."));
             shown(QStringLiteral("completed with failures"));
+            for (const QString& detail : {QString(), QStringLiteral("1 item could not be copied "
+                                                                    "(1 Photos); see "
+                                                                    "tarvellui.log.")}) {
+                box->setMessage(CompleteDialog::BackupCompleted, detail,
+                                QStringLiteral("12345 of 12456 music files unchanged since the "
+                                               "last backup."));
+                shown(QStringLiteral("completed incrementally"));
+            }
             box->setMessage(CompleteDialog::PrintCompleted);
             shown(QStringLiteral("printed"));
             box->setError(tr("The backup folder could not be created in %1. Please choose "
