@@ -53,9 +53,11 @@ std::optional<NewBackup> Session::setUpBackup(GetBackupDataThread& job,
 }
 
 void Session::setUpRestore(GetBackupDataThread& job, const bool selected[kContentKindCount],
-                           const QStringList& folders, bool clearBeforeCopy, bool force) {
+                           const QStringList& folders, bool clearBeforeCopy, bool force,
+                           bool keepDuplicates) {
     PrepareRestoreJob(job, selected, folders, clearBeforeCopy);
     job.setForceRestore(force);
+    job.setKeepDuplicates(keepDuplicates);
     UiLog("Restore of %d backup(s).\n", int(folders.size()));
 }
 
@@ -77,6 +79,7 @@ Session::Outcome Session::finishJob(const GetBackupDataThread& job, bool backup)
         }
     }
     outcome.failures = FailedItemsSentence(job);
+    outcome.skipped = SkippedItemsSentence(job);
     return outcome;
 }
 

@@ -45,8 +45,11 @@ public:
                                          QString* error);
     // force: restore kinds whose files do not match their folder's
     // SHA256SUMS too (see GetBackupDataThread::setForceRestore).
+    // keepDuplicates: write records the phone holds already too (see
+    // GetBackupDataThread::setKeepDuplicates).
     void setUpRestore(GetBackupDataThread& job, const bool selected[kContentKindCount],
-                      const QStringList& folders, bool clearBeforeCopy, bool force = false);
+                      const QStringList& folders, bool clearBeforeCopy, bool force = false,
+                      bool keepDuplicates = false);
 
     // What a finished job leaves for the front end to report.
     struct Outcome {
@@ -55,6 +58,9 @@ public:
         // catalogue could not be written (logged).
         bool catalogued = false;
         QString failures; // FailedItemsSentence, empty when none failed
+        // SkippedItemsSentence: records a restore found on the phone already
+        // (not a failure), empty when none.
+        QString skipped;
         // Sentences to show beside it (GetBackupDataThread::notes): kinds a
         // restore left out or forced, a backup's exports or SHA256SUMS that
         // could not be written. A backup with notes is not complete.

@@ -106,7 +106,7 @@ void CompleteDialog::layout(int x, int y, int width, int height) {
     }
 }
 
-void CompleteDialog::setMessage(int kind, const QString& detail) {
+void CompleteDialog::setMessage(int kind, const QString& detail, const QString& note) {
     m_CancelButton->hide();
     m_OkButton->show();
     m_YesButton->hide();
@@ -140,6 +140,9 @@ void CompleteDialog::setMessage(int kind, const QString& detail) {
     default:
         text = tr("Print Completed.");
         break;
+    }
+    if (!note.isEmpty()) {
+        text += QStringLiteral("\n") + note;
     }
     if (!detail.isEmpty()) {
         text += QStringLiteral("\n") + detail;

@@ -27,9 +27,11 @@ public:
 
     explicit CompleteDialog(QWidget* parent = nullptr);
 
-    // Sets the text and buttons of a kind. detail, when not empty, is a
-    // second paragraph (the completion kinds use it for failed items).
-    void setMessage(int kind, const QString& detail = QString());
+    // Sets the text and buttons of a kind. note and detail, when not empty,
+    // are further paragraphs: note something to know (the completion of a
+    // restore: records already on the phone), detail a warning (the
+    // completion kinds: failed items).
+    void setMessage(int kind, const QString& detail = QString(), const QString& note = QString());
     // An error the user must read before going on: the text, the warning icon
     // and OK.
     void setError(const QString& text);

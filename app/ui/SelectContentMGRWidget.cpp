@@ -333,7 +333,7 @@ void SelectContentMGRWidget::m_GetBackupDataThread_Finished() {
         if (!outcome.failures.isEmpty()) {
             detail.prepend(outcome.failures);
         }
-        showCompletion(detail.join(u'\n'));
+        showCompletion(detail.join(u'\n'), outcome.skipped);
     }
     m_BackupProgressWidget->hideSmsPrompt();
     m_BackupProgressWidget->hide();
@@ -343,8 +343,8 @@ void SelectContentMGRWidget::m_GetBackupDataThread_Finished() {
     fillRestoreList();
 }
 
-void SelectContentMGRWidget::showCompletion(const QString& failures) {
-    m_CompleteDialog->setMessage(m_Mode, failures);
+void SelectContentMGRWidget::showCompletion(const QString& failures, const QString& skipped) {
+    m_CompleteDialog->setMessage(m_Mode, failures, skipped);
     CentreOnMainWindow(m_CompleteDialog, kCompleteDialogWidth, kCompleteDialogHeight);
     m_CompleteDialog->layout(m_CompleteDialog->x(), m_CompleteDialog->y(), kCompleteDialogWidth,
                              kCompleteDialogHeight);

@@ -90,8 +90,9 @@ public slots:
 
 private:
     void showProgress();
-    // failures: the sentence of the items that failed, empty when none did.
-    void showCompletion(const QString& failures);
+    // failures: the sentence of the items that failed, empty when none did;
+    // skipped: that of the records a restore found on the phone already.
+    void showCompletion(const QString& failures, const QString& skipped = QString());
     void showError(const QString& text);
     void setPhonePictures(bool connected);
 
