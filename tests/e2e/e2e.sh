@@ -200,6 +200,39 @@ import_exports)
   expect_eq "$RC" 2 "restore of a bad vCard"
   ;;
 
+# Restoring the same folder twice leaves the phone as one restore does; the
+# second run names what it left out. --duplicates writes everything again.
+restore_twice)
+  gen tiny 1 "$WORK/phone"
+  gen empty 1 "$WORK/once"
+  gen empty 1 "$WORK/twice"
+  kinds=contacts,sms,calls
+  cli "$WORK/phone" backup --kinds "$kinds" --out "$OUT"
+  expect_eq "$RC" 0 "backup exit code"
+  B=$(backup_folder)
+  cli "$WORK/once" restore "$B" --kinds "$kinds"
+  expect_eq "$RC" 0 "single restore"
+  ! grep -q "already on the phone" "$WORK/cli.out" || fail "records left out on an empty phone"
+  for run in first second; do
+    cli "$WORK/twice" restore "$B" --kinds "$kinds"
+    expect_eq "$RC" 0 "$run restore"
+  done
+  c=$(count_items "$WORK/once" contact)
+  s=$(count_items "$WORK/once" sms)
+  k=$(count_items "$WORK/once" call)
+  ((c > 0 && s > 0 && k > 0)) || fail "the tiny phone lacks a kind ($c $s $k)"
+  grep -qxF "$((c + s + k)) items were already on the phone and not written again ($c Contacts, $s Text Messages, $k Call Logs)." \
+    "$WORK/cli.out" || fail "skipped records not reported: $(cat "$WORK/cli.out")"
+  "$PHONESIM" diff "$WORK/once" "$WORK/twice" >"$WORK/diff.out"
+  expect_eq "$(cat "$WORK/diff.out")" "" "phonesim diff after restoring twice"
+  cli "$WORK/twice" restore "$B" --kinds "$kinds" --duplicates
+  expect_eq "$RC" 0 "restore with --duplicates"
+  for item in contact sms call; do
+    expect_eq "$(count_items "$WORK/twice" $item)" "$((2 * $(count_items "$WORK/once" $item)))" \
+      "$item after --duplicates"
+  done
+  ;;
+
 # The default-messaging-app request accepted late, and never.
 countdown_late)
   gen tiny 1 "$WORK/phone"
