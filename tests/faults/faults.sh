@@ -379,6 +379,7 @@ retried_writes)
   expect_eq "$RC" 0 "restore exit code"
   grep -q "^Restore Completed.$" "$WORK/cli.out" || fail "no completion line"
   grep -q "error:cmd=AddPerson:" "$LIBLOG" || fail "no failed AddPerson attempt: the row tests no retry"
+  grep -q "answered on attempt 2:cmd=AddPerson:" "$LIBLOG" || fail "the log does not say the retry was answered"
   fault "$WORK/target" companion_drop_after off
   "$PHONESIM" diff "$WORK/source" "$WORK/target" >"$WORK/diff.out"
   differences=$(grep -E '^(changed (contact|sms|call) |only in [AB]: (contact|sms|call) )' "$WORK/diff.out")
