@@ -99,8 +99,8 @@ QString SkippedItemsSentence(const GetBackupDataThread& job) {
     if (sum == 0) {
         return QString();
     }
-    return QStringLiteral("%1 already on the phone and not written again (%2).")
-        .arg(sum == 1 ? QStringLiteral("1 item was") : QStringLiteral("%1 items were").arg(sum))
+    return QStringLiteral("%1 already on the phone (%2).")
+        .arg(sum)
         .arg(parts.join(QStringLiteral(", ")));
 }
 

@@ -49,8 +49,8 @@ void StopRunningJob(GetBackupDataThread& job);
 QString FailedItemsSentence(const GetBackupDataThread& job);
 
 // The sentence of the records a restore left out because the phone held
-// them already ("412 items were already on the phone and not written again
-// (12 Contacts, 400 Text Messages)."), empty when none were.
+// them already ("412 already on the phone (12 Contacts, 400 Text
+// Messages)."), empty when none were.
 QString SkippedItemsSentence(const GetBackupDataThread& job);
 
 } // namespace tarvell

@@ -302,8 +302,7 @@ void PhoneFlowTest::restoreOfACheckedRowShowsTheCountdown() {
     QVERIFY(messages > 0);
     QCOMPARE(content->job().skippedCount(tarvell::SMS), messages);
     QCOMPARE(content->completeDialog()->text(),
-             QStringLiteral("Restore Completed.\n%1 items were already on the phone and not "
-                            "written again (%1 Text Messages).")
+             QStringLiteral("Restore Completed.\n%1 already on the phone (%1 Text Messages).")
                  .arg(messages));
     QCOMPARE(content->job().currentStep(), 7);
     QCOMPARE(progress->titleLabel()->text(), QStringLiteral("Restore Progress"));

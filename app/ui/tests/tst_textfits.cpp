@@ -202,6 +202,14 @@ void TextFitsTest::everyScreenAndDialog() {
                             QStringLiteral("12 items could not be copied (2 Photos, 3 Videos, 3 "
                                            "Musics, 4 Apps); see tarvellui.log."));
             shown(QStringLiteral("completed with failures"));
+            if (mode == 1) {
+                box->setMessage(CompleteDialog::RestoreCompleted,
+                                QStringLiteral("12 items could not be copied (12 Photos); see "
+                                               "tarvellui.log."),
+                                QStringLiteral("70000 already on the phone (10000 Contacts, "
+                                               "50000 Text Messages, 10000 Call Logs)."));
+                shown(QStringLiteral("restored, some already on the phone"));
+            }
             box->setMessage(CompleteDialog::PrintCompleted);
             shown(QStringLiteral("printed"));
             box->setError(tr("The backup folder could not be created in %1. Please choose "
