@@ -210,6 +210,7 @@ void GetBackupDataThread::run() {
     m_CurrentStep = 0;
     m_Notes.clear();
     m_Refused.clear();
+    m_ClearMessagesWithRole = false;
     if (m_RestoreMode == 0) {
         runBackup();
     } else {
@@ -646,7 +647,11 @@ void GetBackupDataThread::runRestore() {
             const bool refill = std::any_of(folders.begin(), folders.end(), [&](const QString& f) {
                 return !refused(f, kind) && HoldsSomethingToRestore(f, kind);
             });
-            if (refill) {
+            if (refill && kind == SMS && m_Phone.needsMessagingRole()) {
+                // Only the default messaging app may delete messages: the
+                // clear waits for the role (RestoreMessages).
+                m_ClearMessagesWithRole = true;
+            } else if (refill) {
                 m_Phone.clear(kind);
             } else {
                 UiLog("restore: %s not cleared: no folder to restore holds a readable %s file\n",
@@ -820,6 +825,15 @@ void GetBackupDataThread::RestoreMessages(ContentKind, const QString& folder) {
             }
         }
         return;
+    }
+    if (m_ClearMessagesWithRole && !m_Abort) {
+        m_ClearMessagesWithRole = false;
+        m_Phone.clear(SMS);
+        // What the phone holds now, which nothing of this job has added to.
+        if (!m_KeepDuplicates && !readPhoneHoldings(SMS)) {
+            m_Phone.returnMessagingRole();
+            return;
+        }
     }
     if (const JsonPtr root = ParseJsText(*text, path)) {
         restoreEntries(SMS, root.get(), [&](const cJSON* entry) {

@@ -190,6 +190,9 @@ private:
     QStringList m_Notes;
     QSet<QString> m_Refused; // kind number + ":" + folder
     RecordTally m_Tally;     // of the record kind being restored
+    // Restore with clearing on a phone where only the default messaging app
+    // may delete messages: the clear still to come, once the role is held.
+    bool m_ClearMessagesWithRole = false;
 
     // Written by the job thread (m_Abort also by requestCancel()) and read by
     // any thread: atomics with relaxed order, display values and a stop

@@ -140,6 +140,15 @@ clear_only_with_data)
   rm -f "$P"/Photos/Gallery/*
   cli "$WORK/target" restore "$P" --kinds photos --clear
   expect_eq "$(count_items "$WORK/target" photo)" "$photos_before" "photos kept (no readable file)"
+  # Messages: from Android 4.4 only the default messaging app may delete
+  # them, so the clear waits for that role; then they are replaced.
+  cli "$WORK/source" backup --kinds sms --out "$OUT/m"
+  M=$(find "$OUT/m" -mindepth 1 -maxdepth 1 -type d)
+  cli "$WORK/target" restore "$M" --kinds sms --clear
+  expect_eq "$RC" 0 "restore of messages with --clear"
+  diff <("$PHONESIM" dump "$WORK/source" | grep '^sms ' | sed 's/ thread_id="[^"]*"//') \
+    <("$PHONESIM" dump "$WORK/target" | grep '^sms ' | sed 's/ thread_id="[^"]*"//') >/dev/null ||
+    fail "messages were not replaced by the backup's"
   ;;
 
 # A backup whose SMS.js no longer matches its SHA256SUMS: the restore leaves

@@ -142,6 +142,9 @@ public:
     }
 
     void clear(ContentKind kind) override {
+        if (kind == SMS && needsRole && !m_RoleHeld) {
+            return; // only the default messaging app may delete messages
+        }
         cleared.push_back(kind);
         if (kind == Contacts) {
             m_Contacts.clear();
@@ -204,9 +207,13 @@ public:
     void requestMessagingRole() override { ++roleRequests; }
     bool hasMessagingRole() override {
         ++roleChecks;
-        return acceptAtCheck > 0 && roleChecks >= acceptAtCheck;
+        m_RoleHeld = acceptAtCheck > 0 && roleChecks >= acceptAtCheck;
+        return m_RoleHeld;
     }
-    void returnMessagingRole() override { ++roleReturns; }
+    void returnMessagingRole() override {
+        ++roleReturns;
+        m_RoleHeld = false;
+    }
 
 private:
     template <typename Group, typename Record>
@@ -255,6 +262,7 @@ private:
     std::map<int, std::vector<MediaRecord>> m_Media;
     std::vector<AppInfo> m_Apps;
     int m_Unanswered = 0;
+    bool m_RoleHeld = false;
 };
 
 } // namespace tarvell::test

@@ -478,6 +478,40 @@ TEST(JobRestore, TheMessagingAppCountdown) {
     unsetenv("TARVELL_TEST_SMS_COUNTDOWN");
 }
 
+TEST(JobRestore, ClearsMessagesOnceTheMessagingAppRoleIsHeld) {
+    struct Case {
+        const char* name;
+        int acceptAtCheck; // 0: never
+        bool cleared;
+        int onPhone; // messages on the phone afterwards
+    };
+    const Case cases[] = {
+        {"accepted", 1, true, kItems},
+        // Nothing is written, so nothing is cleared: the phone keeps its own.
+        {"never accepted", 0, false, kItems},
+    };
+    QTemporaryDir out;
+    const QString backup = MakeBackup(out.path(), kItems);
+    setenv("TARVELL_TEST_SMS_COUNTDOWN", "1", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePhone phone(kItems); // the backup's messages
+        phone.needsRole = true;
+        phone.acceptAtCheck = c.acceptAtCheck;
+        GetBackupDataThread job(phone, kSecondMs);
+        const bool sms[kContentKindCount] = {false, true, false, false, false, false, false};
+        RunRestore(job, {backup}, sms, true);
+        EXPECT_EQ(phone.cleared,
+                  c.cleared ? std::vector<ContentKind>{SMS} : std::vector<ContentKind>{});
+        // Cleared, the phone gets every message back; else it keeps its own.
+        EXPECT_EQ(phone.written[SMS], c.cleared ? kItems : 0);
+        EXPECT_EQ(job.skippedCount(SMS), 0);
+        SmsRecord* head = nullptr;
+        EXPECT_EQ(phone.messages(&head), c.onPhone);
+    }
+    unsetenv("TARVELL_TEST_SMS_COUNTDOWN");
+}
+
 TEST(JobRestore, ClearsOnlyKindsItCanRefill) {
     QTemporaryDir out;
     FakePhone source(kItems);
