@@ -116,6 +116,11 @@ QByteArray ReadBackType(const char* text) {
 
 QByteArray Joined(std::initializer_list<QByteArray> parts) {
     QByteArray key;
+    qsizetype size = 0;
+    for (const QByteArray& part : parts) {
+        size += part.size() + 1;
+    }
+    key.reserve(size);
     for (const QByteArray& part : parts) {
         key += part;
         key += '\0';
@@ -172,6 +177,11 @@ QByteArray CallKey(const CallLogRecord& record) {
 void RecordTally::clear() {
     m_Held.clear();
     m_Matched.clear();
+}
+
+void RecordTally::reserve(int records) {
+    m_Held.reserve(m_Held.size() + records);
+    m_Matched.reserve(records);
 }
 
 bool RecordTally::matchHeld(const QByteArray& key) {

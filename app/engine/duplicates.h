@@ -43,6 +43,8 @@ QByteArray CallKey(const CallLogRecord& record);
 class RecordTally {
 public:
     void clear();
+    // Room for this many records of the folders, beside those held.
+    void reserve(int records);
     // One copy of key on the phone.
     void addHeld(const QByteArray& key) { ++m_Held[key]; }
     // Before the records of the next folder.

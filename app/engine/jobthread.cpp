@@ -709,6 +709,7 @@ bool GetBackupDataThread::readPhoneHoldings(ContentKind kind) {
         const int count = m_Phone.calls(&head);
         AddHeld(m_Tally, count, head, &CallKey);
     }
+    m_Tally.reserve(std::max(m_TotalCount[kind].load(), 0));
     UiLog("restore: the phone holds %d %s\n", m_Tally.heldCount(), ProgressKindName(kind));
     return true;
 }
