@@ -2,8 +2,10 @@
 # What the restore's duplicate check costs: tarvell-cli restores the contacts,
 # messages and calls of a backup of a generated phone (default: the large
 # preset) four times, with and without --duplicates, onto an empty phone and
-# onto a phone that holds those records already, and prints the seconds (the
-# fastest of RUNS restores each, default 3: a shared machine is noisy).
+# onto a phone that holds those records already, and prints the seconds: wall
+# time and tarvell-cli's own processor time (user + system, which the other
+# load of a shared machine disturbs less), the least of RUNS restores each
+# (default 3).
 #   empty phone:  the check reads an empty list, then every record is written;
 #   full phone:   the check reads the phone's whole list and writes nothing,
 #                 where --duplicates writes every record a second time.
@@ -48,29 +50,30 @@ copy_records() {
 }
 
 # Restores the backup onto a fresh copy of phone $1 (empty or full); prints
-# the seconds.
+# the wall and the processor seconds.
 restore_once() {
   local from="$1" name="$2"
   shift 2
   local phone="$work/phone-$name"
   rm -rf "$phone"
   if [[ "$from" == full ]]; then copy_records "$phone"; else cp -a "$work/phone-empty" "$phone"; fi
-  local t status=0
+  local t status=0 TIMEFORMAT='%U %S'
   t=$(now)
-  PHONESIM_HOME="$phone" "$cli" restore "$backup" --kinds "$kinds" "$@" >"$work/$name.out" 2>&1 || status=$?
+  { time PHONESIM_HOME="$phone" "$cli" restore "$backup" --kinds "$kinds" "$@" >"$work/$name.out" 2>&1 || status=$?; } 2>"$work/$name.cpu"
   local s
-  s=$(elapsed "$t" "$(now)")
+  s="$(elapsed "$t" "$(now)") $(awk '{ printf "%.2f", $1 + $2 }' "$work/$name.cpu")"
   PHONESIM_HOME="$phone" "$program/adb" kill-server >/dev/null 2>&1 || true
   [[ "$status" == 0 ]] || echo "restore $name ended with exit code $status: $(tail -n 2 "$work/$name.out")" >&2
   echo "$s"
 }
 restore() {
-  local best="" s i
+  local wall="" cpu="" s i
   for ((i = 0; i < runs; i++)); do
     s=$(restore_once "$@")
-    best=$(awk -v a="$s" -v b="$best" 'BEGIN { print (b == "" || a < b) ? a : b }')
+    wall=$(awk -v a="${s% *}" -v b="$wall" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a : b }')
+    cpu=$(awk -v a="${s#* }" -v b="$cpu" 'BEGIN { print (b == "" || a + 0 < b + 0) ? a : b }')
   done
-  echo "$best"
+  echo "$wall $cpu"
 }
 
 empty_keep=$(restore empty empty-keep --duplicates)
@@ -79,11 +82,14 @@ full_keep=$(restore full full-keep --duplicates)
 full_check=$(restore full full-check)
 
 records=$(grep -cE '^(contact|sms|call) ' <("$phonesim" dump "$work/phone-source") || true)
-echo "phone: $preset ($records contacts, messages and calls)"
-printf '%-34s %8s s\n' "empty phone, --duplicates:" "$empty_keep" \
-  "empty phone, duplicate check:" "$empty_check" \
-  "full phone, --duplicates:" "$full_keep" \
-  "full phone, duplicate check:" "$full_check"
-echo "check on an empty phone adds $(elapsed "$empty_keep" "$empty_check") s;" \
-  "on a full phone it reads the list and writes nothing: $(elapsed "$full_check" "$full_keep") s saved"
+echo "phone: $preset ($records contacts, messages and calls), least of $runs runs"
+printf '%-34s %8s %8s\n' "" "wall s" "cpu s"
+for row in "empty phone, --duplicates:|$empty_keep" "empty phone, duplicate check:|$empty_check" \
+  "full phone, --duplicates:|$full_keep" "full phone, duplicate check:|$full_check"; do
+  v=${row#*|}
+  printf '%-34s %8s %8s\n' "${row%%|*}" "${v% *}" "${v#* }"
+done
+echo "the check on an empty phone adds $(elapsed "${empty_keep% *}" "${empty_check% *}") s wall," \
+  "$(elapsed "${empty_keep#* }" "${empty_check#* }") s cpu; on a full phone it writes nothing:" \
+  "$(elapsed "${full_check% *}" "${full_keep% *}") s wall saved"
 grep -h "already on the phone" "$work/full-check.out" || true
