@@ -95,7 +95,7 @@ constexpr char kBackupHelp[] =
 
 constexpr char kRestoreHelp[] =
     "Usage: tarvell-cli restore [DIR...] [--vcf FILE] [--sms-xml FILE] [--calls-xml FILE]\n"
-    "                           [--kinds LIST] [--clear] [--force]\n"
+    "                           [--kinds LIST] [--clear] [--force] [--duplicates]\n"
     "                           [--keep-companion]\n"
     "\n"
     "Prepares the phone and writes the backup folders DIR..., in order, back to it.\n"
@@ -110,6 +110,9 @@ constexpr char kRestoreHelp[] =
     "                hold them (a restore of only such files needs no DIR)\n"
     "  --force       also restore a kind whose files do not match the folder's\n"
     "                SHA256SUMS (without it such a kind is left out and fails)\n"
+    "  --duplicates  also write contacts, messages and calls the phone holds\n"
+    "                already (without it they are left out and counted as\n"
+    "                already on the phone)\n"
     "  --keep-companion  leave the Tarvell service on the phone afterwards\n"
     "\n"
     "Android 4.4 and later ask on the phone to make the Tarvell service the default\n"
@@ -544,6 +547,7 @@ int CmdRestore(const QStringList& args, bool terminal) {
     auto kinds = DefaultKinds();
     bool clear = false;
     bool force = false;
+    bool keepDuplicates = false;
     QStringList folders;
     QString imports[kContentKindCount];
     for (int i = 0; i < args.size(); ++i) {
@@ -556,6 +560,8 @@ int CmdRestore(const QStringList& args, bool terminal) {
             clear = true;
         } else if (a == QLatin1String("--force")) {
             force = true;
+        } else if (a == QLatin1String("--duplicates")) {
+            keepDuplicates = true;
         } else if (a == QLatin1String("--vcf") || a == QLatin1String("--sms-xml") ||
                    a == QLatin1String("--calls-xml")) {
             if (i + 1 >= args.size()) {
@@ -610,7 +616,7 @@ int CmdRestore(const QStringList& args, bool terminal) {
     Out(QStringLiteral("Restoring %1 folder(s) to the phone\n").arg(folders.size()));
     Session& session = ProgramSession();
     GetBackupDataThread job;
-    session.setUpRestore(job, kinds.data(), folders, clear, force);
+    session.setUpRestore(job, kinds.data(), folders, clear, force, keepDuplicates);
     const int result = RunJob(job, terminal);
     const Session::Outcome outcome = session.finishJob(job, false);
     for (const QString& note : outcome.notes) {
@@ -624,6 +630,9 @@ int CmdRestore(const QStringList& args, bool terminal) {
     Out(outcome.failures.isEmpty()
             ? QStringLiteral("Restore Completed.\n")
             : QStringLiteral("Restore finished. %1\n").arg(outcome.failures));
+    if (!outcome.skipped.isEmpty()) {
+        Out(outcome.skipped + u'\n');
+    }
     return result;
 }
 

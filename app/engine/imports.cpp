@@ -3,8 +3,8 @@
 #include "backupfolder.h"
 #include "entries.h"
 #include "exports.h"
-#include "fileroutines.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
@@ -687,7 +687,8 @@ bool WriteImportFolder(const QString& folder, const QString files[kContentKindCo
             *warnings << QStringLiteral("%1: %2").arg(files[k], warning);
         }
         const QString path = JsPathOf(folder, ContentKind(k));
-        EnsureSubfolder(folder, QStringLiteral("Datajs"));
+        // The folder itself too: a caller may name one that is not there yet.
+        QDir().mkpath(folder + QStringLiteral("/Datajs"));
         if (!WriteJsFile(path, kKindFiles[k].jsPrefix, imported.root.get())) {
             *error = QStringLiteral("cannot write %1").arg(path);
             return false;

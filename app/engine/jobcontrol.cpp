@@ -86,6 +86,25 @@ void StopRunningJob(GetBackupDataThread& job) {
     }
 }
 
+QString SkippedItemsSentence(const GetBackupDataThread& job) {
+    QStringList parts;
+    int sum = 0;
+    for (int k = 0; k < kContentKindCount; ++k) {
+        const int skipped = job.skippedCount(ContentKind(k));
+        if (skipped > 0) {
+            sum += skipped;
+            parts << QStringLiteral("%1 %2").arg(skipped).arg(
+                QLatin1String(ProgressKindName(ContentKind(k))));
+        }
+    }
+    if (sum == 0) {
+        return QString();
+    }
+    return QStringLiteral("%1 already on the phone (%2).")
+        .arg(sum)
+        .arg(parts.join(QStringLiteral(", ")));
+}
+
 QString FailedItemsSentence(const GetBackupDataThread& job) {
     QStringList parts;
     int sum = 0;

@@ -53,5 +53,9 @@ QString FailedItemsSentence(const GetBackupDataThread& job);
 // kind that had an earlier folder; empty when none had. Brief, several
 // kinds are summed up: "1953 of 2030 files unchanged since the last backup."
 QString UnchangedItemsSentence(const GetBackupDataThread& job, bool brief = false);
+// The sentence of the records a restore left out because the phone held
+// them already ("412 already on the phone (12 Contacts, 400 Text
+// Messages)."), empty when none were.
+QString SkippedItemsSentence(const GetBackupDataThread& job);
 
 } // namespace tarvell

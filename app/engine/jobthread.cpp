@@ -66,6 +66,15 @@ bool HoldsSomethingToRestore(const QString& folder, ContentKind kind) {
     return found;
 }
 
+// The records of a list the phone loaded (count from its reader; the head
+// means nothing when the count is not positive).
+template <typename Record>
+void AddHeld(RecordTally& tally, int count, const Record* head, QByteArray (*key)(const Record&)) {
+    for (const Record* r = count > 0 ? head : nullptr; r != nullptr; r = r->next) {
+        tally.addHeld(key(*r));
+    }
+}
+
 int CountGroupedEntries(const cJSON* root) {
     int count = 0;
     ForEachGroupedEntry(root, [&](const cJSON*, bool) {
@@ -107,6 +116,7 @@ void GetBackupDataThread::setUpRestore(const bool selected[kContentKindCount],
     m_ClearBeforeCopy = clearBeforeCopy;
     m_ForceRestore = false;
     m_Incremental = false;
+    m_KeepDuplicates = false;
     m_OutputFolder.clear();
     m_CatalogLabel.clear();
     for (int k = 0; k < kContentKindCount; ++k) {
@@ -196,6 +206,7 @@ void GetBackupDataThread::run() {
         m_DoneCount[k] = 0;
         m_FailedCount[k] = 0;
         m_UnchangedCount[k] = -1;
+        m_SkippedCount[k] = 0;
     }
     m_Percent = 0;
     m_VideoBytesDone = 0;
@@ -207,6 +218,7 @@ void GetBackupDataThread::run() {
     m_CurrentStep = 0;
     m_Notes.clear();
     m_Refused.clear();
+    m_ClearMessagesWithRole = false;
     if (m_RestoreMode == 0) {
         runBackup();
     } else {
@@ -674,22 +686,88 @@ void GetBackupDataThread::runRestore() {
             const bool refill = std::any_of(folders.begin(), folders.end(), [&](const QString& f) {
                 return !refused(f, kind) && HoldsSomethingToRestore(f, kind);
             });
-            if (refill) {
+            if (refill && kind == SMS && m_Phone.needsMessagingRole()) {
+                // Only the default messaging app may delete messages: the
+                // clear waits for the role (RestoreMessages).
+                m_ClearMessagesWithRole = true;
+            } else if (refill) {
                 m_Phone.clear(kind);
             } else {
                 UiLog("restore: %s not cleared: no folder to restore holds a readable %s file\n",
                       ProgressKindName(kind), ProgressKindName(kind));
             }
         }
+        const bool records = kKindFiles[kind].shape == KindShape::Records;
+        if (records && !m_KeepDuplicates && m_TotalCount[kind] > 0 && !readPhoneHoldings(kind)) {
+            return;
+        }
         for (const QString& folder : folders) {
             if (!refused(folder, kind)) {
+                m_Tally.startFolder();
                 (this->*kSteps[kind].restore)(kind, folder);
             }
+        }
+        m_Tally.clear();
+        if (m_SkippedCount[kind] > 0) {
+            UiLog("restore: %d %s already on the phone, not written again\n",
+                  m_SkippedCount[kind].load(), ProgressKindName(kind));
         }
     });
     if (complete) {
         ++m_CurrentStep;
     }
+}
+
+bool GetBackupDataThread::readPhoneHoldings(ContentKind kind) {
+    m_Tally.clear();
+    const int unanswered = m_Phone.failedCommandCount();
+    m_Phone.refresh(kind);
+    if (m_Abort) {
+        return false;
+    }
+    if (m_Phone.failedCommandCount() != unanswered) {
+        // Writing anyway could put every record on the phone a second time.
+        UiLog("error: the phone's %s could not be read; none restored\n", ProgressKindName(kind));
+        m_Notes << QStringLiteral("%1 not restored: the phone's own list could not be read, and "
+                                  "the restore needs it to leave out what is there already. "
+                                  "Reconnect the phone and restore again.")
+                       .arg(QLatin1String(ProgressKindName(kind)));
+        m_FailedCount[kind] += std::max(m_TotalCount[kind].load(), 1);
+        return false;
+    }
+    if (kind == Contacts) {
+        ContactRecord* head = nullptr;
+        const int count = m_Phone.contacts(&head);
+        AddHeld(m_Tally, count, head, &ContactKey);
+    } else if (kind == SMS) {
+        SmsRecord* head = nullptr;
+        const int count = m_Phone.messages(&head);
+        AddHeld(m_Tally, count, head, &MessageKeyOnPhone);
+    } else {
+        CallLogRecord* head = nullptr;
+        const int count = m_Phone.calls(&head);
+        AddHeld(m_Tally, count, head, &CallKey);
+    }
+    m_Tally.reserve(std::max(m_TotalCount[kind].load(), 0));
+    UiLog("restore: the phone holds %d %s\n", m_Tally.heldCount(), ProgressKindName(kind));
+    return true;
+}
+
+bool GetBackupDataThread::writeRecord(ContentKind kind, const std::function<QByteArray()>& key,
+                                      const std::function<bool()>& write) {
+    if (m_KeepDuplicates) {
+        return write();
+    }
+    const QByteArray k = key();
+    if (m_Tally.matchHeld(k)) {
+        ++m_SkippedCount[kind];
+        return true;
+    }
+    const bool written = write();
+    if (written) {
+        m_Tally.written(k);
+    }
+    return written;
 }
 
 // Hands the entries of a record kind's file to the phone one by one until
@@ -718,7 +796,10 @@ void GetBackupDataThread::RestoreContacts(ContentKind, const QString& folder) {
     if (const JsonPtr root = ReadKindFile(folder, Contacts)) {
         restoreEntries(Contacts, root.get(), [&](const cJSON* entry) {
             const ContactRecord record = ReadContact(entry);
-            return record.contactId == nullptr || m_Phone.addContact(record) >= 0;
+            return record.contactId == nullptr ||
+                   writeRecord(
+                       Contacts, [&] { return ContactKey(record); },
+                       [&] { return m_Phone.addContact(record) >= 0; });
         });
     }
 }
@@ -727,7 +808,9 @@ void GetBackupDataThread::RestoreCallHistory(ContentKind, const QString& folder)
     if (const JsonPtr root = ReadKindFile(folder, CallHistory)) {
         restoreEntries(CallHistory, root.get(), [&](const cJSON* entry) {
             const CallLogRecord record = ReadCallLog(entry);
-            return record.number == nullptr || m_Phone.addCall(record) >= 0;
+            return record.number == nullptr || writeRecord(
+                                                   CallHistory, [&] { return CallKey(record); },
+                                                   [&] { return m_Phone.addCall(record) >= 0; });
         });
     }
 }
@@ -783,11 +866,23 @@ void GetBackupDataThread::RestoreMessages(ContentKind, const QString& folder) {
         }
         return;
     }
+    if (m_ClearMessagesWithRole && !m_Abort) {
+        m_ClearMessagesWithRole = false;
+        m_Phone.clear(SMS);
+        // What the phone holds now, which nothing of this job has added to.
+        if (!m_KeepDuplicates && !readPhoneHoldings(SMS)) {
+            m_Phone.returnMessagingRole();
+            return;
+        }
+    }
     if (const JsonPtr root = ParseJsText(*text, path)) {
         restoreEntries(SMS, root.get(), [&](const cJSON* entry) {
             const SmsRecord record = ReadMessage(entry);
             return record.id == nullptr || record.threadId == nullptr ||
-                   std::strcmp(record.threadId, "-1") == 0 || m_Phone.sendMessage(record) >= 0;
+                   std::strcmp(record.threadId, "-1") == 0 ||
+                   writeRecord(
+                       SMS, [&] { return MessageKeyToWrite(record); },
+                       [&] { return m_Phone.sendMessage(record) >= 0; });
         });
     }
     if (needsRole) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "backupfolder.h"
+#include "duplicates.h"
 #include "incremental.h"
 #include "phone.h"
 #include "prints.h"
@@ -72,6 +73,11 @@ public:
     // Items of kind taken from an earlier backup; -1 when the backup had no
     // earlier folder for the kind. Read once the job has finished.
     int unchangedCount(ContentKind kind) const { return m_UnchangedCount[kind]; }
+    // A restore normally reads the contacts, messages and calls the phone
+    // holds and leaves out the records of the folders already there (see
+    // duplicates.h); kept, it writes every record. Set after setUpRestore().
+    void setKeepDuplicates(bool keep) { m_KeepDuplicates = keep; }
+    bool keepDuplicates() const { return m_KeepDuplicates; }
     bool restoreMode() const { return m_RestoreMode; }
     QString outputFolder() const { return m_OutputFolder; }
     QString catalogLabel() const { return m_CatalogLabel; }
@@ -88,6 +94,8 @@ public:
     // phone refused), and their sum.
     int failedCount(ContentKind kind) const { return m_FailedCount[kind]; }
     int failedItems() const;
+    // Records of kind a restore left out because the phone held them already.
+    int skippedCount(ContentKind kind) const { return m_SkippedCount[kind]; }
     // What the user should read after the job, one sentence each: a kind of
     // a folder the restore left out (or, forced, restored despite damage),
     // exports or SHA256SUMS the backup could not write. Read once the job
@@ -153,6 +161,14 @@ private:
     void RestoreMedia(ContentKind kind, const QString& folder);
     void RestoreApps(ContentKind, const QString& folder);
     void countAppsMissingFromPhone(const QList<QByteArray>& packages);
+    // Reads what the phone holds of a record kind into m_Tally. False, with
+    // the kind counted as failed and noted, when the phone's list could not
+    // be read (nothing of the kind is then written), or on a cancel.
+    bool readPhoneHoldings(ContentKind kind);
+    // Writes one record unless the phone holds it already; key gives its
+    // key, write writes it and gives false when the phone refused it.
+    bool writeRecord(ContentKind kind, const std::function<QByteArray()>& key,
+                     const std::function<bool()>& write);
     // Asks the phone to make the companion the default messaging app and
     // waits for the user; false when the user did not accept in time or the
     // job was cancelled (the request is then withdrawn).
@@ -184,9 +200,14 @@ private:
     bool m_ForceRestore = false;
     bool m_Incremental = false;
     std::unique_ptr<EarlierBackups> m_Earlier; // job thread only
+    bool m_KeepDuplicates = false;
     // Job thread only; read by others after it has finished.
     QStringList m_Notes;
     QSet<QString> m_Refused; // kind number + ":" + folder
+    RecordTally m_Tally;     // of the record kind being restored
+    // Restore with clearing on a phone where only the default messaging app
+    // may delete messages: the clear still to come, once the role is held.
+    bool m_ClearMessagesWithRole = false;
 
     // Written by the job thread (m_Abort also by requestCancel()) and read by
     // any thread: atomics with relaxed order, display values and a stop
@@ -203,6 +224,7 @@ private:
     std::atomic<int> m_SmsCountdown{0};
     std::atomic<int> m_FailedCount[kContentKindCount] = {};
     std::atomic<int> m_UnchangedCount[kContentKindCount] = {};
+    std::atomic<int> m_SkippedCount[kContentKindCount] = {};
     // The local path of the media file being copied out of the phone.
     QString m_CurrentFile;
     friend struct JobTestPeer;

@@ -56,9 +56,11 @@ std::optional<NewBackup> Session::setUpBackup(GetBackupDataThread& job,
 }
 
 void Session::setUpRestore(GetBackupDataThread& job, const bool selected[kContentKindCount],
-                           const QStringList& folders, bool clearBeforeCopy, bool force) {
+                           const QStringList& folders, bool clearBeforeCopy, bool force,
+                           bool keepDuplicates) {
     PrepareRestoreJob(job, selected, folders, clearBeforeCopy);
     job.setForceRestore(force);
+    job.setKeepDuplicates(keepDuplicates);
     UiLog("Restore of %d backup(s).\n", int(folders.size()));
 }
 
@@ -84,6 +86,7 @@ Session::Outcome Session::finishJob(const GetBackupDataThread& job, bool backup)
         outcome.unchanged = UnchangedItemsSentence(job);
         outcome.unchangedBrief = UnchangedItemsSentence(job, true);
     }
+    outcome.skipped = SkippedItemsSentence(job);
     return outcome;
 }
 

@@ -46,8 +46,11 @@ public:
                                          QString* error, bool full = false);
     // force: restore kinds whose files do not match their folder's
     // SHA256SUMS too (see GetBackupDataThread::setForceRestore).
+    // keepDuplicates: write records the phone holds already too (see
+    // GetBackupDataThread::setKeepDuplicates).
     void setUpRestore(GetBackupDataThread& job, const bool selected[kContentKindCount],
-                      const QStringList& folders, bool clearBeforeCopy, bool force = false);
+                      const QStringList& folders, bool clearBeforeCopy, bool force = false,
+                      bool keepDuplicates = false);
 
     // What a finished job leaves for the front end to report.
     struct Outcome {
@@ -58,6 +61,9 @@ public:
         QString failures;       // FailedItemsSentence, empty when none failed
         QString unchanged;      // a backup's UnchangedItemsSentence
         QString unchangedBrief; // the same, brief
+        // SkippedItemsSentence: records a restore found on the phone already
+        // (not a failure), empty when none.
+        QString skipped;
         // Sentences to show beside it (GetBackupDataThread::notes): kinds a
         // restore left out or forced, a backup's exports or SHA256SUMS that
         // could not be written. A backup with notes is not complete.

@@ -141,14 +141,15 @@ void CompleteDialog::setMessage(int kind, const QString& detail, const QString& 
         text = tr("Print Completed.");
         break;
     }
+    if (!note.isEmpty()) {
+        text += QStringLiteral("\n") + note;
+    }
     if (!detail.isEmpty()) {
         text += QStringLiteral("\n") + detail;
         icon = sprites::kIconWarning;
     }
-    if (!note.isEmpty() && detail.isEmpty()) {
-        text += QStringLiteral("\n") + note;
-    }
     m_TextLabel->setText(text);
+    fitText();
     m_IconLabel->setPixmap(CutSprite(m_IconSprite, icon));
     m_Kind = kind;
     if (kind == SmsCountdown) {
@@ -157,9 +158,22 @@ void CompleteDialog::setMessage(int kind, const QString& detail, const QString& 
     layout(x(), y(), width(), height());
 }
 
+// A completion with a note and a long failure sentence is taller than the
+// box's text area at the usual size: the text gets smaller, never cut.
+void CompleteDialog::fitText() {
+    for (int points = 15; points >= 11; --points) {
+        m_TextLabel->setStyleSheet(QStringLiteral("QLabel{color:#2d383f;font:%1pt;}").arg(points));
+        m_TextLabel->ensurePolished();
+        if (m_TextLabel->heightForWidth(kTextRect.width()) <= kTextRect.height()) {
+            return;
+        }
+    }
+}
+
 void CompleteDialog::setError(const QString& text) {
     setMessage(RestoreCompleted);
     m_TextLabel->setText(text);
+    fitText();
     m_IconLabel->setPixmap(CutSprite(m_IconSprite, sprites::kIconWarning));
     m_Kind = Error;
 }

@@ -27,12 +27,11 @@ public:
 
     explicit CompleteDialog(QWidget* parent = nullptr);
 
-    // Sets the text and buttons of a kind. detail, when not empty, is a
-    // second paragraph (the completion kinds use it for failed items) and
-    // turns the icon into a warning; note, when not empty, follows as a
-    // paragraph that changes no icon (what an incremental backup took from
-    // the last one), only when there is no detail: the box holds one of the
-    // two, and the detail matters more.
+    // Sets the text and buttons of a kind. note and detail, when not empty,
+    // are further paragraphs: note something to know that changes no icon
+    // (what an incremental backup took from the last one, the records a
+    // restore found on the phone already), detail a warning (the completion
+    // kinds: failed items).
     void setMessage(int kind, const QString& detail = QString(), const QString& note = QString());
     // An error the user must read before going on: the text, the warning icon
     // and OK.
@@ -68,6 +67,8 @@ public slots:
     void cancel_Button_slots();
 
 private:
+    void fitText();
+
     QLabel* m_IconLabel;
     QLabel* m_TextLabel;
     MyPushButton* m_OkButton;

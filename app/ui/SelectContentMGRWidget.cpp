@@ -333,7 +333,9 @@ void SelectContentMGRWidget::m_GetBackupDataThread_Finished() {
         if (!outcome.failures.isEmpty()) {
             detail.prepend(outcome.failures);
         }
-        showCompletion(detail.join(u'\n'), outcome.unchangedBrief);
+        // A backup says what it took from the last one, a restore what the
+        // phone held already; each job has only its own.
+        showCompletion(detail.join(u'\n'), m_Mode == 0 ? outcome.unchangedBrief : outcome.skipped);
     }
     m_BackupProgressWidget->hideSmsPrompt();
     m_BackupProgressWidget->hide();
@@ -343,8 +345,8 @@ void SelectContentMGRWidget::m_GetBackupDataThread_Finished() {
     fillRestoreList();
 }
 
-void SelectContentMGRWidget::showCompletion(const QString& failures, const QString& unchanged) {
-    m_CompleteDialog->setMessage(m_Mode, failures, unchanged);
+void SelectContentMGRWidget::showCompletion(const QString& failures, const QString& note) {
+    m_CompleteDialog->setMessage(m_Mode, failures, note);
     CentreOnMainWindow(m_CompleteDialog, kCompleteDialogWidth, kCompleteDialogHeight);
     m_CompleteDialog->layout(m_CompleteDialog->x(), m_CompleteDialog->y(), kCompleteDialogWidth,
                              kCompleteDialogHeight);

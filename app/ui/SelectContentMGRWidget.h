@@ -91,8 +91,9 @@ public slots:
 private:
     void showProgress();
     // failures: the sentence of the items that failed, empty when none did;
-    // unchanged: what an incremental backup took from the last one.
-    void showCompletion(const QString& failures, const QString& unchanged = QString());
+    // note: what an incremental backup took from the last one, or the
+    // records a restore found on the phone already.
+    void showCompletion(const QString& failures, const QString& note = QString());
     void showError(const QString& text);
     void setPhonePictures(bool connected);
 

@@ -366,6 +366,26 @@ sms_never_accepted)
   nothing_lost "$WORK/before.dump" "$WORK/target"
   ;;
 
+# The connection closes after every answered command: the first attempt of
+# each write (a contact's AddPerson and field updates, a message, a call)
+# fails in the library's log and the library sends it again on a new
+# connection, which the phone carries out once. The restore is complete and
+# says so; nothing arrives twice or half.
+retried_writes)
+  make_backup "$WORK/source" "$WORK/made" contacts,sms,calls
+  gen empty 1 "$WORK/target"
+  fault "$WORK/target" companion_drop_after 1
+  cli_within 120 "$WORK/target" restore "$B" --kinds contacts,sms,calls
+  expect_eq "$RC" 0 "restore exit code"
+  grep -q "^Restore Completed.$" "$WORK/cli.out" || fail "no completion line"
+  grep -q "error:cmd=AddPerson:" "$LIBLOG" || fail "no failed AddPerson attempt: the row tests no retry"
+  grep -q "answered on attempt 2:cmd=AddPerson:" "$LIBLOG" || fail "the log does not say the retry was answered"
+  fault "$WORK/target" companion_drop_after off
+  "$PHONESIM" diff "$WORK/source" "$WORK/target" >"$WORK/diff.out"
+  differences=$(grep -E '^(changed (contact|sms|call) |only in [AB]: (contact|sms|call) )' "$WORK/diff.out")
+  expect_eq "$differences" "" "records after retried writes"
+  ;;
+
 # The disk fills up during the backup (file size limit: writes past it fail
 # with EFBIG, for tarvell-cli and the adb it starts). The job says so, and
 # no file under a final name is cut short.

@@ -1,5 +1,7 @@
 // An in-process phone for the job tests: lists of every kind, files written
-// on copy, and a record of what a restore handed over.
+// on copy, and a record of what a restore handed over. Contacts, messages and
+// calls a restore writes join the phone's lists as a phone lists them; a
+// clear empties them.
 #pragma once
 
 #include "phone.h"
@@ -43,22 +45,23 @@ public:
             SetText(app.packageName, ("org.example.app" + id).c_str());
             m_Apps.push_back(app);
         }
-        std::vector<void*> sms;
-        std::vector<void*> calls;
-        for (int i = 0; i < n; ++i) {
-            sms.push_back(&m_Sms[size_t(i)]);
-            calls.push_back(&m_Calls[size_t(i)]);
-        }
-        if (n > 0) {
-            m_SmsGroups.add(sms);
-            m_CallGroups.add(calls);
-        }
+    }
+
+    // Leaves the phone without contacts, messages and calls (not a clear).
+    void holdNoRecords() {
+        m_Contacts.clear();
+        m_Sms.clear();
+        m_Calls.clear();
     }
 
     // Called with the kind whenever the job hands the phone an item of it
     // (backup: a file copied or an app saved, the record list loaded;
     // restore: an item written).
     std::function<void(ContentKind)> onItem;
+    // Whether loading a record list counts as an item for onItem.
+    bool refreshIsItem = true;
+    // Kinds whose list loads leave a command unanswered.
+    std::set<int> unreadable;
     // Items whose copy or write fails, by kind and 0-based position.
     std::set<std::pair<int, int>> failing;
     // Media items whose copy arrives cut short.
@@ -93,10 +96,11 @@ public:
     }
     void resetAbort() override {}
     void abortLongCalls() override {}
-    int failedCommandCount() override { return 0; }
+    int failedCommandCount() override { return m_Unanswered; }
 
     void refresh(ContentKind kind) override {
-        if (kind <= CallHistory) {
+        m_Unanswered += int(unreadable.count(kind));
+        if (kind <= CallHistory && refreshIsItem) {
             item(kind);
         }
     }
@@ -112,8 +116,9 @@ public:
         *head = Link(m_Calls);
         return int(m_Calls.size());
     }
-    SmsTempGroup* messageGroups() override { return m_SmsGroups.head(); }
-    CallLogTempGroup* callGroups() override { return m_CallGroups.head(); }
+    // One group of all messages and one of all calls.
+    SmsTempGroup* messageGroups() override { return OneGroup(m_SmsGroups, m_Sms); }
+    CallLogTempGroup* callGroups() override { return OneGroup(m_CallGroups, m_Calls); }
     void refreshProgress(ContentKind, int* index, int* count) override { *index = *count = 0; }
     int count(ContentKind kind) override {
         return kind == Apps ? int(m_Apps.size()) : int(m_Media[kind].size());
@@ -146,10 +151,59 @@ public:
         return WriteAll(QString::fromUtf8(destination), "apk") ? 0 : -1;
     }
 
-    void clear(ContentKind kind) override { cleared.push_back(kind); }
-    int addContact(const ContactRecord&) override { return write(Contacts); }
-    int addCall(const CallLogRecord&) override { return write(CallHistory); }
-    int sendMessage(const SmsRecord&) override { return write(SMS); }
+    void clear(ContentKind kind) override {
+        if (kind == SMS && needsRole && !m_RoleHeld) {
+            return; // only the default messaging app may delete messages
+        }
+        cleared.push_back(kind);
+        if (kind == Contacts) {
+            m_Contacts.clear();
+        } else if (kind == SMS) {
+            m_Sms.clear();
+        } else if (kind == CallHistory) {
+            m_Calls.clear();
+        }
+    }
+    int addContact(const ContactRecord& r) override {
+        const int result = write(Contacts);
+        if (result == 0) {
+            // Listed under its display name, the names joined.
+            ContactRecord& c = m_Contacts.emplace_back();
+            c.contactId = m_Texts(std::to_string(m_Contacts.size()).c_str());
+            c.name = m_Texts(
+                (std::string(r.name ? r.name : "") + (r.lastName ? r.lastName : "")).c_str());
+            c.mobilePhone = m_Texts(r.mobilePhone);
+            c.homePhone = m_Texts(r.homePhone);
+            c.workPhone = m_Texts(r.workPhone);
+            c.homeFax = m_Texts(r.homeFax);
+            c.workFax = m_Texts(r.workFax);
+        }
+        return result;
+    }
+    int addCall(const CallLogRecord& r) override {
+        const int result = write(CallHistory);
+        if (result == 0) {
+            CallLogRecord& c = m_Calls.emplace_back();
+            c.number = m_Texts(r.number);
+            c.date = m_Texts(r.date);
+            c.type = m_Texts(r.type);
+            c.duration = m_Texts(r.duration);
+        }
+        return result;
+    }
+    int sendMessage(const SmsRecord& r) override {
+        const int result = write(SMS);
+        if (result == 0) {
+            // The direction "0" is a message the owner sent: type 2.
+            SmsRecord& s = m_Sms.emplace_back();
+            s.address = m_Texts(r.address);
+            s.body = m_Texts(r.body);
+            s.date = m_Texts(r.date);
+            s.type = m_Texts(r.type && std::strcmp(r.type, "0") == 0 ? "2" : "1");
+            s.threadId = m_Texts("7");
+        }
+        return result;
+    }
     int pushToPhone(ContentKind kind, const QByteArray&, const QByteArray&,
                     bool streamed) override {
         // The job retries a refused file streamed: the same item again.
@@ -163,11 +217,27 @@ public:
     void requestMessagingRole() override { ++roleRequests; }
     bool hasMessagingRole() override {
         ++roleChecks;
-        return acceptAtCheck > 0 && roleChecks >= acceptAtCheck;
+        m_RoleHeld = acceptAtCheck > 0 && roleChecks >= acceptAtCheck;
+        return m_RoleHeld;
     }
-    void returnMessagingRole() override { ++roleReturns; }
+    void returnMessagingRole() override {
+        ++roleReturns;
+        m_RoleHeld = false;
+    }
 
 private:
+    template <typename Group, typename Record>
+    static Group* OneGroup(Grouping<Group>& grouping, std::vector<Record>& records) {
+        grouping = {};
+        std::vector<void*> pointers;
+        for (Record& r : records) {
+            pointers.push_back(&r);
+        }
+        if (!pointers.empty()) {
+            grouping.add(pointers);
+        }
+        return grouping.head();
+    }
     static MediaRecord MakeMedia(ContentKind kind, int id) {
         const std::string path = "/sdcard/file" + std::to_string(id) + ".bin";
         const auto fill = [&](auto info) {
@@ -201,6 +271,8 @@ private:
     Grouping<CallLogTempGroup> m_CallGroups;
     std::map<int, std::vector<MediaRecord>> m_Media;
     std::vector<AppInfo> m_Apps;
+    int m_Unanswered = 0;
+    bool m_RoleHeld = false;
 };
 
 } // namespace tarvell::test

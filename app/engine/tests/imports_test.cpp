@@ -284,5 +284,66 @@ TEST(ImportFiles, AMissingOrOversizedFileIsAClearError) {
     EXPECT_TRUE(ImportCallsXml(dir.path() + "/b.xml").error.startsWith(dir.path() + "/b.xml: "));
 }
 
+TEST(ImportFolder, WritesTheFilesTheRestoreReadsOrNamesTheFileItCouldNotUse) {
+    QTemporaryDir dir;
+    const QString vcf = dir.path() + "/c.vcf";
+    const QString sms = dir.path() + "/s.xml";
+    const QString calls = dir.path() + "/k.xml";
+    const QString notAFolder = dir.path() + "/file";
+    ASSERT_TRUE(test::WriteAll(vcf, "BEGIN:VCARD\nFN:Ann \"A\" <x>\nTEL:5\nEND:VCARD\n"
+                                    "BEGIN:VCARD\nFN:cut"));
+    // Text a .js file must carry unchanged: quotes, a script end, control
+    // characters and broken UTF-8.
+    ASSERT_TRUE(test::WriteAll(sms,
+                               "<smses><sms address=\"1\" type=\"1\" body=\"&quot;&lt;/script&gt;"
+                               "&#1;\\\xff\"/></smses>"));
+    ASSERT_TRUE(test::WriteAll(calls, "<calls><call number=\"5\" type=\"2\"/></calls>"));
+    ASSERT_TRUE(test::WriteAll(notAFolder, "x"));
+    struct Case {
+        const char* name;
+        QString folder;
+        QString files[kContentKindCount];
+        bool ok;
+        const char* error; // start of the error: the file named
+    };
+    const Case cases[] = {
+        {"all three", dir.path() + "/all", {vcf, sms, calls}, true, nullptr},
+        {"messages only", dir.path() + "/sms", {{}, sms}, true, nullptr},
+        {"a missing file", dir.path() + "/missing", {dir.path() + "/none.vcf"}, false, "/none.vcf"},
+        {"a vCard given as messages", dir.path() + "/wrong", {{}, vcf}, false, "/c.vcf"},
+        {"a kind without an importer", dir.path() + "/photos", {{}, {}, {}, vcf}, false, "Photos"},
+        {"a folder that cannot be made", notAFolder, {vcf}, false, "cannot write"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool kinds[kContentKindCount];
+        QStringList warnings;
+        QString error;
+        EXPECT_EQ(WriteImportFolder(c.folder, c.files, kinds, &warnings, &error), c.ok);
+        if (!c.ok) {
+            EXPECT_TRUE(error.contains(QLatin1String(c.error))) << qPrintable(error);
+            continue;
+        }
+        for (int k = 0; k < kContentKindCount; ++k) {
+            EXPECT_EQ(kinds[k], !c.files[k].isEmpty()) << k;
+            EXPECT_EQ(QFile::exists(JsPathOf(c.folder, ContentKind(k))), kinds[k]) << k;
+        }
+        // Read back as a restore reads a folder: what the importer made.
+        const auto same = [&](ContentKind kind, auto parse, auto views) {
+            const JsonPtr written = ReadKindFile(c.folder, kind);
+            ASSERT_TRUE(written);
+            EXPECT_EQ(views(written.get()), views(parse(test::ReadAll(c.files[kind])).root.get()));
+        };
+        same(SMS, &ParseSmsXml, [](const cJSON* r) { return MessageViews(r, false); });
+        if (kinds[Contacts]) {
+            same(Contacts, &ParseVcf, [](const cJSON* r) { return ContactViews(r, false); });
+            same(CallHistory, &ParseCallsXml, [](const cJSON* r) { return CallViews(r, false); });
+            // The unfinished card, reported under its file's name.
+            ASSERT_EQ(warnings.size(), 1);
+            EXPECT_TRUE(warnings[0].startsWith(vcf + ": ")) << qPrintable(warnings[0]);
+        }
+    }
+}
+
 } // namespace
 } // namespace tarvell

@@ -378,7 +378,8 @@ TEST(JobRestore, ADamagedFolderLeavesTheKindToTheOtherFolders) {
     EXPECT_EQ(phone.written[CallHistory], 3);
     EXPECT_EQ(job.snapshot().total[CallHistory], 3);
     EXPECT_EQ(job.snapshot().failed[CallHistory], 1);
-    EXPECT_EQ(phone.written[Contacts], 5);
+    // The contacts of the smaller folder are among those of the larger.
+    EXPECT_EQ(phone.written[Contacts], 3);
     EXPECT_EQ(std::count(phone.cleared.begin(), phone.cleared.end(), CallHistory), 1);
 }
 
@@ -389,6 +390,7 @@ TEST(JobRestore, CancelAtEachKindStopsThere) {
         const auto kind = ContentKind(k);
         SCOPED_TRACE(kKindFiles[k].name);
         FakePhone phone(0);
+        phone.refreshIsItem = false; // the cancel comes with the first write
         GetBackupDataThread job(phone, kSecondMs);
         phone.onItem = [&](ContentKind at) {
             if (at == kind) {
@@ -412,6 +414,7 @@ TEST(JobRestore, AFailedItemOfEachKindIsCountedAndTheRestFollow) {
     for (int k = 0; k < kContentKindCount; ++k) {
         SCOPED_TRACE(kKindFiles[k].name);
         FakePhone phone(kItems);
+        phone.holdNoRecords();
         phone.failing = {{k, 1}};
         GetBackupDataThread job(phone, kSecondMs);
         RunRestore(job, {backup}, kAll);
@@ -424,16 +427,124 @@ TEST(JobRestore, AFailedItemOfEachKindIsCountedAndTheRestFollow) {
 
 TEST(JobRestore, SeveralFoldersAddUpTheirTotalsAndCounts) {
     QTemporaryDir out;
+    // The records of the first folder are those of the second.
     const QString first = MakeBackup(out.path() + QStringLiteral("/a"), 2);
     const QString second = MakeBackup(out.path() + QStringLiteral("/b"), 3);
     FakePhone phone(0);
     GetBackupDataThread job(phone, kSecondMs);
     RunRestore(job, {first, second}, kAll);
     for (int k = 0; k < kContentKindCount; ++k) {
+        const bool records = kKindFiles[k].shape == KindShape::Records;
         EXPECT_EQ(job.snapshot().total[k], 5) << kKindFiles[k].name;
         EXPECT_EQ(job.snapshot().done[k], 5) << kKindFiles[k].name;
-        EXPECT_EQ(phone.written[k], 5) << kKindFiles[k].name;
+        EXPECT_EQ(phone.written[k], records ? 3 : 5) << kKindFiles[k].name;
+        EXPECT_EQ(job.skippedCount(ContentKind(k)), records ? 2 : 0) << kKindFiles[k].name;
     }
+}
+
+// Adds a second copy of every contact, message and call of a backup (the
+// folder then no longer matches its SHA256SUMS, which goes).
+void DoubleRecords(const QString& folder) {
+    for (ContentKind kind : {Contacts, SMS, CallHistory}) {
+        const JsonPtr root = ReadKindFile(folder, kind);
+        ASSERT_TRUE(root);
+        QList<cJSON*> parents;
+        if (kKindFiles[kind].grouped) {
+            for (cJSON* group = root->child; group != nullptr; group = group->next) {
+                if (cJSON_IsObject(group)) {
+                    parents << group;
+                }
+            }
+        } else {
+            parents << root.get();
+        }
+        for (cJSON* parent : parents) {
+            QList<cJSON*> entries;
+            for (cJSON* e = parent->child; e != nullptr; e = e->next) {
+                if (cJSON_IsObject(e) && QByteArray(e->string) != "Version") {
+                    entries << e;
+                }
+            }
+            for (cJSON* e : entries) {
+                cJSON_AddItemToObject(parent, (QByteArray(e->string) + "b").constData(),
+                                      cJSON_Duplicate(e, true));
+            }
+        }
+        ASSERT_TRUE(WriteJsFile(JsPathOf(folder, kind), kKindFiles[kind].jsPrefix, root.get()));
+    }
+    QFile::remove(folder + u'/' + QLatin1String(kChecksumFileName));
+}
+
+TEST(JobRestore, LeavesOutTheRecordsThePhoneHoldsAlready) {
+    struct Case {
+        const char* name;
+        int onPhone;         // records of each kind the phone holds, those of the backup
+        bool doubled;        // the folder holds every record twice
+        bool keepDuplicates; // tarvell-cli restore --duplicates
+        int runs;            // the same restore, one after the other
+        int written;         // per kind, over all runs
+        int skippedLastRun;
+    };
+    const Case cases[] = {
+        {"phone empty", 0, false, false, 1, kItems, 0},
+        {"phone holds all", kItems, false, false, 1, 0, kItems},
+        {"phone holds some", 1, false, false, 1, kItems - 1, 1},
+        {"folder holds each twice, phone empty", 0, true, false, 1, 2 * kItems, 0},
+        {"folder holds each twice, phone one of each", kItems, true, false, 1, kItems, kItems},
+        {"kept duplicates", kItems, false, true, 1, kItems, 0},
+        {"restored twice", 0, false, false, 2, kItems, kItems},
+    };
+    QTemporaryDir out;
+    const QString plain = MakeBackup(out.path() + QStringLiteral("/plain"), kItems);
+    const QString doubled = MakeBackup(out.path() + QStringLiteral("/doubled"), kItems);
+    DoubleRecords(doubled);
+    const bool records[kContentKindCount] = {true, true, true, false, false, false, false};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePhone phone(c.onPhone);
+        GetBackupDataThread job(phone, kSecondMs);
+        for (int run = 0; run < c.runs; ++run) {
+            PrepareRestoreJob(job, records, {c.doubled ? doubled : plain}, false);
+            job.setKeepDuplicates(c.keepDuplicates);
+            job.start();
+            job.wait();
+        }
+        for (ContentKind kind : {Contacts, SMS, CallHistory}) {
+            SCOPED_TRACE(kKindFiles[kind].name);
+            EXPECT_EQ(phone.written[kind], c.written);
+            EXPECT_EQ(job.skippedCount(kind), c.skippedLastRun);
+            // Left out is done, not failed.
+            EXPECT_EQ(job.snapshot().done[kind], job.snapshot().total[kind]);
+            EXPECT_EQ(job.failedCount(kind), 0);
+        }
+        EXPECT_EQ(SkippedItemsSentence(job).isEmpty(), c.skippedLastRun == 0);
+        EXPECT_TRUE(job.notes().isEmpty());
+    }
+}
+
+TEST(JobRestore, APhoneListThatCannotBeReadLeavesItsKindOut) {
+    QTemporaryDir out;
+    const QString backup = MakeBackup(out.path(), kItems);
+    FakePhone phone(kItems);
+    phone.holdNoRecords();
+    phone.unreadable = {SMS};
+    GetBackupDataThread job(phone, kSecondMs);
+    RunRestore(job, {backup}, kAll);
+    for (int k = 0; k < kContentKindCount; ++k) {
+        EXPECT_EQ(phone.written[k], k == SMS ? 0 : kItems) << kKindFiles[k].name;
+        EXPECT_EQ(job.failedCount(ContentKind(k)), k == SMS ? kItems : 0) << kKindFiles[k].name;
+    }
+    ASSERT_EQ(job.notes().size(), 1);
+    EXPECT_TRUE(job.notes()[0].startsWith(QStringLiteral("Text Messages not restored")));
+    // With duplicates kept the list is not needed.
+    FakePhone other(0);
+    other.unreadable = {SMS};
+    GetBackupDataThread kept(other, kSecondMs);
+    PrepareRestoreJob(kept, kAll, {backup}, false);
+    kept.setKeepDuplicates(true);
+    kept.start();
+    kept.wait();
+    EXPECT_EQ(other.written[SMS], kItems);
 }
 
 TEST(JobRestore, TheMessagingAppCountdown) {
@@ -466,6 +577,40 @@ TEST(JobRestore, TheMessagingAppCountdown) {
         EXPECT_EQ(phone.roleRequests, 1);
         // Granted or not, the user's own messaging app gets the role back.
         EXPECT_EQ(phone.roleReturns, 1);
+    }
+    unsetenv("TARVELL_TEST_SMS_COUNTDOWN");
+}
+
+TEST(JobRestore, ClearsMessagesOnceTheMessagingAppRoleIsHeld) {
+    struct Case {
+        const char* name;
+        int acceptAtCheck; // 0: never
+        bool cleared;
+        int onPhone; // messages on the phone afterwards
+    };
+    const Case cases[] = {
+        {"accepted", 1, true, kItems},
+        // Nothing is written, so nothing is cleared: the phone keeps its own.
+        {"never accepted", 0, false, kItems},
+    };
+    QTemporaryDir out;
+    const QString backup = MakeBackup(out.path(), kItems);
+    setenv("TARVELL_TEST_SMS_COUNTDOWN", "1", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePhone phone(kItems); // the backup's messages
+        phone.needsRole = true;
+        phone.acceptAtCheck = c.acceptAtCheck;
+        GetBackupDataThread job(phone, kSecondMs);
+        const bool sms[kContentKindCount] = {false, true, false, false, false, false, false};
+        RunRestore(job, {backup}, sms, true);
+        EXPECT_EQ(phone.cleared,
+                  c.cleared ? std::vector<ContentKind>{SMS} : std::vector<ContentKind>{});
+        // Cleared, the phone gets every message back; else it keeps its own.
+        EXPECT_EQ(phone.written[SMS], c.cleared ? kItems : 0);
+        EXPECT_EQ(job.skippedCount(SMS), 0);
+        SmsRecord* head = nullptr;
+        EXPECT_EQ(phone.messages(&head), c.onPhone);
     }
     unsetenv("TARVELL_TEST_SMS_COUNTDOWN");
 }

@@ -202,13 +202,18 @@ void TextFitsTest::everyScreenAndDialog() {
                             QStringLiteral("12 items could not be copied (2 Photos, 3 Videos, 3 "
                                            "Musics, 4 Apps); see tarvellui.log."));
             shown(QStringLiteral("completed with failures"));
-            for (const QString& detail : {QString(), QStringLiteral("1 item could not be copied "
-                                                                    "(1 Photos); see "
-                                                                    "tarvellui.log.")}) {
-                box->setMessage(CompleteDialog::BackupCompleted, detail,
-                                QStringLiteral("12345 of 12456 music files unchanged since the "
-                                               "last backup."));
-                shown(QStringLiteral("completed incrementally"));
+            // The longest failure sentence beside the note of each mode.
+            const QString note =
+                mode == 0 ? QStringLiteral("12345 of 12456 files unchanged since the last backup.")
+                          : QStringLiteral("70000 already on the phone (10000 Contacts, 50000 "
+                                           "Text Messages, 10000 Call Logs).");
+            for (const QString& detail :
+                 {QString(), QStringLiteral("12 items could not be copied (2 Photos, 3 Videos, 3 "
+                                            "Musics, 4 Apps); see tarvellui.log.")}) {
+                box->setMessage(mode == 0 ? CompleteDialog::BackupCompleted
+                                          : CompleteDialog::RestoreCompleted,
+                                detail, note);
+                shown(QStringLiteral("completed with a note"));
             }
             box->setMessage(CompleteDialog::PrintCompleted);
             shown(QStringLiteral("printed"));

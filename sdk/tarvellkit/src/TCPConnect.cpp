@@ -84,6 +84,16 @@ void EnterExchange(TCPConnect* channel) {
     }
 }
 
+// A command answered after failed attempts: the failure lines before it in
+// the log did not end the command (it may have reached the phone twice when
+// only an answer was lost).
+void LogAnsweredAfterRetry(const char* command, int attempt) {
+    if (attempt > 0) {
+        LogWrite("SendCommandToAndroidServices: answered on attempt %d:cmd=%s\n", attempt + 1,
+                 command);
+    }
+}
+
 void CloseChannelSocket(TCPConnect* channel) {
     int fd = channel->socket.exchange(-1);
     platform::CloseSocket(fd);
@@ -286,8 +296,10 @@ int SendCommandToAndroidServices(TCPConnect* channel, const char* command, void*
             if (capacity > 0) {
                 std::memset(buffer, 0, static_cast<size_t>(capacity < 4 ? capacity : 4));
             }
+            LogAnsweredAfterRetry(command, attempt);
             return 0;
         } else if (ReceiveBody(fd, buffer, length)) {
+            LogAnsweredAfterRetry(command, attempt);
             return length;
         } else {
             ok = false;

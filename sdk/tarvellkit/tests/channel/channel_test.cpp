@@ -258,6 +258,8 @@ TEST_F(ChannelTest, FailedCommandSendReconnectsAndRetries) {
     EXPECT_STREQ(answer, "n1");
     EXPECT_EQ(log.Trace(88), 1);
     EXPECT_EQ(log.Count("SendCommandToAndroidServices error:cmd=b;\n"), 1);
+    // The failure above did not end the command.
+    EXPECT_EQ(log.Count("SendCommandToAndroidServices: answered on attempt 2:cmd=b;\n"), 1);
 }
 
 // True once the thread is asleep in the lock's 10 ms poll.
