@@ -1307,10 +1307,16 @@
     invoke-direct {p0, p1, p2, p3}, Lcom/velmora/tarvell/Media;->pathOf(IJ)Ljava/lang/String;
     move-result-object v0
     if-eqz v0, :done
+    # From Android 11 only MediaStore may delete a media file, and only one
+    # the app made.
+    sget v2, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v3, 0x1e
+    if-ge v2, v3, :by_row
     new-instance v2, Ljava/io/File;
     invoke-direct {v2, v0}, Ljava/io/File;-><init>(Ljava/lang/String;)V
     invoke-virtual {v2}, Ljava/io/File;->delete()Z
     move-result v1
+    :by_row
     :try_start
     invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
     move-result-object v2
@@ -1332,32 +1338,80 @@
 .end method
 
 # "ClearPhotos;": deletes every item of the kind; answers how many went.
+# From Android 11 the items of other apps are refused; the owner is then
+# asked once, for all of them, and the phone deletes them when the owner
+# agrees. The answer cannot wait for that: it counts what went before it.
 .method private clear(I)[B
-    .locals 5
+    .locals 7
     invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->flush(I)I
+    move-result v5
     invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->list(I)Ljava/util/ArrayList;
     move-result-object v0
+    new-instance v6, Ljava/util/ArrayList;
+    invoke-direct {v6}, Ljava/util/ArrayList;-><init>()V
     const/4 v1, 0x0
-    const/4 v2, 0x0
     :loop
     invoke-virtual {v0}, Ljava/util/ArrayList;->size()I
-    move-result v3
-    if-ge v1, v3, :end
+    move-result v2
+    if-ge v1, v2, :end
     invoke-virtual {v0, v1}, Ljava/util/ArrayList;->get(I)Ljava/lang/Object;
-    move-result-object v3
-    check-cast v3, Ljava/lang/Long;
-    invoke-virtual {v3}, Ljava/lang/Long;->longValue()J
-    move-result-wide v3
-    invoke-direct {p0, p1, v3, v4}, Lcom/velmora/tarvell/Media;->delete(IJ)I
-    move-result v3
-    add-int/2addr v2, v3
+    move-result-object v2
+    check-cast v2, Ljava/lang/Long;
+    invoke-virtual {v2}, Ljava/lang/Long;->longValue()J
+    move-result-wide v2
+    invoke-direct {p0, p1, v2, v3}, Lcom/velmora/tarvell/Media;->delete(IJ)I
+    move-result v4
+    if-nez v4, :next
+    sget-object v4, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    aget-object v4, v4, p1
+    invoke-static {v4}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v4
+    invoke-static {v4, v2, v3}, Landroid/content/ContentUris;->withAppendedId(Landroid/net/Uri;J)Landroid/net/Uri;
+    move-result-object v4
+    invoke-virtual {v6, v4}, Ljava/util/ArrayList;->add(Ljava/lang/Object;)Z
+    :next
     add-int/lit8 v1, v1, 0x1
     goto :loop
     :end
+    sget v1, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v2, 0x1e
+    if-lt v1, v2, :counted
+    invoke-virtual {v6}, Ljava/util/ArrayList;->isEmpty()Z
+    move-result v1
+    if-nez v1, :counted
+    invoke-direct {p0, v6}, Lcom/velmora/tarvell/Media;->askDelete(Ljava/util/ArrayList;)V
+    :counted
     invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->flush(I)I
-    invoke-static {v2}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result v0
+    sub-int v0, v5, v0
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
     move-result-object v0
     return-object v0
+.end method
+
+# From Android 11: has the activity ask the owner to let the phone delete
+# the items (MediaStore.createDeleteRequest); the phone deletes them if the
+# owner agrees.
+.method private askDelete(Ljava/util/ArrayList;)V
+    .locals 4
+    :try_start
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v0
+    invoke-static {v0, p1}, Landroid/provider/MediaStore;->createDeleteRequest(Landroid/content/ContentResolver;Ljava/util/Collection;)Landroid/app/PendingIntent;
+    move-result-object v0
+    new-instance v1, Landroid/content/Intent;
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->context:Landroid/content/Context;
+    const-class v3, Lcom/velmora/tarvell/activity/ServiceActivity;
+    invoke-direct {v1, v2, v3}, Landroid/content/Intent;-><init>(Landroid/content/Context;Ljava/lang/Class;)V
+    const/high16 v3, 0x10000000
+    invoke-virtual {v1, v3}, Landroid/content/Intent;->addFlags(I)Landroid/content/Intent;
+    const-string v3, "tarvell.consent"
+    invoke-virtual {v1, v3, v0}, Landroid/content/Intent;->putExtra(Ljava/lang/String;Landroid/os/Parcelable;)Landroid/content/Intent;
+    invoke-virtual {v2, v1}, Landroid/content/Context;->startActivity(Landroid/content/Intent;)V
+    :try_end
+    .catch Ljava/lang/RuntimeException; {:try_start .. :try_end} :done
+    :done
+    return-void
 .end method
 
 # The folder of the kind's uploads from Android 10, where MediaStore lets an

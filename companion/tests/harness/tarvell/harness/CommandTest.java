@@ -526,10 +526,27 @@ public final class CommandTest {
             check(!target.exists(), "delete removes the file");
             equal(count - 1, c.number(n[10]), "delete removes the item from the list");
             equal(0L, c.number(n[6] + ":" + count + ";"), "delete past the end");
+            if (Build.VERSION.SDK_INT >= 30 && count > 1) {
+                // Other apps' media go only with the owner's consent, asked once per clear.
+                equal(0L, c.number(n[6] + ":0;"), "delete of another app's item is refused");
+                equal(count - 1, c.number(n[10]), "a refused delete keeps the item");
+                consent(phone, "refuse");
+                int prompts = Os.prompts;
+                equal(0L, c.number(n[7] + ";"), "clear refused by the owner");
+                equal(prompts + 1, Os.prompts, "the owner is asked once for the whole kind");
+                equal(count - 1, c.number(n[10]), "a refused clear keeps the items");
+                consent(phone, "accept");
+            }
             equal(count - 1, c.number(n[7] + ";"), "clear answers how many went");
             equal(0L, c.number(n[10]), "nothing of the kind is left");
         }
         context = context.replaceAll(" kind .*", "");
+    }
+
+    @SuppressWarnings("unchecked")
+    static void consent(Phone phone, String answer) {
+        phone.updateConfig(c -> ((Map<String, Object>) c.computeIfAbsent("faults", k -> new LinkedHashMap<String, Object>()))
+                .put("media_delete_consent", answer));
     }
 
     /** A whole streamed upload; answers the announcement's reply. */

@@ -327,6 +327,7 @@ public final class Providers {
         Map<String, Object> m = new LinkedHashMap<>();
         m.put("path", rel + hidden);
         m.put("pending", fin);
+        m.put("owner", Os.PACKAGE);
         long id = Phone.Records.idOf(recs.add(m));
         phone.save("media.json", recs);
         return Uri.parse("content://" + MEDIA_TABLES[kind] + "/" + id);
@@ -460,8 +461,19 @@ public final class Providers {
                 "media/external/video/media"}[kind] + "/" + id);
     }
 
-    /** Deletes one MediaStore row (TABLE/ID); the phone removes its file too. */
+    /**
+     * Deletes one MediaStore row (TABLE/ID); the phone removes its file too.
+     * From Android 11 an app may delete only the items it made itself.
+     */
     static int deleteMedia(Uri uri) {
+        Map<String, Object> m = mediaRow(uri);
+        if (m != null && Os.sdk() >= 30 && !Os.PACKAGE.equals(m.get("owner")))
+            throw new SecurityException(Os.PACKAGE + " has no access to " + uri);
+        return deleteAsOwner(uri);
+    }
+
+    /** A delete the owner allowed. */
+    public static int deleteAsOwner(Uri uri) {
         String p = uri.authorityAndPath();
         int slash = p.lastIndexOf('/');
         int kind = mediaKind(Uri.parse(p.substring(0, slash)));
