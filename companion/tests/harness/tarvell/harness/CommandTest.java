@@ -539,6 +539,18 @@ public final class CommandTest {
             }
             equal(count - 1, c.number(n[7] + ";"), "clear answers how many went");
             equal(0L, c.number(n[10]), "nothing of the kind is left");
+
+            if (Build.VERSION.SDK_INT >= 30) {
+                // Another app's item of the name stays; the upload keeps the name the phone gave it.
+                File theirs = new File(folder, "theirs." + n[9]);
+                Files.write(theirs.toPath(), new byte[] {1});
+                android.media.MediaScannerConnection.scanFile(null, new String[] {theirs.getPath()}, null, null);
+                equal(1L, upload(c, n, theirs.getName(), data), "announce over another app's item");
+                check(Files.readAllBytes(theirs.toPath()).length == 1 && java.util.Arrays.equals(data,
+                        Files.readAllBytes(new File(folder, "theirs (1)." + n[9]).toPath())),
+                        "another app's item stays beside the upload");
+                equal(2L, c.number(n[7] + ";"), "clear with consent takes both");
+            }
         }
         context = context.replaceAll(" kind .*", "");
     }
