@@ -7,11 +7,15 @@
 # its thumbnail; uploads into the kind's folder of the shared storage
 # ("Images", "Music", "Videos"), name checks and deletes.
 #
-# An upload is written to a hidden temporary file beside its final name and
-# becomes visible (renamed, then scanned into MediaStore) only when the
-# computer announces it after closing it. An aborted upload, one replaced by
-# a new open, and one whose connection ends are deleted, so a half-sent
-# file never shows in the owner's gallery.
+# Before Android 10 an upload is written to a hidden temporary file beside
+# its final name and becomes visible (renamed, then scanned into MediaStore)
+# only when the computer announces it after closing it. From Android 10 the
+# app may not create files there: an upload is a pending MediaStore row
+# (IS_PENDING=1) in the kind's own folder ("Pictures", "Music", "Movies"),
+# written through the resolver and published (IS_PENDING=0) when announced.
+# An aborted upload, one replaced by a new open, and one whose connection
+# ends are deleted (file or row), so a half-sent file never shows in the
+# owner's gallery.
 
 .field static final COMMANDS:[[Ljava/lang/String;
 .field static final COLUMNS:[[Ljava/lang/String;
@@ -24,9 +28,11 @@
 .field private openId:J
 .field private openFile:Ljava/io/RandomAccessFile;
 # Per kind: the upload being written, its temporary file and its final name.
-.field private final uploads:[Ljava/io/FileOutputStream;
+.field private final uploads:[Ljava/io/OutputStream;
 .field private final pending:[Ljava/io/File;
 .field private final pendingNames:[Ljava/lang/String;
+# Per kind, from Android 10: the pending MediaStore row of the upload.
+.field private final pendingRows:[Landroid/net/Uri;
 
 .method static constructor <clinit>()V
     .locals 5
@@ -340,14 +346,17 @@
     new-array v0, v0, [Ljava/util/ArrayList;
     iput-object v0, p0, Lcom/velmora/tarvell/Media;->lists:[Ljava/util/ArrayList;
     const/4 v0, 0x3
-    new-array v0, v0, [Ljava/io/FileOutputStream;
-    iput-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    new-array v0, v0, [Ljava/io/OutputStream;
+    iput-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
     const/4 v0, 0x3
     new-array v0, v0, [Ljava/io/File;
     iput-object v0, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
     const/4 v0, 0x3
     new-array v0, v0, [Ljava/lang/String;
     iput-object v0, p0, Lcom/velmora/tarvell/Media;->pendingNames:[Ljava/lang/String;
+    const/4 v0, 0x3
+    new-array v0, v0, [Landroid/net/Uri;
+    iput-object v0, p0, Lcom/velmora/tarvell/Media;->pendingRows:[Landroid/net/Uri;
     return-void
 .end method
 
@@ -976,19 +985,20 @@
     return-object v0
 .end method
 
-# Drops the kind's upload: closes it and deletes its temporary file.
+# Drops the kind's upload: closes it and deletes its temporary file or its
+# pending row.
 .method private discard(I)V
-    .locals 2
-    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    .locals 3
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
     aget-object v0, v0, p1
     if-eqz v0, :closed
     :try_start
-    invoke-virtual {v0}, Ljava/io/FileOutputStream;->close()V
+    invoke-virtual {v0}, Ljava/io/OutputStream;->close()V
     :try_end
     .catch Ljava/io/IOException; {:try_start .. :try_end} :closed
     :closed
     const/4 v1, 0x0
-    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
     aput-object v1, v0, p1
     iget-object v0, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
     aget-object v0, v0, p1
@@ -996,6 +1006,20 @@
     invoke-virtual {v0}, Ljava/io/File;->delete()Z
     :gone
     iget-object v0, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
+    aput-object v1, v0, p1
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->pendingRows:[Landroid/net/Uri;
+    aget-object v0, v0, p1
+    if-eqz v0, :no_row
+    :row_try_start
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v1
+    const/4 v2, 0x0
+    invoke-virtual {v1, v0, v2, v2}, Landroid/content/ContentResolver;->delete(Landroid/net/Uri;Ljava/lang/String;[Ljava/lang/String;)I
+    :row_try_end
+    .catch Ljava/lang/RuntimeException; {:row_try_start .. :row_try_end} :no_row
+    :no_row
+    const/4 v1, 0x0
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->pendingRows:[Landroid/net/Uri;
     aput-object v1, v0, p1
     iget-object v0, p0, Lcom/velmora/tarvell/Media;->pendingNames:[Ljava/lang/String;
     aput-object v1, v0, p1
@@ -1041,6 +1065,13 @@
     invoke-static {p2, v0}, Lcom/velmora/tarvell/Media;->nameArg(Ljava/lang/String;Z)Ljava/lang/String;
     move-result-object v0
     if-eqz v0, :refused
+    sget v1, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v2, 0x1d
+    if-lt v1, v2, :files
+    invoke-direct {p0, p1, v0}, Lcom/velmora/tarvell/Media;->openRow(ILjava/lang/String;)[B
+    move-result-object v0
+    return-object v0
+    :files
     invoke-static {p1}, Lcom/velmora/tarvell/Media;->folder(I)Ljava/io/File;
     move-result-object v1
     invoke-virtual {v1}, Ljava/io/File;->mkdirs()Z
@@ -1059,7 +1090,7 @@
     invoke-direct {v1, v3}, Ljava/io/FileOutputStream;-><init>(Ljava/io/File;)V
     :try_end
     .catch Ljava/io/IOException; {:try_start .. :try_end} :refused
-    iget-object v2, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
     aput-object v1, v2, p1
     iget-object v2, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
     aput-object v3, v2, p1
@@ -1081,11 +1112,11 @@
 # upload is then dropped).
 .method private write(I[B)[B
     .locals 2
-    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
     aget-object v0, v0, p1
     if-eqz v0, :refused
     :try_start
-    invoke-virtual {v0, p2}, Ljava/io/FileOutputStream;->write([B)V
+    invoke-virtual {v0, p2}, Ljava/io/OutputStream;->write([B)V
     :try_end
     .catch Ljava/io/IOException; {:try_start .. :try_end} :failed
     array-length v0, p2
@@ -1105,14 +1136,14 @@
 # announced. Answers 1, 0 when none was open, -1 when closing failed.
 .method private close(I)[B
     .locals 3
-    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
     aget-object v0, v0, p1
     if-eqz v0, :none
-    iget-object v1, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    iget-object v1, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
     const/4 v2, 0x0
     aput-object v2, v1, p1
     :try_start
-    invoke-virtual {v0}, Ljava/io/FileOutputStream;->close()V
+    invoke-virtual {v0}, Ljava/io/OutputStream;->close()V
     :try_end
     .catch Ljava/io/IOException; {:try_start .. :try_end} :failed
     const/4 v0, 0x1
@@ -1152,9 +1183,18 @@
     move-result v2
     if-eqz v2, :scan
     # Never publish a file still being written.
-    iget-object v2, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/FileOutputStream;
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
     aget-object v2, v2, p1
     if-nez v2, :dropped
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->pendingRows:[Landroid/net/Uri;
+    aget-object v2, v2, p1
+    if-eqz v2, :rename
+    invoke-direct {p0, p1, v0}, Lcom/velmora/tarvell/Media;->publish(ILjava/lang/String;)I
+    move-result v0
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :rename
     iget-object v2, p0, Lcom/velmora/tarvell/Media;->pending:[Ljava/io/File;
     aget-object v2, v2, p1
     invoke-virtual {v2, v1}, Ljava/io/File;->renameTo(Ljava/io/File;)Z
@@ -1177,8 +1217,20 @@
     move-result-object v0
     return-object v0
     :missing
-    const/4 v0, 0x0
-    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    # From Android 10 an upload published earlier is there already.
+    sget v1, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v2, 0x1d
+    const/4 v3, 0x0
+    if-lt v1, v2, :answer_missing
+    invoke-direct {p0, p1, v0}, Lcom/velmora/tarvell/Media;->rowNamed(ILjava/lang/String;)J
+    move-result-wide v0
+    const-wide/16 v2, 0x0
+    cmp-long v0, v0, v2
+    const/4 v3, 0x0
+    if-ltz v0, :answer_missing
+    const/4 v3, 0x1
+    :answer_missing
+    invoke-static {v3}, Lcom/velmora/tarvell/Media;->answer(I)[B
     move-result-object v0
     return-object v0
     :refused
@@ -1209,9 +1261,10 @@
 .end method
 
 # "checkFileisExist:NAME;" with the name as plain text: 1 when the kind's
-# folder has a file of that name, else 0.
+# folder has a file of that name (or, from Android 10, MediaStore has a
+# published item of that name in the kind's upload folder), else 0.
 .method private check(ILjava/lang/String;)[B
-    .locals 3
+    .locals 4
     const/4 v0, 0x0
     invoke-static {p2, v0}, Lcom/velmora/tarvell/Media;->nameArg(Ljava/lang/String;Z)Ljava/lang/String;
     move-result-object v1
@@ -1222,6 +1275,19 @@
     invoke-direct {v2, v0, v1}, Ljava/io/File;-><init>(Ljava/io/File;Ljava/lang/String;)V
     invoke-virtual {v2}, Ljava/io/File;->isFile()Z
     move-result v0
+    if-nez v0, :answer
+    sget v0, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v2, 0x1d
+    if-lt v0, v2, :old
+    invoke-direct {p0, p1, v1}, Lcom/velmora/tarvell/Media;->rowNamed(ILjava/lang/String;)J
+    move-result-wide v0
+    const-wide/16 v2, 0x0
+    cmp-long v0, v0, v2
+    if-ltz v0, :old
+    const/4 v0, 0x1
+    goto :answer
+    :old
+    const/4 v0, 0x0
     :answer
     invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
     move-result-object v0
@@ -1241,10 +1307,16 @@
     invoke-direct {p0, p1, p2, p3}, Lcom/velmora/tarvell/Media;->pathOf(IJ)Ljava/lang/String;
     move-result-object v0
     if-eqz v0, :done
+    # From Android 11 only MediaStore may delete a media file, and only one
+    # the app made.
+    sget v2, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v3, 0x1e
+    if-ge v2, v3, :by_row
     new-instance v2, Ljava/io/File;
     invoke-direct {v2, v0}, Ljava/io/File;-><init>(Ljava/lang/String;)V
     invoke-virtual {v2}, Ljava/io/File;->delete()Z
     move-result v1
+    :by_row
     :try_start
     invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
     move-result-object v2
@@ -1266,30 +1338,279 @@
 .end method
 
 # "ClearPhotos;": deletes every item of the kind; answers how many went.
+# From Android 11 the items of other apps are refused; the owner is then
+# asked once, for all of them, and the phone deletes them when the owner
+# agrees. The answer cannot wait for that: it counts what went before it.
 .method private clear(I)[B
-    .locals 5
+    .locals 7
     invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->flush(I)I
+    move-result v5
     invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->list(I)Ljava/util/ArrayList;
     move-result-object v0
+    new-instance v6, Ljava/util/ArrayList;
+    invoke-direct {v6}, Ljava/util/ArrayList;-><init>()V
     const/4 v1, 0x0
-    const/4 v2, 0x0
     :loop
     invoke-virtual {v0}, Ljava/util/ArrayList;->size()I
-    move-result v3
-    if-ge v1, v3, :end
+    move-result v2
+    if-ge v1, v2, :end
     invoke-virtual {v0, v1}, Ljava/util/ArrayList;->get(I)Ljava/lang/Object;
-    move-result-object v3
-    check-cast v3, Ljava/lang/Long;
-    invoke-virtual {v3}, Ljava/lang/Long;->longValue()J
-    move-result-wide v3
-    invoke-direct {p0, p1, v3, v4}, Lcom/velmora/tarvell/Media;->delete(IJ)I
-    move-result v3
-    add-int/2addr v2, v3
+    move-result-object v2
+    check-cast v2, Ljava/lang/Long;
+    invoke-virtual {v2}, Ljava/lang/Long;->longValue()J
+    move-result-wide v2
+    invoke-direct {p0, p1, v2, v3}, Lcom/velmora/tarvell/Media;->delete(IJ)I
+    move-result v4
+    if-nez v4, :next
+    sget-object v4, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    aget-object v4, v4, p1
+    invoke-static {v4}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v4
+    invoke-static {v4, v2, v3}, Landroid/content/ContentUris;->withAppendedId(Landroid/net/Uri;J)Landroid/net/Uri;
+    move-result-object v4
+    invoke-virtual {v6, v4}, Ljava/util/ArrayList;->add(Ljava/lang/Object;)Z
+    :next
     add-int/lit8 v1, v1, 0x1
     goto :loop
     :end
+    sget v1, Landroid/os/Build$VERSION;->SDK_INT:I
+    const/16 v2, 0x1e
+    if-lt v1, v2, :counted
+    invoke-virtual {v6}, Ljava/util/ArrayList;->isEmpty()Z
+    move-result v1
+    if-nez v1, :counted
+    invoke-direct {p0, v6}, Lcom/velmora/tarvell/Media;->askDelete(Ljava/util/ArrayList;)V
+    :counted
     invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->flush(I)I
-    invoke-static {v2}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result v0
+    sub-int v0, v5, v0
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
     move-result-object v0
     return-object v0
+.end method
+
+# From Android 11: has the activity ask the owner to let the phone delete
+# the items (MediaStore.createDeleteRequest); the phone deletes them if the
+# owner agrees.
+.method private askDelete(Ljava/util/ArrayList;)V
+    .locals 4
+    :try_start
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v0
+    invoke-static {v0, p1}, Landroid/provider/MediaStore;->createDeleteRequest(Landroid/content/ContentResolver;Ljava/util/Collection;)Landroid/app/PendingIntent;
+    move-result-object v0
+    new-instance v1, Landroid/content/Intent;
+    iget-object v2, p0, Lcom/velmora/tarvell/Media;->context:Landroid/content/Context;
+    const-class v3, Lcom/velmora/tarvell/activity/ServiceActivity;
+    invoke-direct {v1, v2, v3}, Landroid/content/Intent;-><init>(Landroid/content/Context;Ljava/lang/Class;)V
+    const/high16 v3, 0x10000000
+    invoke-virtual {v1, v3}, Landroid/content/Intent;->addFlags(I)Landroid/content/Intent;
+    const-string v3, "tarvell.consent"
+    invoke-virtual {v1, v3, v0}, Landroid/content/Intent;->putExtra(Ljava/lang/String;Landroid/os/Parcelable;)Landroid/content/Intent;
+    invoke-virtual {v2, v1}, Landroid/content/Context;->startActivity(Landroid/content/Intent;)V
+    :try_end
+    .catch Ljava/lang/RuntimeException; {:try_start .. :try_end} :done
+    :done
+    return-void
+.end method
+
+# The folder of the kind's uploads from Android 10, where MediaStore lets an
+# app create items of the kind: "Pictures/", "Music/", "Movies/".
+.method private static storeFolder(I)Ljava/lang/String;
+    .locals 1
+    const-string v0, "Pictures/"
+    if-eqz p0, :named
+    const/4 v0, 0x1
+    if-eq p0, v0, :music
+    const-string v0, "Movies/"
+    return-object v0
+    :music
+    const-string v0, "Music/"
+    :named
+    return-object v0
+.end method
+
+# From Android 10: starts an upload as a pending MediaStore row in the
+# kind's upload folder and opens it for writing. Answers 1, or -1 when the
+# phone refuses the row or its file.
+.method private openRow(ILjava/lang/String;)[B
+    .locals 5
+    new-instance v0, Landroid/content/ContentValues;
+    invoke-direct {v0}, Landroid/content/ContentValues;-><init>()V
+    const-string v1, "_display_name"
+    invoke-virtual {v0, v1, p2}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const-string v1, "relative_path"
+    invoke-static {p1}, Lcom/velmora/tarvell/Media;->storeFolder(I)Ljava/lang/String;
+    move-result-object v2
+    invoke-virtual {v0, v1, v2}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const-string v1, "is_pending"
+    const/4 v2, 0x1
+    invoke-static {v2}, Ljava/lang/Integer;->valueOf(I)Ljava/lang/Integer;
+    move-result-object v2
+    invoke-virtual {v0, v1, v2}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/Integer;)V
+    # The MIME type from the extension; without one the phone derives it
+    # from the name or refuses the row.
+    const/16 v1, 0x2e
+    invoke-virtual {p2, v1}, Ljava/lang/String;->lastIndexOf(I)I
+    move-result v1
+    add-int/lit8 v1, v1, 0x1
+    invoke-virtual {p2, v1}, Ljava/lang/String;->substring(I)Ljava/lang/String;
+    move-result-object v1
+    sget-object v2, Ljava/util/Locale;->ROOT:Ljava/util/Locale;
+    invoke-virtual {v1, v2}, Ljava/lang/String;->toLowerCase(Ljava/util/Locale;)Ljava/lang/String;
+    move-result-object v1
+    invoke-static {}, Landroid/webkit/MimeTypeMap;->getSingleton()Landroid/webkit/MimeTypeMap;
+    move-result-object v2
+    invoke-virtual {v2, v1}, Landroid/webkit/MimeTypeMap;->getMimeTypeFromExtension(Ljava/lang/String;)Ljava/lang/String;
+    move-result-object v1
+    if-eqz v1, :typed
+    const-string v2, "mime_type"
+    invoke-virtual {v0, v2, v1}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    :typed
+    :try_start
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v1
+    sget-object v2, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    aget-object v2, v2, p1
+    invoke-static {v2}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v2
+    invoke-virtual {v1, v2, v0}, Landroid/content/ContentResolver;->insert(Landroid/net/Uri;Landroid/content/ContentValues;)Landroid/net/Uri;
+    move-result-object v2
+    if-eqz v2, :refused
+    iget-object v3, p0, Lcom/velmora/tarvell/Media;->pendingRows:[Landroid/net/Uri;
+    aput-object v2, v3, p1
+    iget-object v3, p0, Lcom/velmora/tarvell/Media;->pendingNames:[Ljava/lang/String;
+    aput-object p2, v3, p1
+    const-string v3, "w"
+    invoke-virtual {v1, v2, v3}, Landroid/content/ContentResolver;->openOutputStream(Landroid/net/Uri;Ljava/lang/String;)Ljava/io/OutputStream;
+    move-result-object v3
+    if-eqz v3, :failed
+    iget-object v4, p0, Lcom/velmora/tarvell/Media;->uploads:[Ljava/io/OutputStream;
+    aput-object v3, v4, p1
+    :try_end
+    .catch Ljava/lang/RuntimeException; {:try_start .. :try_end} :failed
+    .catch Ljava/io/IOException; {:try_start .. :try_end} :failed
+    const/4 v0, 0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+    :failed
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->discard(I)V
+    :refused
+    const/4 v0, -0x1
+    invoke-static {v0}, Lcom/velmora/tarvell/Media;->answer(I)[B
+    move-result-object v0
+    return-object v0
+.end method
+
+# From Android 10: publishes the closed pending row (IS_PENDING=0). Only
+# once it is published does an earlier item of the same name go (one this
+# app made; another app's item stays and the phone keeps the new one under
+# a name of its own), after which the new item takes the name. Answers 1,
+# 0 when the phone refuses to publish (the row is then deleted and the
+# earlier item stays).
+.method private publish(ILjava/lang/String;)I
+    .locals 7
+    iget-object v0, p0, Lcom/velmora/tarvell/Media;->pendingRows:[Landroid/net/Uri;
+    aget-object v0, v0, p1
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v1
+    invoke-direct {p0, p1, p2}, Lcom/velmora/tarvell/Media;->rowNamed(ILjava/lang/String;)J
+    move-result-wide v2
+    new-instance v4, Landroid/content/ContentValues;
+    invoke-direct {v4}, Landroid/content/ContentValues;-><init>()V
+    const-string v5, "is_pending"
+    const/4 v6, 0x0
+    invoke-static {v6}, Ljava/lang/Integer;->valueOf(I)Ljava/lang/Integer;
+    move-result-object v6
+    invoke-virtual {v4, v5, v6}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/Integer;)V
+    const/4 v5, 0x0
+    :try_start
+    const/4 v6, 0x0
+    invoke-virtual {v1, v0, v4, v6, v6}, Landroid/content/ContentResolver;->update(Landroid/net/Uri;Landroid/content/ContentValues;Ljava/lang/String;[Ljava/lang/String;)I
+    move-result v5
+    :try_end
+    .catch Ljava/lang/RuntimeException; {:try_start .. :try_end} :updated
+    :updated
+    if-gtz v5, :published
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->discard(I)V
+    const/4 v0, 0x0
+    return v0
+    :published
+    # The row is the owner's item now: the discard below keeps it.
+    const/4 v4, 0x0
+    iget-object v5, p0, Lcom/velmora/tarvell/Media;->pendingRows:[Landroid/net/Uri;
+    aput-object v4, v5, p1
+    invoke-direct {p0, p1}, Lcom/velmora/tarvell/Media;->discard(I)V
+    const-wide/16 v4, 0x0
+    cmp-long v4, v2, v4
+    if-ltz v4, :done
+    :old_try_start
+    sget-object v4, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    aget-object v4, v4, p1
+    invoke-static {v4}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v4
+    invoke-static {v4, v2, v3}, Landroid/content/ContentUris;->withAppendedId(Landroid/net/Uri;J)Landroid/net/Uri;
+    move-result-object v4
+    const/4 v5, 0x0
+    invoke-virtual {v1, v4, v5, v5}, Landroid/content/ContentResolver;->delete(Landroid/net/Uri;Ljava/lang/String;[Ljava/lang/String;)I
+    move-result v4
+    if-lez v4, :done
+    new-instance v4, Landroid/content/ContentValues;
+    invoke-direct {v4}, Landroid/content/ContentValues;-><init>()V
+    const-string v5, "_display_name"
+    invoke-virtual {v4, v5, p2}, Landroid/content/ContentValues;->put(Ljava/lang/String;Ljava/lang/String;)V
+    const/4 v5, 0x0
+    invoke-virtual {v1, v0, v4, v5, v5}, Landroid/content/ContentResolver;->update(Landroid/net/Uri;Landroid/content/ContentValues;Ljava/lang/String;[Ljava/lang/String;)I
+    :old_try_end
+    .catch Ljava/lang/RuntimeException; {:old_try_start .. :old_try_end} :done
+    :done
+    const/4 v0, 0x1
+    return v0
+.end method
+
+# From Android 10: the id of the published item of that name in the kind's
+# upload folder, -1 when there is none.
+.method private rowNamed(ILjava/lang/String;)J
+    .locals 7
+    invoke-direct {p0}, Lcom/velmora/tarvell/Media;->resolver()Landroid/content/ContentResolver;
+    move-result-object v0
+    sget-object v1, Lcom/velmora/tarvell/Media;->URIS:[Ljava/lang/String;
+    aget-object v1, v1, p1
+    invoke-static {v1}, Landroid/net/Uri;->parse(Ljava/lang/String;)Landroid/net/Uri;
+    move-result-object v1
+    const/4 v2, 0x1
+    new-array v2, v2, [Ljava/lang/String;
+    const-string v3, "_id"
+    const/4 v4, 0x0
+    aput-object v3, v2, v4
+    const-string v3, "relative_path=? AND _display_name=?"
+    const/4 v4, 0x2
+    new-array v4, v4, [Ljava/lang/String;
+    invoke-static {p1}, Lcom/velmora/tarvell/Media;->storeFolder(I)Ljava/lang/String;
+    move-result-object v5
+    const/4 v6, 0x0
+    aput-object v5, v4, v6
+    const/4 v6, 0x1
+    aput-object p2, v4, v6
+    const/4 v5, 0x0
+    :try_start
+    invoke-virtual/range {v0 .. v5}, Landroid/content/ContentResolver;->query(Landroid/net/Uri;[Ljava/lang/String;Ljava/lang/String;[Ljava/lang/String;Ljava/lang/String;)Landroid/database/Cursor;
+    move-result-object v0
+    :try_end
+    .catch Ljava/lang/RuntimeException; {:try_start .. :try_end} :none
+    if-eqz v0, :none
+    invoke-interface {v0}, Landroid/database/Cursor;->moveToNext()Z
+    move-result v1
+    if-eqz v1, :empty
+    const/4 v1, 0x0
+    invoke-interface {v0, v1}, Landroid/database/Cursor;->getLong(I)J
+    move-result-wide v1
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    return-wide v1
+    :empty
+    invoke-interface {v0}, Landroid/database/Cursor;->close()V
+    :none
+    const-wide/16 v0, -0x1
+    return-wide v0
 .end method

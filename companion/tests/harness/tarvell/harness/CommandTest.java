@@ -318,9 +318,12 @@ public final class CommandTest {
         }
         try (Client c = new Client(port)) {
             equal(-1L, c.number("write_photofile:1;" + "x"), "a write after the connection that opened the upload ended");
-            equal(List.of(), hidden(new File(phone.sdcard(), "Images")), "a connection that ends drops its upload");
+            equal(List.of(), hidden(new File(phone.sdcard(), Build.VERSION.SDK_INT >= 29 ? "Pictures" : "Images")),
+                    "a connection that ends drops its upload");
+            equal(0, pendingRows(phone), "a connection that ends drops its pending row");
             equal(0L, c.number("addphototodevice:" + hex("dropped.jpg") + ";"), "announcing a dropped upload finds no file");
-            check(!new File(phone.sdcard(), "Images/dropped.jpg").exists(), "a dropped upload never becomes visible");
+            check(!new File(phone.sdcard(), "Images/dropped.jpg").exists()
+                    && !new File(phone.sdcard(), "Pictures/dropped.jpg").exists(), "a dropped upload never becomes visible");
         }
         try (Client c = new Client(port)) {
             equal("HI-PC", c.text("hello-android;"), "greeting after dropped connections");
@@ -442,16 +445,19 @@ public final class CommandTest {
     static void uploads(Phone phone, Client c) throws IOException {
         String[][] names = {
             {"open_photofile", "write_photofile", "close_photofile", "addphototodevice", "addphototodevice_abort",
-                "checkFileisExist", "deletephoto", "ClearPhotos", "Images", "jpg", "flushphotolist;"},
+                "checkFileisExist", "deletephoto", "ClearPhotos", "Images", "jpg", "flushphotolist;", "Pictures"},
             {"open_Musicfile", "write_musicfile", "close_Musicfile", "addmusictodevice", "addmusictodevice_abort",
-                "checkMusicFileisExist", "deletemusic", "ClearMusic", "Music", "mp3", "flushmusiclist;"},
+                "checkMusicFileisExist", "deletemusic", "ClearMusic", "Music", "mp3", "flushmusiclist;", "Music"},
             {"open_videofile", "write_videofile", "close_videofile", "addvideotodevice", "addvideotodevice_abort",
-                "checkVideoFileisExist", "deletevideofromdevice", "ClearVideos", "Videos", "mp4", "flushvideolist;"},
+                "checkVideoFileisExist", "deletevideofromdevice", "ClearVideos", "Videos", "mp4", "flushvideolist;", "Movies"},
         };
         for (int kind = 0; kind < 3; kind++) {
             String[] n = names[kind];
             context = context.replaceAll(" kind .*", "") + " kind " + kind;
-            File folder = new File(phone.sdcard(), n[8]);
+            // From Android 10 the phone lets the app create items only in the
+            // kind's own folders, through MediaStore.
+            boolean store = Build.VERSION.SDK_INT >= 29;
+            File folder = new File(phone.sdcard(), store ? n[11] : n[8]);
             String name = "Été " + kind + "." + n[9];
             File target = new File(folder, name);
             byte[] data = new byte[250000];
@@ -473,6 +479,16 @@ public final class CommandTest {
             equal(listed + 1, c.number(n[10]), "the announced file is listed");
             equal(1L, c.number(n[3] + ":" + hex(name) + ";"), "announcing again");
             equal(listed + 1, c.number(n[10]), "announcing again lists the file once");
+            if (store) {
+                // A new upload of the name replaces the app's own earlier item
+                // rather than adding "name (1)" beside it.
+                byte[] other = {5, 6, 7};
+                equal(1L, upload(c, n, name, other), "announce a second upload of the name");
+                check(java.util.Arrays.equals(other, Files.readAllBytes(target.toPath())), "the second upload replaces the first");
+                equal(List.of(name), List.of(folder.list((d, f) -> f.startsWith("Été"))), "one item of the name");
+                equal(listed + 1, c.number(n[10]), "a replaced item is listed once");
+                equal(1L, upload(c, n, name, data), "announce the first bytes again");
+            }
             equal(List.of(), hidden(folder), "no temporary file is left");
 
             // An abort and a new open leave nothing;
@@ -484,9 +500,12 @@ public final class CommandTest {
             check(java.util.Arrays.equals(data, Files.readAllBytes(target.toPath())), "an abort keeps the earlier file");
             c.number(n[0] + ":" + hex("first." + n[9]) + ";");
             c.number(n[0] + ":" + hex("second." + n[9]) + ";");
-            equal(List.of(".second." + n[9] + ".part"), hidden(folder), "a new open drops the earlier upload");
+            List<String> left = hidden(folder);
+            check(left.size() == 1 && left.get(0).contains("second." + n[9]), "a new open drops the earlier upload: " + left);
+            check(pendingRows(phone) == (store ? 1 : 0), "only the open upload has a pending row");
             equal(0L, c.number(n[4] + ":" + hex("second." + n[9]) + ";"), "abort the second upload");
             equal(List.of(), hidden(folder), "an abort leaves no temporary file");
+            equal(0, pendingRows(phone), "an abort leaves no pending row");
 
             // Names are checked in plain text (UTF-8) and never leave the folder.
             equal(1L, c.number(n[5] + ":" + plain(name) + ";"), "check finds the file");
@@ -507,10 +526,53 @@ public final class CommandTest {
             check(!target.exists(), "delete removes the file");
             equal(count - 1, c.number(n[10]), "delete removes the item from the list");
             equal(0L, c.number(n[6] + ":" + count + ";"), "delete past the end");
+            if (Build.VERSION.SDK_INT >= 30 && count > 1) {
+                // Other apps' media go only with the owner's consent, asked once per clear.
+                equal(0L, c.number(n[6] + ":0;"), "delete of another app's item is refused");
+                equal(count - 1, c.number(n[10]), "a refused delete keeps the item");
+                consent(phone, "refuse");
+                int prompts = Os.prompts;
+                equal(0L, c.number(n[7] + ";"), "clear refused by the owner");
+                equal(prompts + 1, Os.prompts, "the owner is asked once for the whole kind");
+                equal(count - 1, c.number(n[10]), "a refused clear keeps the items");
+                consent(phone, "accept");
+            }
             equal(count - 1, c.number(n[7] + ";"), "clear answers how many went");
             equal(0L, c.number(n[10]), "nothing of the kind is left");
+
+            if (Build.VERSION.SDK_INT >= 30) {
+                // Another app's item of the name stays; the upload keeps the name the phone gave it.
+                File theirs = new File(folder, "theirs." + n[9]);
+                Files.write(theirs.toPath(), new byte[] {1});
+                android.media.MediaScannerConnection.scanFile(null, new String[] {theirs.getPath()}, null, null);
+                equal(1L, upload(c, n, theirs.getName(), data), "announce over another app's item");
+                check(Files.readAllBytes(theirs.toPath()).length == 1 && java.util.Arrays.equals(data,
+                        Files.readAllBytes(new File(folder, "theirs (1)." + n[9]).toPath())),
+                        "another app's item stays beside the upload");
+                equal(2L, c.number(n[7] + ";"), "clear with consent takes both");
+            }
         }
         context = context.replaceAll(" kind .*", "");
+    }
+
+    @SuppressWarnings("unchecked")
+    static void consent(Phone phone, String answer) {
+        phone.updateConfig(c -> ((Map<String, Object>) c.computeIfAbsent("faults", k -> new LinkedHashMap<String, Object>()))
+                .put("media_delete_consent", answer));
+    }
+
+    /** A whole streamed upload; answers the announcement's reply. */
+    static long upload(Client c, String[] n, String name, byte[] bytes) throws IOException {
+        c.number(n[0] + ":" + hex(name) + ";");
+        c.ask(n[1] + ":" + bytes.length + ";", bytes);
+        c.number(n[2] + ";");
+        return c.number(n[3] + ":" + hex(name) + ";");
+    }
+
+    static int pendingRows(Phone phone) {
+        int n = 0;
+        for (Map<String, Object> m : phone.records("media.json").items) if (m.containsKey("pending")) n++;
+        return n;
     }
 
     static long toLong(byte[] b) {

@@ -26,6 +26,12 @@ public abstract class ContentResolver {
         return Providers.openInputStream(uri);
     }
 
+    /** Media rows only: the file of a MediaStore item, for writing. */
+    @Api(3)
+    public final java.io.OutputStream openOutputStream(Uri uri, String mode) throws java.io.FileNotFoundException {
+        return Providers.openOutputStream(uri, mode);
+    }
+
     @Api(1)
     public final int update(Uri uri, ContentValues values, String where, String[] selectionArgs) {
         return Providers.update(uri, values, where, selectionArgs);

@@ -17,6 +17,11 @@ public final class ContentValues {
     }
 
     @Api(1)
+    public void put(String key, Integer value) {
+        values.put(key, value);
+    }
+
+    @Api(1)
     public void putNull(String key) {
         values.put(key, null);
     }

@@ -71,6 +71,18 @@ public class Intent {
     }
 
     @Api(1)
+    public Intent putExtra(String name, android.os.Parcelable value) {
+        extras.put(name, value);
+        return this;
+    }
+
+    @Api(1)
+    @SuppressWarnings("unchecked")
+    public <T extends android.os.Parcelable> T getParcelableExtra(String name) {
+        return extras.get(name) instanceof android.os.Parcelable p ? (T) p : null;
+    }
+
+    @Api(1)
     public Intent addFlags(int f) {
         flags |= f;
         return this;

@@ -35,6 +35,18 @@ public final class MediaStore {
         return new Bitmap(img);
     }
 
+    /** The owner's consent to delete items of other apps; the phone deletes them when given. */
+    @Api(30)
+    public static android.app.PendingIntent createDeleteRequest(ContentResolver resolver,
+            java.util.Collection<android.net.Uri> uris) {
+        tarvell.harness.Os.requireSdk(30, "createDeleteRequest");
+        if (uris.isEmpty()) throw new IllegalArgumentException("no items to delete");
+        java.util.List<android.net.Uri> batch = java.util.List.copyOf(uris);
+        return new android.app.PendingIntent(() -> {
+            for (android.net.Uri u : batch) Providers.deleteAsOwner(u);
+        });
+    }
+
     @Api(1)
     public static final class Images {
         @Api(1)

@@ -120,6 +120,21 @@ public final class Os {
         }
     }
 
+    /** Counts the consent prompts the phone showed. */
+    public static int prompts;
+
+    /**
+     * The phone shows what a pending intent needs; the owner accepts unless
+     * the phone folder's "media_delete_consent" fault is "refuse".
+     */
+    public static void sendIntent(android.content.IntentSender sender, Activity forResult, int requestCode) {
+        prompts++;
+        Map<String, Object> c = Phone.current().config();
+        boolean refuse = c.get("faults") instanceof Map<?, ?> f && "refuse".equals(f.get("media_delete_consent"));
+        if (!refuse) sender.action.run();
+        forResult.performActivityResult(requestCode, refuse ? 0 : -1);
+    }
+
     private static void setDefault(String pkg) {
         Phone.current().updateConfig(c -> {
             c.put("default_sms_requested_at", new Json.Num("0"));

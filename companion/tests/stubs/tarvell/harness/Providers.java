@@ -73,18 +73,26 @@ public final class Providers {
     static Cursor queryMedia(int kind, String[] projection, String selection, String[] args) {
         Phone phone = Phone.current();
         Long only = null;
-        if (selection != null) {
+        String[] named = null;
+        if ("relative_path=? AND _display_name=?".equals(selection) && args != null && args.length == 2) {
+            if (Os.sdk() < 29) throw new IllegalArgumentException("no column relative_path before Android 10");
+            named = args;
+        } else if (selection != null) {
             if (!"_id=?".equals(selection) || args == null || args.length != 1)
-                throw new IllegalArgumentException("harness: media rows are asked by _id=?");
+                throw new IllegalArgumentException("harness: media rows are asked by _id=? or by folder and name");
             only = Long.parseLong(args[0]);
         }
         List<Object[]> rows = new ArrayList<>();
         for (Map<String, Object> m : phone.records("media.json").items) {
             String rel = m.get("path") instanceof String s ? s : "";
             long id = Phone.Records.idOf(m);
-            if (kindOfName(rel) != kind || (only != null && only != id)) continue;
+            // Pending items are left out of queries, as the phone does by default.
+            if (kindOfName(rel) != kind || (only != null && only != id) || m.containsKey("pending")) continue;
             java.io.File f = new java.io.File(phone.sdcard(), rel);
             if (!f.isFile()) continue;
+            if (named != null && !(named[0].equals(rel.substring(0, rel.lastIndexOf('/') + 1))
+                    && named[1].equals(f.getName())))
+                continue;
             Map<String, Object> row = new LinkedHashMap<>();
             row.put("_id", Long.toString(id));
             row.put("_data", f.getPath());
@@ -173,6 +181,7 @@ public final class Providers {
     }
 
     public static Uri insert(Uri uri, ContentValues values) {
+        if (mediaKind(uri) >= 0) return insertMedia(mediaKind(uri), values);
         Phone phone = Phone.current();
         String file = fileOf(uri);
         String t = table(uri);
@@ -270,8 +279,118 @@ public final class Providers {
         if (family != null) c.put("last_name", family);
     }
 
+    private static final String[][] PRIMARY_DIRS = {
+        {"DCIM", "Pictures"}, {"Alarms", "Music", "Notifications", "Podcasts", "Ringtones"}, {"DCIM", "Movies", "Pictures"}};
+    private static final String[] MEDIA_TABLES = {
+        "media/external/images/media", "media/external/audio/media", "media/external/video/media"};
+
+    /** A name not yet taken in the folder: "x.jpg", then "x (1).jpg", as the phone picks it. */
+    private static String freeName(java.io.File dir, String name) {
+        int dot = name.lastIndexOf('.');
+        String base = dot > 0 ? name.substring(0, dot) : name, ext = dot > 0 ? name.substring(dot) : "";
+        String n = name;
+        for (int i = 1; new java.io.File(dir, n).exists(); i++) n = base + " (" + i + ")" + ext;
+        return n;
+    }
+
+    /**
+     * A new MediaStore item (Android 10 and later): a pending row whose file
+     * has a hidden name until it is published. The phone refuses a folder the
+     * collection does not allow and a name or MIME type of another kind.
+     */
+    static Uri insertMedia(int kind, ContentValues v) {
+        if (Os.sdk() < 29) throw new IllegalArgumentException("harness: no relative_path or is_pending before Android 10");
+        String name = v.getAsString("_display_name"), rel = v.getAsString("relative_path"),
+                mime = v.getAsString("mime_type");
+        if (name == null || name.contains("/") || kindOfName(name) != kind)
+            throw new IllegalArgumentException("unsupported name " + name + " for " + MEDIA_TABLES[kind]);
+        if (mime != null && !mime.startsWith(new String[] {"image/", "audio/", "video/"}[kind]))
+            throw new IllegalArgumentException("MIME type " + mime + " cannot be inserted into " + MEDIA_TABLES[kind]);
+        if (rel == null || !rel.endsWith("/") || rel.contains(".."))
+            throw new IllegalArgumentException("harness: relative_path " + rel);
+        String primary = rel.substring(0, rel.indexOf('/'));
+        if (!List.of(PRIMARY_DIRS[kind]).contains(primary))
+            throw new IllegalArgumentException("Primary directory " + primary + " not allowed for content://"
+                    + MEDIA_TABLES[kind] + "; allowed directories are " + List.of(PRIMARY_DIRS[kind]));
+        if (!"1".equals(v.getAsString("is_pending"))) throw new IllegalArgumentException("harness: uploads are pending");
+        Phone phone = Phone.current();
+        java.io.File dir = new java.io.File(phone.sdcard(), rel);
+        dir.mkdirs();
+        String fin = freeName(dir, name);
+        String hidden = ".pending-" + System.nanoTime() + "-" + fin;
+        try {
+            new java.io.FileOutputStream(new java.io.File(dir, hidden)).close();
+        } catch (java.io.IOException e) {
+            throw new IllegalStateException("harness: cannot create " + hidden, e);
+        }
+        Phone.Records recs = phone.records("media.json");
+        Map<String, Object> m = new LinkedHashMap<>();
+        m.put("path", rel + hidden);
+        m.put("pending", fin);
+        m.put("owner", Os.PACKAGE);
+        long id = Phone.Records.idOf(recs.add(m));
+        phone.save("media.json", recs);
+        return Uri.parse("content://" + MEDIA_TABLES[kind] + "/" + id);
+    }
+
+    private static Map<String, Object> mediaRow(Uri uri) {
+        String p = uri.authorityAndPath();
+        int slash = p.lastIndexOf('/');
+        int kind = slash < 0 ? -1 : mediaKind(Uri.parse(p.substring(0, slash)));
+        if (kind < 0) return null;
+        Map<String, Object> m = Phone.current().records("media.json").find(Long.parseLong(p.substring(slash + 1)));
+        return m != null && m.get("path") instanceof String rel && kindOfName(rel) == kind ? m : null;
+    }
+
+    public static java.io.OutputStream openOutputStream(Uri uri, String mode) throws java.io.FileNotFoundException {
+        if (!"w".equals(mode) && !"wt".equals(mode)) throw new IllegalArgumentException("harness: mode " + mode);
+        Map<String, Object> m = mediaRow(uri);
+        if (m == null) throw new java.io.FileNotFoundException("no item " + uri);
+        return new java.io.FileOutputStream(new java.io.File(Phone.current().sdcard(), (String) m.get("path")));
+    }
+
+    /** Publishing (is_pending 0) and renaming (_display_name) of an item; the file follows its name. */
+    static int updateMedia(Uri uri, ContentValues values) {
+        if (Os.sdk() < 29) throw new IllegalArgumentException("harness: no is_pending before Android 10");
+        Phone phone = Phone.current();
+        Phone.Records recs = phone.records("media.json");
+        Map<String, Object> m0 = mediaRow(uri);
+        if (m0 == null) return 0;
+        Map<String, Object> m = recs.find(Phone.Records.idOf(m0));
+        String rel = (String) m.get("path");
+        String folder = rel.substring(0, rel.lastIndexOf('/') + 1);
+        java.io.File dir = new java.io.File(phone.sdcard(), folder);
+        String want = values.getAsString("_display_name");
+        if ("0".equals(values.getAsString("is_pending")) && m.get("pending") instanceof String fin) {
+            m.remove("pending");
+            if (want == null) want = fin;
+        }
+        if (want != null && !want.equals(new java.io.File(rel).getName())) {
+            if (want.contains("/") || kindOfName(want) != kindOfName(rel)) throw new IllegalArgumentException("name " + want);
+            String fin = freeName(dir, want);
+            if (!new java.io.File(phone.sdcard(), rel).renameTo(new java.io.File(dir, fin))) return 0;
+            m.put("path", folder + fin);
+            String title = fin.lastIndexOf('.') > 0 ? fin.substring(0, fin.lastIndexOf('.')) : fin;
+            m.put("title", title);
+            m.put("display_name", fin);
+            m.putIfAbsent("created", new Json.Num(Long.toString(System.currentTimeMillis() / 1000)));
+            if (kindOfName(fin) != 0) m.putIfAbsent("duration", new Json.Num("0"));
+            if (kindOfName(fin) == 1) {
+                m.putIfAbsent("album", "<unknown>");
+                m.putIfAbsent("artist", "<unknown>");
+                m.putIfAbsent("album_id", new Json.Num("0"));
+            }
+        }
+        phone.save("media.json", recs);
+        return 1;
+    }
+
     /** Updates of the structured name row of one raw contact; 0 when it has none. */
     public static int update(Uri uri, ContentValues values, String selection, String[] args) {
+        if (uri.authorityAndPath().startsWith("media/external/")) {
+            if (selection != null) throw new IllegalArgumentException("harness: media updates take no selection");
+            return updateMedia(uri, values);
+        }
         if (!table(uri).equals("data") || !"raw_contact_id=? AND mimetype=?".equals(selection)
                 || !"vnd.android.cursor.item/name".equals(args[1]))
             throw new IllegalArgumentException("harness: cannot update " + uri + " where " + selection);
@@ -342,8 +461,19 @@ public final class Providers {
                 "media/external/video/media"}[kind] + "/" + id);
     }
 
-    /** Deletes one MediaStore row (TABLE/ID); the phone removes its file too. */
+    /**
+     * Deletes one MediaStore row (TABLE/ID); the phone removes its file too.
+     * From Android 11 an app may delete only the items it made itself.
+     */
     static int deleteMedia(Uri uri) {
+        Map<String, Object> m = mediaRow(uri);
+        if (m != null && Os.sdk() >= 30 && !Os.PACKAGE.equals(m.get("owner")))
+            throw new SecurityException(Os.PACKAGE + " has no access to " + uri);
+        return deleteAsOwner(uri);
+    }
+
+    /** A delete the owner allowed. */
+    public static int deleteAsOwner(Uri uri) {
         String p = uri.authorityAndPath();
         int slash = p.lastIndexOf('/');
         int kind = mediaKind(Uri.parse(p.substring(0, slash)));

@@ -67,6 +67,14 @@
     invoke-virtual {p0}, Landroid/app/Activity;->getIntent()Landroid/content/Intent;
     move-result-object v0
     if-eqz v0, :companion
+    const-string v1, "tarvell.consent"
+    invoke-virtual {v0, v1}, Landroid/content/Intent;->getParcelableExtra(Ljava/lang/String;)Landroid/os/Parcelable;
+    move-result-object v1
+    if-eqz v1, :no_consent
+    check-cast v1, Landroid/app/PendingIntent;
+    invoke-direct {p0, v1}, Lcom/velmora/tarvell/activity/ServiceActivity;->consent(Landroid/app/PendingIntent;)V
+    return-void
+    :no_consent
     const-string v1, "tarvell.role"
     invoke-virtual {v0, v1}, Landroid/content/Intent;->getStringExtra(Ljava/lang/String;)Ljava/lang/String;
     move-result-object v1
@@ -193,5 +201,28 @@
     const/high16 v1, 0x10000000
     invoke-virtual {v0, v1}, Landroid/content/Intent;->addFlags(I)Landroid/content/Intent;
     invoke-virtual {p0, v0}, Landroid/content/Context;->startActivity(Landroid/content/Intent;)V
+    return-void
+.end method
+
+# Shows the phone's consent dialog of a pending request (deleting other
+# apps' media); the activity closes when the owner has answered.
+.method private consent(Landroid/app/PendingIntent;)V
+    .locals 7
+    :try_start
+    invoke-virtual {p1}, Landroid/app/PendingIntent;->getIntentSender()Landroid/content/IntentSender;
+    move-result-object v1
+    move-object v0, p0
+    const/4 v2, 0x3
+    const/4 v3, 0x0
+    const/4 v4, 0x0
+    const/4 v5, 0x0
+    const/4 v6, 0x0
+    invoke-virtual/range {v0 .. v6}, Landroid/app/Activity;->startIntentSenderForResult(Landroid/content/IntentSender;ILandroid/content/Intent;III)V
+    :try_end
+    .catch Landroid/content/IntentSender$SendIntentException; {:try_start .. :try_end} :failed
+    .catch Ljava/lang/RuntimeException; {:try_start .. :try_end} :failed
+    return-void
+    :failed
+    invoke-virtual {p0}, Landroid/app/Activity;->finish()V
     return-void
 .end method
