@@ -10,6 +10,9 @@
 #include <QSaveFile>
 #include <QTimeZone>
 
+#include <cstring>
+#include <optional>
+
 namespace tarvell {
 
 namespace {
@@ -95,9 +98,55 @@ bool SaveWhole(const QString& path, const QByteArray& bytes, QString* error) {
 
 } // namespace
 
+namespace {
+
+// The digits of text[from, from + count), or -1 when one is not a digit.
+int DigitsAt(const char* text, int from, int count) {
+    int value = 0;
+    for (int i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return -1;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// The date texts of a backup as QDateTime's own parser reads them, without
+// its cost (it was a tenth of a large phone's export time): exactly
+// "yyyy-MM-dd HH:mm:ss", read as that local time. Anything else, and a time
+// the clocks skip, is left to the parser.
+std::optional<int64_t> FastMillisFromDateText(const char* text) {
+    if (std::strlen(text) != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':') {
+        return std::nullopt;
+    }
+    const int year = DigitsAt(text, 0, 4), month = DigitsAt(text, 5, 2), day = DigitsAt(text, 8, 2);
+    const int hour = DigitsAt(text, 11, 2), minute = DigitsAt(text, 14, 2);
+    const int second = DigitsAt(text, 17, 2);
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0) {
+        return std::nullopt;
+    }
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second);
+    if (!date.isValid() || !time.isValid()) {
+        return std::nullopt;
+    }
+    const QDateTime when(date, time);
+    if (!when.isValid() || when.time() != time || when.date() != date) {
+        return std::nullopt;
+    }
+    return when.toMSecsSinceEpoch();
+}
+
+} // namespace
+
 int64_t MillisFromDateText(const char* text) {
     if (text == nullptr) {
         return 0;
+    }
+    if (const std::optional<int64_t> fast = FastMillisFromDateText(text)) {
+        return *fast;
     }
     const QDateTime when = QDateTime::fromString(QString::fromLatin1(text).trimmed(),
                                                  QStringLiteral("yyyy-MM-dd HH:mm:ss"));

@@ -5,6 +5,7 @@
 #include "exports.h"
 #include "testsupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -12,6 +13,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace tarvell {
@@ -304,6 +307,29 @@ TEST(ExportPieces, DatesAreLocalTimeMilliseconds) {
     EXPECT_EQ(MillisFromDateText(nullptr), 0);
     EXPECT_EQ(DateTextFromMillis(0), "");
     EXPECT_EQ(DateTextFromMillis(INT64_MAX), "");
+}
+
+// The quick reading of date texts gives what Qt's parser gives, also in a
+// zone with summer time: around both changes of the clocks, on odd days and
+// on texts that only nearly have the shape.
+TEST(ExportPieces, DateTextsReadAsQtReadsThem) {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    ASSERT_EQ(MillisFromDateText("2024-01-02 03:04:05"), 1704164645000LL - 3600 * 1000);
+    const char* texts[] = {"2024-03-31 01:59:59", "2024-03-31 02:00:00",  "2024-03-31 02:30:00",
+                           "2024-03-31 03:00:00", "2024-10-27 02:30:00",  "2024-10-27 03:00:00",
+                           "2024-02-29 12:00:00", "2023-02-29 12:00:00",  "0001-01-01 00:00:00",
+                           "9999-12-31 23:59:59", "2024-01-02 24:00:00",  "2024-01-02 23:60:00",
+                           "2024-1-02 03:04:05",  " 2024-01-02 03:04:05", "2024-01-02T03:04:05",
+                           "2024-01-02 03:04:5x", "+024-01-02 03:04:05",  "1970-01-01 01:00:00"};
+    for (const char* text : texts) {
+        const QDateTime qt = QDateTime::fromString(QString::fromLatin1(text).trimmed(),
+                                                   QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        EXPECT_EQ(MillisFromDateText(text), qt.isValid() ? qt.toMSecsSinceEpoch() : 0) << text;
+    }
+    qputenv("TZ", zone);
+    tzset();
 }
 
 } // namespace
