@@ -219,6 +219,16 @@ int main(int argc, char** argv) {
     box->setMessage(CompleteDialog::RestoreCompleted,
                     QStringLiteral("2 items could not be copied (2 Photos); see tarvellui.log."));
     ok &= SaveShot(WithDialog(window, box), dir, "completion-failed.png");
+    // The fullest box: a note beside the longest failure sentence.
+    box->setMessage(CompleteDialog::RestoreCompleted,
+                    QStringLiteral("12 items could not be copied (2 Photos, 3 Videos, 3 Musics, "
+                                   "4 Apps); see tarvellui.log."),
+                    QStringLiteral("70000 already on the phone (10000 Contacts, 50000 Text "
+                                   "Messages, 10000 Call Logs)."));
+    ok &= SaveShot(WithDialog(window, box), dir, "completion-note-failed.png");
+    box->setMessage(CompleteDialog::BackupCompleted, QString(),
+                    QStringLiteral("1950 of 2000 files unchanged since the last backup."));
+    ok &= SaveShot(WithDialog(window, box), dir, "completion-unchanged.png");
     progress->hide();
     return ok ? 0 : 1;
 }
