@@ -11,17 +11,17 @@
 #include "safenames.h"
 #include "thumbnail.h"
 #include "uilog.h"
+#include "workqueue.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QSemaphore>
 #include <QSet>
-#include <QThreadPool>
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <malloc.h>
 
 namespace tarvell {
 
@@ -250,6 +250,29 @@ bool GetBackupDataThread::runKinds(const std::function<void(ContentKind)>& step)
     return true;
 }
 
+struct GetBackupDataThread::BackupAhead {
+    explicit BackupAhead(const QString& backup) : hashed(backup) {}
+    HashedAhead hashed;
+    MadeExport exports[kContentKindCount];
+    // Last, so that it is drained and joined before what its tasks use goes.
+    WorkQueue workers;
+};
+
+void GetBackupDataThread::handOff(std::function<void()> task, int64_t weight) {
+    m_Ahead->workers.post(
+        [this, task = std::move(task)] {
+            if (!m_Abort) {
+                task();
+            }
+        },
+        std::max<int64_t>(weight, 0));
+}
+
+void GetBackupDataThread::hashAhead(const QString& backup, const QString& path, int64_t size) {
+    const QString relative = path.mid(backup.size() + 1);
+    handOff([this, relative] { m_Ahead->hashed.hash(relative); }, size);
+}
+
 void GetBackupDataThread::runBackup() {
     const QString backup = m_OutputFolder;
     // What the folder held before (normally nothing: it is new), so that
@@ -266,15 +289,45 @@ void GetBackupDataThread::runBackup() {
     if (viewerKinds) {
         CopyViewerScripts(backup);
     }
+    BackupAhead ahead(backup);
+    m_Ahead = &ahead;
+    // The exports read only the .js files of the record kinds: they are made
+    // beside the media kinds, one after another as at the end (each holds a
+    // whole parsed file).
+    bool exportsHandedOff = false;
+    const auto handOffExports = [&] {
+        if (exportsHandedOff) {
+            return;
+        }
+        exportsHandedOff = true;
+        // The worker parses in a heap of its own: what the record kinds freed
+        // here goes back to the system first, or the peak would hold both.
+        malloc_trim(0);
+        handOff(
+            [this, &ahead, backup] {
+                for (int k = 0; k < kContentKindCount; ++k) {
+                    if (m_Selected[k] && kKindFiles[k].exportFile != nullptr && !m_Abort) {
+                        ahead.exports[k] = MakeStandardExport(backup, ContentKind(k));
+                    }
+                }
+            },
+            0);
+    };
     const bool complete = runKinds([&](ContentKind kind) {
+        if (kKindFiles[kind].shape != KindShape::Records) {
+            handOffExports();
+        }
         m_Phone.refresh(kind);
         (this->*kSteps[kind].collect)(kind, backup);
     });
     if (complete) {
+        handOffExports();
         CollectDeviceInfo(backup);
         WriteExportsAndSums(backup, before);
         ++m_CurrentStep;
     }
+    ahead.workers.drain();
+    m_Ahead = nullptr;
 }
 
 void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
@@ -283,7 +336,17 @@ void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
     if (m_Abort) {
         return;
     }
-    const ExportResult exports = WriteStandardExports(backup, m_Selected);
+    // Thumbnails, digests and exports still on their way.
+    m_Ahead->workers.join();
+    if (m_Abort) {
+        return;
+    }
+    ExportResult exports;
+    for (int k = 0; k < kContentKindCount; ++k) {
+        if (m_Selected[k]) {
+            SaveStandardExport(backup, ContentKind(k), m_Ahead->exports[k], exports);
+        }
+    }
     for (const QString& problem : exports.problems) {
         UiLog("error: export %s\n", qUtf8Printable(problem));
         m_Notes << QStringLiteral("An export could not be written: %1.").arg(problem);
@@ -303,7 +366,17 @@ void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
         }
         written << file;
     }
-    const ChecksumWrite sums = WriteChecksums(backup, written, {}, &m_Abort);
+    // The bar shows the hashing, which on a large phone takes a while.
+    m_Percent = 0;
+    const ChecksumWrite sums = WriteChecksums(
+        backup, written,
+        [this](qint64 done, qint64 total) {
+            const int percent = int(done * 100 / std::max<qint64>(total, 1));
+            if (percent != m_Percent.load(std::memory_order_relaxed)) {
+                m_Percent = percent;
+            }
+        },
+        &m_Abort, &m_Ahead->hashed);
     for (const QString& skipped : sums.skipped) {
         UiLog("error: not in %s: %s\n", kChecksumFileName, qUtf8Printable(skipped));
     }
@@ -425,9 +498,6 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
         EnsureSubfolder(backup, QLatin1String(kThumbFolder));
     }
     const QString defaultImage = row.thumbnails ? DefaultImagePath() : QString();
-    QThreadPool thumbnails;
-    thumbnails.setMaxThreadCount(std::max(QThread::idealThreadCount(), 1));
-    QSemaphore pending(16);
     std::atomic<int64_t>* const doneBytes = bytesDone(kind);
     std::atomic<int64_t>* const totalBytes = bytesTotal(kind);
 
@@ -462,17 +532,26 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
             if (doneBytes != nullptr) {
                 setCurrentFile(destination);
             }
-            if (!CopyFromPhone(kind, item.id, destination, item.size)) {
+            const bool copied = CopyFromPhone(kind, item.id, destination, item.size);
+            if (!copied) {
                 countFailed(kind);
+            } else if (!row.thumbnails) {
+                hashAhead(backup, destination, item.size);
             }
             if (row.thumbnails) {
-                // Thumbnails are made beside the copying, a few photos behind it.
+                // Thumbnails are made beside the copying and the later kinds;
+                // the photo is hashed while it is read anyway.
                 const QString thumb = thumbs + name;
-                pending.acquire();
-                thumbnails.start([destination, thumb, defaultImage, &pending] {
-                    MakeThumbnail(destination, thumb, defaultImage);
-                    pending.release();
-                });
+                const qsizetype from = backup.size() + 1;
+                handOff(
+                    [this, destination, thumb, defaultImage, copied, from] {
+                        MakeThumbnail(destination, thumb, defaultImage);
+                        m_Ahead->hashed.hash(thumb.mid(from));
+                        if (copied) {
+                            m_Ahead->hashed.hash(destination.mid(from));
+                        }
+                    },
+                    item.size);
             }
         }
         if (doneBytes != nullptr) {
@@ -480,7 +559,6 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
             setCurrentFile(QString());
         }
     }
-    thumbnails.waitForDone();
     if (!writer.commit()) {
         countFailed(kind);
     }
@@ -544,6 +622,8 @@ void GetBackupDataThread::CollectApps(ContentKind, const QString& backup) {
                 UiLog("error: ExportApp %s, %s \n", package.constData(),
                       destination.toUtf8().constData());
                 countFailed(Apps);
+            } else {
+                hashAhead(backup, destination, QFileInfo(destination).size());
             }
         } else {
             countFailed(Apps);
