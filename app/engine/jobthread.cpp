@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <malloc.h>
 
 namespace tarvell {
 
@@ -254,7 +253,11 @@ struct GetBackupDataThread::BackupAhead {
     explicit BackupAhead(const QString& backup) : hashed(backup) {}
     HashedAhead hashed;
     MadeExport exports[kContentKindCount];
-    // Last, so that it is drained and joined before what its tasks use goes.
+    // The record kinds' files, prints and exports, one after another in kind
+    // order, as each needs a whole kind in memory: one worker.
+    WorkQueue records{1};
+    // Thumbnails and digests. The queues come last, so that they are drained
+    // and joined before what their tasks use goes.
     WorkQueue workers;
 };
 
@@ -266,6 +269,11 @@ void GetBackupDataThread::handOff(std::function<void()> task, int64_t weight) {
             }
         },
         std::max<int64_t>(weight, 0));
+}
+
+void GetBackupDataThread::writeRecordsAhead(std::function<void()> task) {
+    // Run even after a cancel, like the record kinds' writing always did.
+    m_Ahead->records.post(std::move(task));
 }
 
 void GetBackupDataThread::hashAhead(const QString& backup, const QString& path, int64_t size) {
@@ -292,26 +300,20 @@ void GetBackupDataThread::runBackup() {
     BackupAhead ahead(backup);
     m_Ahead = &ahead;
     // The exports read only the .js files of the record kinds: they are made
-    // beside the media kinds, one after another as at the end (each holds a
-    // whole parsed file).
+    // on the records' worker after those files, beside the media kinds.
     bool exportsHandedOff = false;
     const auto handOffExports = [&] {
         if (exportsHandedOff) {
             return;
         }
         exportsHandedOff = true;
-        // The worker parses in a heap of its own: what the record kinds freed
-        // here goes back to the system first, or the peak would hold both.
-        malloc_trim(0);
-        handOff(
-            [this, &ahead, backup] {
-                for (int k = 0; k < kContentKindCount; ++k) {
-                    if (m_Selected[k] && kKindFiles[k].exportFile != nullptr && !m_Abort) {
-                        ahead.exports[k] = MakeStandardExport(backup, ContentKind(k));
-                    }
+        writeRecordsAhead([this, &ahead, backup] {
+            for (int k = 0; k < kContentKindCount; ++k) {
+                if (m_Selected[k] && kKindFiles[k].exportFile != nullptr && !m_Abort) {
+                    ahead.exports[k] = MakeStandardExport(backup, ContentKind(k));
                 }
-            },
-            0);
+            }
+        });
     };
     const bool complete = runKinds([&](ContentKind kind) {
         if (kKindFiles[kind].shape != KindShape::Records) {
@@ -326,6 +328,9 @@ void GetBackupDataThread::runBackup() {
         WriteExportsAndSums(backup, before);
         ++m_CurrentStep;
     }
+    // A cancelled backup keeps the record kinds' files it began, and no
+    // thumbnail or digest more.
+    ahead.records.join();
     ahead.workers.drain();
     m_Ahead = nullptr;
 }
@@ -336,7 +341,8 @@ void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
     if (m_Abort) {
         return;
     }
-    // Thumbnails, digests and exports still on their way.
+    // Record files, prints, exports, thumbnails and digests still on their way.
+    m_Ahead->records.join();
     m_Ahead->workers.join();
     if (m_Abort) {
         return;
@@ -431,52 +437,70 @@ void EnsureSubfolders(const QString& backup, const QString& relative) {
 
 } // namespace
 
+// The record kinds take their lists from the phone here and write them (the
+// .js file and the prints) on the records' worker, while the job goes on with
+// the next kind. The lists stay valid until the kind is loaded again, which
+// happens once a backup.
 void GetBackupDataThread::CollectContacts(ContentKind, const QString& backup) {
     ContactRecord* head = nullptr;
     m_TotalCount[Contacts] = m_Phone.contacts(&head);
-    const QString images = ImagesFolderOf(backup);
-    const bool written = WriteRecordsFile(Contacts, backup, [&](cJSON* root) {
-        int number = 0;
-        for (const ContactRecord* r = head; r != nullptr; r = r->next) {
-            const int done = ++m_DoneCount[Contacts];
-            const int total = std::max(m_TotalCount[Contacts].load(), 1);
-            m_TotalCount[Contacts] = total;
-            raisePercent(done, total);
-            AddNumbered(root, ++number, ContactEntry(*r, images));
-        }
-    });
-    if (!written) {
-        countFailed(Contacts);
+    int count = 0;
+    for (const ContactRecord* r = head; r != nullptr; r = r->next) {
+        ++count;
     }
-    PrintContactsCsv(head, backup, &m_Abort);
-    PrintContactsTxt(head, backup, &m_Abort);
+    if (count > 0) {
+        const int done = m_DoneCount[Contacts] += count;
+        const int total = std::max(m_TotalCount[Contacts].load(), 1);
+        m_TotalCount[Contacts] = total;
+        raisePercent(done, total);
+    }
+    writeRecordsAhead([this, head, backup] {
+        const QString images = ImagesFolderOf(backup);
+        const bool written = WriteRecordsFile(Contacts, backup, [&](cJSON* root) {
+            int number = 0;
+            for (const ContactRecord* r = head; r != nullptr; r = r->next) {
+                AddNumbered(root, ++number, ContactEntry(*r, images));
+            }
+        });
+        if (!written) {
+            countFailed(Contacts);
+        }
+        PrintContactsCsv(head, backup, &m_Abort);
+        PrintContactsTxt(head, backup, &m_Abort);
+    });
 }
 
 void GetBackupDataThread::CollectMessages(ContentKind, const QString& backup) {
     SmsRecord* head = nullptr;
     m_TotalCount[SMS] = m_Phone.messages(&head);
-    NameLoans loans;
-    const bool written = WriteRecordsFile(SMS, backup, [&](cJSON* root) {
-        AddMessageGroups(root, m_Phone.messageGroups(), ImagesFolderOf(backup), &loans);
+    const SmsTempGroup* groups = m_Phone.messageGroups();
+    writeRecordsAhead([this, head, groups, backup] {
+        NameLoans loans;
+        const bool written = WriteRecordsFile(SMS, backup, [&](cJSON* root) {
+            AddMessageGroups(root, groups, ImagesFolderOf(backup), &loans);
+        });
+        if (!written) {
+            countFailed(SMS);
+        }
+        PrintMessagesCsv(head, backup, &m_Abort, &loans);
+        PrintMessagesTxt(head, backup, &loans);
     });
-    if (!written) {
-        countFailed(SMS);
-    }
-    PrintMessagesCsv(head, backup, &m_Abort, &loans);
-    PrintMessagesTxt(head, backup, &loans);
 }
 
 void GetBackupDataThread::CollectCallHistory(ContentKind, const QString& backup) {
     CallLogRecord* head = nullptr;
     m_TotalCount[CallHistory] = m_Phone.calls(&head);
-    const bool written = WriteRecordsFile(CallHistory, backup, [&](cJSON* root) {
-        AddCallLogGroups(root, m_Phone.callGroups(), ImagesFolderOf(backup));
+    const CallLogTempGroup* groups = m_Phone.callGroups();
+    writeRecordsAhead([this, head, groups, backup] {
+        const bool written = WriteRecordsFile(CallHistory, backup, [&](cJSON* root) {
+            AddCallLogGroups(root, groups, ImagesFolderOf(backup));
+        });
+        if (!written) {
+            countFailed(CallHistory);
+        }
+        PrintCallsCsv(head, backup);
+        PrintCallsTxt(head, backup);
     });
-    if (!written) {
-        countFailed(CallHistory);
-    }
-    PrintCallsCsv(head, backup);
-    PrintCallsTxt(head, backup);
 }
 
 // Photos, videos and music. Every item: stop when cancelled, then count it;

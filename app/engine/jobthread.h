@@ -134,6 +134,8 @@ private:
     // waits (the bytes of the file it reads). Once the job is cancelled,
     // tasks not yet begun do nothing.
     void handOff(std::function<void()> task, int64_t weight);
+    // Hands a record kind's writing to the records' worker.
+    void writeRecordsAhead(std::function<void()> task);
     // Takes the SHA-256 of a file the job wrote, beside the job.
     void hashAhead(const QString& backup, const QString& path, int64_t size);
     // Before a restore touches the phone: every folder's chosen kinds
