@@ -16,11 +16,12 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Test programs that run threads: the channel (two senders), the stores (flush
 # progress polled while flushing), the USB watcher beside detection, the
-# runner, the media transfers. The backup job runs on a QThread polled by the
-# progress display; Debian's Qt is not built for TSan, whose reports from
-# inside Qt would drown any of ours, so the job is checked under ASan only.
+# runner, the media transfers, the backup job's worker queue. The backup job
+# runs on a QThread polled by the progress display; Debian's Qt is not built
+# for TSan, whose reports from inside Qt would drown any of ours, so the job
+# itself is checked under ASan only.
 threaded=(tarvellkit_channel_test tarvellkit_usb records_store_test tarvellkit_runner
-          tarvellkit_media_unit)
+          tarvellkit_media_unit tarvell_workqueue_test)
 kind="${1:-}"
 shift || true
 if [ "$kind" = "--threaded-targets" ]; then echo "${threaded[*]}"; exit 0; fi

@@ -380,27 +380,12 @@ QStringList ListFilesUnder(const QString& folder) {
 
 namespace {
 
-std::optional<KnownDigest> StampOf(const struct stat& st, const QByteArray& digest) {
+std::optional<KnownDigest> KnownDigestOf(const struct stat& st, const QByteArray& digest) {
     if (!S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
     return KnownDigest{digest, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
                        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
-// The known digest of the open file fd when it is still the file it was
-// taken of.
-std::optional<QByteArray> StillKnown(int fd, const KnownDigest& known) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        return std::nullopt;
-    }
-    const std::optional<KnownDigest> now = StampOf(st, known.digest);
-    if (!now || now->device != known.device || now->inode != known.inode ||
-        now->size != known.size || now->modifiedNs != known.modifiedNs) {
-        return std::nullopt;
-    }
-    return known.digest;
 }
 
 } // namespace
@@ -410,12 +395,71 @@ std::optional<KnownDigest> StampOfFile(const QString& path, const QByteArray& di
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
         return std::nullopt;
     }
-    return StampOf(st, digest);
+    return KnownDigestOf(st, digest);
+}
+
+std::optional<HashedAhead::Stamp> HashedAhead::StampOf(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    constexpr qint64 kNs = 1000000000;
+    return Stamp{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                 qint64(st.st_mtim.tv_sec) * kNs + st.st_mtim.tv_nsec,
+                 qint64(st.st_ctim.tv_sec) * kNs + st.st_ctim.tv_nsec};
+}
+
+void HashedAhead::adopt(const QString& relativePath, const KnownDigest& known) {
+    FolderFiles files(m_Folder);
+    int fd = -1;
+    QString why;
+    if (files.open(relativePath, &fd, &why) != FolderFiles::Opened::Ok) {
+        return;
+    }
+    const std::optional<Stamp> now = StampOf(fd);
+    ::close(fd);
+    if (now && now->device == known.device && now->inode == known.inode &&
+        now->size == known.size && now->modifiedNs == known.modifiedNs) {
+        std::lock_guard lock(m_Lock);
+        m_Digests[relativePath] = {*now, known.digest};
+    }
+}
+
+void HashedAhead::hash(const QString& relativePath) {
+    FolderFiles files(m_Folder);
+    int fd = -1;
+    QString why;
+    if (files.open(relativePath, &fd, &why) != FolderFiles::Opened::Ok) {
+        return;
+    }
+    const std::optional<Stamp> before = StampOf(fd);
+    const int kept = ::dup(fd); // HashOpenFile closes fd
+    std::optional<QByteArray> digest = HashOpenFile(fd, &why, {}, nullptr);
+    std::optional<Stamp> after;
+    if (kept >= 0) {
+        after = StampOf(kept);
+        ::close(kept);
+    }
+    // A file that changed while it was read is hashed again at the end.
+    if (digest && before && before == after) {
+        std::lock_guard lock(m_Lock);
+        m_Digests[relativePath] = {*before, std::move(*digest)};
+    }
+}
+
+std::optional<QByteArray> HashedAhead::digestOf(const QString& relativePath, int fd) const {
+    const std::optional<Stamp> now = StampOf(fd);
+    std::lock_guard lock(m_Lock);
+    const auto found = m_Digests.find(relativePath);
+    if (!now || found == m_Digests.end() || !(found->second.first == *now)) {
+        return std::nullopt;
+    }
+    return found->second.second;
 }
 
 ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativePaths,
                              const HashProgress& progress, const std::atomic<bool>* abort,
-                             const QHash<QString, KnownDigest>* known) {
+                             const HashedAhead* ahead) {
     ChecksumWrite result;
     std::set<QByteArray> order; // UTF-8 byte order, each path once
     QStringList paths;
@@ -446,26 +490,27 @@ ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativeP
         QString why = QStringLiteral("no such file");
         std::optional<QByteArray> digest;
         int fd = -1;
-        if (files.open(path, &fd, &why) == FolderFiles::Opened::Ok) {
-            const auto knownAt = known != nullptr ? known->constFind(path)
-                                                  : QHash<QString, KnownDigest>::const_iterator();
-            if (known != nullptr && knownAt != known->constEnd()) {
-                digest = StillKnown(fd, *knownAt);
-            }
+        if (files.open(path, &fd, &why) == FolderFiles::Opened::Ok && ahead != nullptr &&
+            ahead->folder() == folder) {
+            digest = ahead->digestOf(path, fd);
             if (digest) {
                 ::close(fd);
-                done += knownAt->size;
-            } else {
-                digest = HashOpenFile(
-                    fd, &why,
-                    [&](qint64 bytes) {
-                        done += bytes;
-                        if (progress) {
-                            progress(done, std::max(total, done));
-                        }
-                    },
-                    abort);
+                done += SizeOf(folder, path);
+                if (progress) {
+                    progress(done, std::max(total, done));
+                }
             }
+        }
+        if (fd >= 0 && !digest) {
+            digest = HashOpenFile(
+                fd, &why,
+                [&](qint64 bytes) {
+                    done += bytes;
+                    if (progress) {
+                        progress(done, std::max(total, done));
+                    }
+                },
+                abort);
         }
         if (abort != nullptr && abort->load(std::memory_order_relaxed)) {
             result.error = QStringLiteral("cancelled");

@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -68,14 +70,41 @@ struct KnownDigest {
 // plain file.
 std::optional<KnownDigest> StampOfFile(const QString& path, const QByteArray& digest);
 
-// Writes folder/SHA256SUMS over relativePaths (each hashed now; sorted, each
-// once), atomically: the file is either the old one or complete. Paths that
-// ChecksumPathProblem refuses, SHA256SUMS itself, and files that cannot be
-// read are left out and named in skipped ("path: why"). False (why in error)
-// when the file cannot be written or abort was set; the old file then stays.
-// known, when given, holds digests taken earlier by relative path; one is
-// used instead of hashing the file again when the file is still the one it
-// was taken of (same device, inode, size and modification time).
+// Digests of a folder's files taken ahead of WriteChecksums, on any thread,
+// while the files are fresh in the page cache. Each is kept with the file's
+// identity, size and times, and used only for a file that still has them.
+class HashedAhead {
+public:
+    explicit HashedAhead(const QString& folder) : m_Folder(folder) {}
+    // Hashes the file now; a file that cannot be read is left to
+    // WriteChecksums. Any thread.
+    void hash(const QString& relativePath);
+    // Takes known's digest for the file at relativePath when the file is
+    // still the one known describes (a file taken from an earlier backup
+    // whose digest was checked there). Any thread.
+    void adopt(const QString& relativePath, const KnownDigest& known);
+    // The digest taken of the file open as fd, if it has not changed since.
+    std::optional<QByteArray> digestOf(const QString& relativePath, int fd) const;
+    QString folder() const { return m_Folder; }
+
+private:
+    struct Stamp {
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, modifiedNs = 0, changedNs = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    static std::optional<Stamp> StampOf(int fd);
+    const QString m_Folder;
+    mutable std::mutex m_Lock;
+    std::map<QString, std::pair<Stamp, QByteArray>> m_Digests;
+};
+
+// Writes folder/SHA256SUMS over relativePaths (each hashed now unless ahead
+// holds its digest; sorted, each once), atomically: the file is either the
+// old one or complete. Paths that ChecksumPathProblem refuses, SHA256SUMS
+// itself, and files that cannot be read are left out and named in skipped
+// ("path: why"). False (why in error) when the file cannot be written or
+// abort was set; the old file then stays.
 struct ChecksumWrite {
     bool written = false;
     QString error;
@@ -86,7 +115,7 @@ struct ChecksumWrite {
 ChecksumWrite WriteChecksums(const QString& folder, const QStringList& relativePaths,
                              const HashProgress& progress = {},
                              const std::atomic<bool>* abort = nullptr,
-                             const QHash<QString, KnownDigest>* known = nullptr);
+                             const HashedAhead* ahead = nullptr);
 
 // Every file under folder, relative with "/" separators, sorted; links are
 // listed (as files) but not followed; SHA256SUMS at the top is left out.

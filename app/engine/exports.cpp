@@ -395,39 +395,55 @@ QByteArray CallsXml(const cJSON* root, int* count) {
     });
 }
 
-ExportResult WriteStandardExports(const QString& backupFolder,
-                                  const bool kinds[kContentKindCount]) {
-    ExportResult result;
+MadeExport MakeStandardExport(const QString& backupFolder, ContentKind kind) {
     // The makers of the kinds that have an export in the kind table.
     static QByteArray (*const kMake[kContentKindCount])(const cJSON*, int*) = {
         &ContactsVcf, &MessagesXml, &CallsXml, nullptr, nullptr, nullptr, nullptr};
+    MadeExport made;
+    const char* file = kKindFiles[kind].exportFile;
+    if (file == nullptr || kMake[kind] == nullptr ||
+        !QFileInfo::exists(JsPathOf(backupFolder, kind))) {
+        return made;
+    }
+    made.wanted = true;
+    const JsonPtr root = ReadKindFile(backupFolder, kind);
+    if (!root) {
+        made.problem = QStringLiteral("%1: %2 cannot be read or does not parse")
+                           .arg(QLatin1String(file), QLatin1String(kKindFiles[kind].jsFile));
+        return made;
+    }
+    made.bytes = kMake[kind](root.get(), &made.records);
+    return made;
+}
+
+void SaveStandardExport(const QString& backupFolder, ContentKind kind, const MadeExport& made,
+                        ExportResult& result) {
+    if (!made.wanted) {
+        return;
+    }
+    if (!made.problem.isEmpty()) {
+        result.problems << made.problem;
+        return;
+    }
+    const QString relative = QLatin1String(kKindFiles[kind].exportFile);
+    EnsureSubfolder(backupFolder, relative.section(u'/', 0, 0));
+    QString why;
+    if (!SaveWhole(backupFolder + u'/' + relative, made.bytes, &why)) {
+        result.problems << QStringLiteral("%1: %2").arg(relative, why);
+        return;
+    }
+    result.written << relative;
+    result.records += made.records;
+}
+
+ExportResult WriteStandardExports(const QString& backupFolder,
+                                  const bool kinds[kContentKindCount]) {
+    ExportResult result;
     for (int k = 0; k < kContentKindCount; ++k) {
-        const auto kind = ContentKind(k);
-        const char* file = kKindFiles[k].exportFile;
-        if (file == nullptr || kMake[k] == nullptr || (kinds != nullptr && !kinds[k])) {
-            continue;
+        if (kinds == nullptr || kinds[k]) {
+            const auto kind = ContentKind(k);
+            SaveStandardExport(backupFolder, kind, MakeStandardExport(backupFolder, kind), result);
         }
-        const QString js = JsPathOf(backupFolder, kind);
-        if (!QFileInfo::exists(js)) {
-            continue;
-        }
-        const JsonPtr root = ReadKindFile(backupFolder, kind);
-        if (!root) {
-            result.problems << QStringLiteral("%1: %2 cannot be read or does not parse")
-                                   .arg(QLatin1String(file), QLatin1String(kKindFiles[k].jsFile));
-            continue;
-        }
-        int count = 0;
-        const QByteArray bytes = kMake[k](root.get(), &count);
-        const QString relative = QLatin1String(file);
-        EnsureSubfolder(backupFolder, relative.section(u'/', 0, 0));
-        QString why;
-        if (!SaveWhole(backupFolder + u'/' + relative, bytes, &why)) {
-            result.problems << QStringLiteral("%1: %2").arg(relative, why);
-            continue;
-        }
-        result.written << relative;
-        result.records += count;
     }
     return result;
 }

@@ -48,6 +48,19 @@ struct ExportResult {
 ExportResult WriteStandardExports(const QString& backupFolder,
                                   const bool kinds[kContentKindCount] = nullptr);
 
+// The two halves of one kind's export, so that the export can be made on
+// another thread as soon as the kind's .js file is complete and saved later.
+struct MadeExport {
+    bool wanted = false; // the kind has an export and the folder its .js file
+    QByteArray bytes;
+    int records = 0;
+    QString problem; // "what: why" when the .js file could not be read
+};
+MadeExport MakeStandardExport(const QString& backupFolder, ContentKind kind);
+// Saves what MakeStandardExport made and adds the outcome to result.
+void SaveStandardExport(const QString& backupFolder, ContentKind kind, const MadeExport& made,
+                        ExportResult& result);
+
 // ---- Pieces, shared with the importers ------------------------------------------
 
 // The .js date text ("YYYY-MM-DD HH:MM:SS", local time) as milliseconds

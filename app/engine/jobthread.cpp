@@ -12,14 +12,13 @@
 #include "safenames.h"
 #include "thumbnail.h"
 #include "uilog.h"
+#include "workqueue.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QSemaphore>
 #include <QSet>
-#include <QThreadPool>
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -270,6 +269,38 @@ bool GetBackupDataThread::runKinds(const std::function<void(ContentKind)>& step)
     return true;
 }
 
+struct GetBackupDataThread::BackupAhead {
+    explicit BackupAhead(const QString& backup) : hashed(backup) {}
+    HashedAhead hashed;
+    MadeExport exports[kContentKindCount];
+    // The record kinds' files, prints and exports, one after another in kind
+    // order, as each needs a whole kind in memory: one worker.
+    WorkQueue records{1};
+    // Thumbnails and digests. The queues come last, so that they are drained
+    // and joined before what their tasks use goes.
+    WorkQueue workers;
+};
+
+void GetBackupDataThread::handOff(std::function<void()> task, int64_t weight) {
+    m_Ahead->workers.post(
+        [this, task = std::move(task)] {
+            if (!m_Abort) {
+                task();
+            }
+        },
+        std::max<int64_t>(weight, 0));
+}
+
+void GetBackupDataThread::writeRecordsAhead(std::function<void()> task) {
+    // Run even after a cancel, like the record kinds' writing always did.
+    m_Ahead->records.post(std::move(task));
+}
+
+void GetBackupDataThread::hashAhead(const QString& backup, const QString& path, int64_t size) {
+    const QString relative = path.mid(backup.size() + 1);
+    handOff([this, relative] { m_Ahead->hashed.hash(relative); }, size);
+}
+
 void GetBackupDataThread::runBackup() {
     const QString backup = m_OutputFolder;
     // What the folder held before (normally nothing: it is new), so that
@@ -299,7 +330,28 @@ void GetBackupDataThread::runBackup() {
             },
             backup, &m_Abort);
     }
+    BackupAhead ahead(backup);
+    m_Ahead = &ahead;
+    // The exports read only the .js files of the record kinds: they are made
+    // on the records' worker after those files, beside the media kinds.
+    bool exportsHandedOff = false;
+    const auto handOffExports = [&] {
+        if (exportsHandedOff) {
+            return;
+        }
+        exportsHandedOff = true;
+        writeRecordsAhead([this, &ahead, backup] {
+            for (int k = 0; k < kContentKindCount; ++k) {
+                if (m_Selected[k] && kKindFiles[k].exportFile != nullptr && !m_Abort) {
+                    ahead.exports[k] = MakeStandardExport(backup, ContentKind(k));
+                }
+            }
+        });
+    };
     const bool complete = runKinds([&](ContentKind kind) {
+        if (kKindFiles[kind].shape != KindShape::Records) {
+            handOffExports();
+        }
         m_Phone.refresh(kind);
         const bool files = kKindFiles[kind].shape != KindShape::Records;
         m_UnchangedCount[kind] =
@@ -307,10 +359,16 @@ void GetBackupDataThread::runBackup() {
         (this->*kSteps[kind].collect)(kind, backup);
     });
     if (complete) {
+        handOffExports();
         CollectDeviceInfo(backup);
         WriteExportsAndSums(backup, before);
         ++m_CurrentStep;
     }
+    // A cancelled backup keeps the record kinds' files it began, and no
+    // thumbnail or digest more.
+    ahead.records.join();
+    ahead.workers.drain();
+    m_Ahead = nullptr;
     m_Earlier.reset();
 }
 
@@ -320,7 +378,18 @@ void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
     if (m_Abort) {
         return;
     }
-    const ExportResult exports = WriteStandardExports(backup, m_Selected);
+    // Record files, prints, exports, thumbnails and digests still on their way.
+    m_Ahead->records.join();
+    m_Ahead->workers.join();
+    if (m_Abort) {
+        return;
+    }
+    ExportResult exports;
+    for (int k = 0; k < kContentKindCount; ++k) {
+        if (m_Selected[k]) {
+            SaveStandardExport(backup, ContentKind(k), m_Ahead->exports[k], exports);
+        }
+    }
     for (const QString& problem : exports.problems) {
         UiLog("error: export %s\n", qUtf8Printable(problem));
         m_Notes << QStringLiteral("An export could not be written: %1.").arg(problem);
@@ -340,8 +409,25 @@ void GetBackupDataThread::WriteExportsAndSums(const QString& backup,
         }
         written << file;
     }
-    const ChecksumWrite sums =
-        WriteChecksums(backup, written, {}, &m_Abort, m_Earlier ? &m_Earlier->digests() : nullptr);
+    // Files taken from an earlier backup were checked against its sums as
+    // they were taken; their digests stand while the files are unchanged.
+    if (m_Earlier) {
+        const QHash<QString, KnownDigest>& taken = m_Earlier->digests();
+        for (auto it = taken.cbegin(); it != taken.cend(); ++it) {
+            m_Ahead->hashed.adopt(it.key(), it.value());
+        }
+    }
+    // The bar shows the hashing, which on a large phone takes a while.
+    m_Percent = 0;
+    const ChecksumWrite sums = WriteChecksums(
+        backup, written,
+        [this](qint64 done, qint64 total) {
+            const int percent = int(done * 100 / std::max<qint64>(total, 1));
+            if (percent != m_Percent.load(std::memory_order_relaxed)) {
+                m_Percent = percent;
+            }
+        },
+        &m_Abort, &m_Ahead->hashed);
     for (const QString& skipped : sums.skipped) {
         UiLog("error: not in %s: %s\n", kChecksumFileName, qUtf8Printable(skipped));
     }
@@ -396,52 +482,70 @@ void EnsureSubfolders(const QString& backup, const QString& relative) {
 
 } // namespace
 
+// The record kinds take their lists from the phone here and write them (the
+// .js file and the prints) on the records' worker, while the job goes on with
+// the next kind. The lists stay valid until the kind is loaded again, which
+// happens once a backup.
 void GetBackupDataThread::CollectContacts(ContentKind, const QString& backup) {
     ContactRecord* head = nullptr;
     m_TotalCount[Contacts] = m_Phone.contacts(&head);
-    const QString images = ImagesFolderOf(backup);
-    const bool written = WriteRecordsFile(Contacts, backup, [&](cJSON* root) {
-        int number = 0;
-        for (const ContactRecord* r = head; r != nullptr; r = r->next) {
-            const int done = ++m_DoneCount[Contacts];
-            const int total = std::max(m_TotalCount[Contacts].load(), 1);
-            m_TotalCount[Contacts] = total;
-            raisePercent(done, total);
-            AddNumbered(root, ++number, ContactEntry(*r, images));
-        }
-    });
-    if (!written) {
-        countFailed(Contacts);
+    int count = 0;
+    for (const ContactRecord* r = head; r != nullptr; r = r->next) {
+        ++count;
     }
-    PrintContactsCsv(head, backup, &m_Abort);
-    PrintContactsTxt(head, backup, &m_Abort);
+    if (count > 0) {
+        const int done = m_DoneCount[Contacts] += count;
+        const int total = std::max(m_TotalCount[Contacts].load(), 1);
+        m_TotalCount[Contacts] = total;
+        raisePercent(done, total);
+    }
+    writeRecordsAhead([this, head, backup] {
+        const QString images = ImagesFolderOf(backup);
+        const bool written = WriteRecordsFile(Contacts, backup, [&](cJSON* root) {
+            int number = 0;
+            for (const ContactRecord* r = head; r != nullptr; r = r->next) {
+                AddNumbered(root, ++number, ContactEntry(*r, images));
+            }
+        });
+        if (!written) {
+            countFailed(Contacts);
+        }
+        PrintContactsCsv(head, backup, &m_Abort);
+        PrintContactsTxt(head, backup, &m_Abort);
+    });
 }
 
 void GetBackupDataThread::CollectMessages(ContentKind, const QString& backup) {
     SmsRecord* head = nullptr;
     m_TotalCount[SMS] = m_Phone.messages(&head);
-    NameLoans loans;
-    const bool written = WriteRecordsFile(SMS, backup, [&](cJSON* root) {
-        AddMessageGroups(root, m_Phone.messageGroups(), ImagesFolderOf(backup), &loans);
+    const SmsTempGroup* groups = m_Phone.messageGroups();
+    writeRecordsAhead([this, head, groups, backup] {
+        NameLoans loans;
+        const bool written = WriteRecordsFile(SMS, backup, [&](cJSON* root) {
+            AddMessageGroups(root, groups, ImagesFolderOf(backup), &loans);
+        });
+        if (!written) {
+            countFailed(SMS);
+        }
+        PrintMessagesCsv(head, backup, &m_Abort, &loans);
+        PrintMessagesTxt(head, backup, &loans);
     });
-    if (!written) {
-        countFailed(SMS);
-    }
-    PrintMessagesCsv(head, backup, &m_Abort, &loans);
-    PrintMessagesTxt(head, backup, &loans);
 }
 
 void GetBackupDataThread::CollectCallHistory(ContentKind, const QString& backup) {
     CallLogRecord* head = nullptr;
     m_TotalCount[CallHistory] = m_Phone.calls(&head);
-    const bool written = WriteRecordsFile(CallHistory, backup, [&](cJSON* root) {
-        AddCallLogGroups(root, m_Phone.callGroups(), ImagesFolderOf(backup));
+    const CallLogTempGroup* groups = m_Phone.callGroups();
+    writeRecordsAhead([this, head, groups, backup] {
+        const bool written = WriteRecordsFile(CallHistory, backup, [&](cJSON* root) {
+            AddCallLogGroups(root, groups, ImagesFolderOf(backup));
+        });
+        if (!written) {
+            countFailed(CallHistory);
+        }
+        PrintCallsCsv(head, backup);
+        PrintCallsTxt(head, backup);
     });
-    if (!written) {
-        countFailed(CallHistory);
-    }
-    PrintCallsCsv(head, backup);
-    PrintCallsTxt(head, backup);
 }
 
 // Photos, videos and music. Every item: stop when cancelled, then count it;
@@ -463,9 +567,6 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
         EnsureSubfolder(backup, QLatin1String(kThumbFolder));
     }
     const QString defaultImage = row.thumbnails ? DefaultImagePath() : QString();
-    QThreadPool thumbnails;
-    thumbnails.setMaxThreadCount(std::max(QThread::idealThreadCount(), 1));
-    QSemaphore pending(16);
     std::atomic<int64_t>* const doneBytes = bytesDone(kind);
     std::atomic<int64_t>* const totalBytes = bytesTotal(kind);
 
@@ -502,17 +603,27 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
                 setCurrentFile(destination);
             }
             const bool unchanged = TakeUnchanged(kind, added, destination);
-            if (!unchanged && !CopyFromPhone(kind, item.id, destination, item.size)) {
+            const bool copied = unchanged || CopyFromPhone(kind, item.id, destination, item.size);
+            if (!copied) {
                 countFailed(kind);
+            } else if (!row.thumbnails && !unchanged) {
+                hashAhead(backup, destination, item.size);
             }
             const QString thumb = thumbs + name;
             if (row.thumbnails && !(unchanged && m_Earlier->takeThumbnail(name, thumb))) {
-                // Thumbnails are made beside the copying, a few photos behind it.
-                pending.acquire();
-                thumbnails.start([destination, thumb, defaultImage, &pending] {
-                    MakeThumbnail(destination, thumb, defaultImage);
-                    pending.release();
-                });
+                // Thumbnails are made beside the copying and the later kinds;
+                // a photo from the phone is hashed while it is read anyway.
+                const bool hashPhoto = copied && !unchanged;
+                const qsizetype from = backup.size() + 1;
+                handOff(
+                    [this, destination, thumb, defaultImage, hashPhoto, from] {
+                        MakeThumbnail(destination, thumb, defaultImage);
+                        m_Ahead->hashed.hash(thumb.mid(from));
+                        if (hashPhoto) {
+                            m_Ahead->hashed.hash(destination.mid(from));
+                        }
+                    },
+                    item.size);
             }
         }
         if (doneBytes != nullptr) {
@@ -520,7 +631,6 @@ void GetBackupDataThread::CollectMedia(ContentKind kind, const QString& backup) 
             setCurrentFile(QString());
         }
     }
-    thumbnails.waitForDone();
     if (!writer.commit()) {
         countFailed(kind);
     }
@@ -597,6 +707,8 @@ void GetBackupDataThread::CollectApps(ContentKind, const QString& backup) {
                 UiLog("error: ExportApp %s, %s \n", package.constData(),
                       destination.toUtf8().constData());
                 countFailed(Apps);
+            } else {
+                hashAhead(backup, destination, QFileInfo(destination).size());
             }
         }
         m_Percent = 100;

@@ -143,6 +143,19 @@ private:
         qint64 modified;
     };
     void WriteExportsAndSums(const QString& backup, const QHash<QString, FileStamp>& before);
+    // During a backup: the work handed off the job thread (thumbnails,
+    // digests for SHA256SUMS, exports) and what it made. The end of the
+    // backup waits for it; a cancel drops what has not begun.
+    struct BackupAhead;
+    BackupAhead* m_Ahead = nullptr;
+    // Hands task to the backup's workers; weight is what it holds while it
+    // waits (the bytes of the file it reads). Once the job is cancelled,
+    // tasks not yet begun do nothing.
+    void handOff(std::function<void()> task, int64_t weight);
+    // Hands a record kind's writing to the records' worker.
+    void writeRecordsAhead(std::function<void()> task);
+    // Takes the SHA-256 of a file the job wrote, beside the job.
+    void hashAhead(const QString& backup, const QString& path, int64_t size);
     // Before a restore touches the phone: every folder's chosen kinds
     // against the folder's SHA256SUMS. A kind of a folder that fails is left
     // out (m_Refused), counted as failed and noted, unless forced.

@@ -8,8 +8,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvell {
 namespace {
@@ -214,6 +217,53 @@ TEST_F(SumsFolder, WriterLeavesOutWhatItCannotHashAndKeepsTheOldFileOnFailure) {
     std::atomic<bool> abort{true};
     EXPECT_FALSE(WriteChecksums(root(), {"a.txt"}, {}, &abort).written);
     EXPECT_EQ(test::ReadAll(path(kChecksumFileName)), written);
+}
+
+// A digest taken ahead serves only while the file is the one it was taken of:
+// rewritten in place (even to the same size and time), grown, or replaced
+// under its name, the file is hashed again.
+TEST_F(SumsFolder, DigestsTakenAheadServeOnlyUnchangedFiles) {
+    struct Case {
+        const char* name;
+        std::function<void(const QString& file)> change;
+        bool reused;
+    };
+    const auto rewriteKeepingTime = [](const QString& file) {
+        struct stat before {};
+        ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &before), 0);
+        ASSERT_TRUE(test::WriteAll(file, "other bytes, same size"));
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+    };
+    const Case cases[] = {
+        {"unchanged", [](const QString&) {}, true},
+        {"same size and time, other bytes", rewriteKeepingTime, false},
+        {"grown",
+         [](const QString& f) { ASSERT_TRUE(test::WriteAll(f, "the bytes hashed first!")); },
+         false},
+        {"replaced",
+         [&](const QString& f) {
+             ASSERT_TRUE(test::WriteAll(f + ".new", "the bytes hashed first"));
+             ASSERT_EQ(::rename(QFile::encodeName(f + ".new").constData(),
+                                QFile::encodeName(f).constData()),
+                       0);
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        put("Photos/a.jpg", "the bytes hashed first");
+        HashedAhead ahead(root());
+        ahead.hash("Photos/a.jpg");
+        c.change(path("Photos/a.jpg"));
+        const int fd = ::open(QFile::encodeName(path("Photos/a.jpg")).constData(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(ahead.digestOf("Photos/a.jpg", fd).has_value(), c.reused);
+        ::close(fd);
+        // Either way the sums hold the digest of the file as it is now.
+        ASSERT_TRUE(WriteChecksums(root(), {"Photos/a.jpg"}, {}, nullptr, &ahead).written);
+        EXPECT_EQ(VerifyFolder(root()).damage(), 0);
+    }
 }
 
 TEST_F(SumsFolder, RestoreCheckJudgesEachKindByItsOwnFiles) {

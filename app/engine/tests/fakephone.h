@@ -54,6 +54,16 @@ public:
         m_Calls.clear();
     }
 
+    // Makes every photo a PNG file of these bytes, named "fileN.png".
+    void setPhotoBytes(const QByteArray& png) {
+        m_PhotoBytes = png;
+        for (MediaRecord& record : m_Media[Photos]) {
+            PhotoInfo& info = std::get<PhotoInfo>(record);
+            info.size = png.size();
+            SetText(info.path, ("/sdcard/file" + std::to_string(info.id) + ".png").c_str());
+        }
+    }
+
     // Called with the kind whenever the job hands the phone an item of it
     // (backup: a file copied or an app saved, the record list loaded;
     // restore: an item written).
@@ -139,7 +149,10 @@ public:
         item(kind);
         if (!failing.count({kind, id - 1})) {
             const int bytes = cut.count({kind, id - 1}) ? int(size / 2) : int(size);
-            WriteAll(QString::fromUtf8(destination), QByteArray(bytes, 'x'));
+            const QByteArray content = kind == Photos && !m_PhotoBytes.isEmpty()
+                                           ? m_PhotoBytes.left(bytes)
+                                           : QByteArray(bytes, 'x');
+            WriteAll(QString::fromUtf8(destination), content);
         }
     }
     int exportApp(const QByteArray& package, const QByteArray& destination) override {
@@ -263,6 +276,7 @@ private:
         return failing.count({kind, index}) ? -1 : 0;
     }
 
+    QByteArray m_PhotoBytes;
     TextPool m_Texts;
     std::vector<ContactRecord> m_Contacts;
     std::vector<SmsRecord> m_Sms;

@@ -160,9 +160,10 @@ TEST(KnownDigests, StandOnlyForTheFileTheyWereTakenOf) {
         const auto stamp = StampOfFile(file, given);
         ASSERT_TRUE(stamp);
         c.change(file);
-        const QHash<QString, KnownDigest> known{{QStringLiteral("a.jpg"), *stamp}};
+        HashedAhead ahead(folder.path());
+        ahead.adopt(QStringLiteral("a.jpg"), *stamp);
         ASSERT_TRUE(
-            WriteChecksums(folder.path(), {QStringLiteral("a.jpg")}, {}, nullptr, &known).written);
+            WriteChecksums(folder.path(), {QStringLiteral("a.jpg")}, {}, nullptr, &ahead).written);
         const QByteArray sums =
             test::ReadAll(folder.path() + u'/' + QLatin1String(kChecksumFileName));
         EXPECT_EQ(sums.startsWith(given), c.wrongDigestKept) << sums.constData();

@@ -8,8 +8,10 @@
 #include "session.h"
 #include "uilog.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdlib>
@@ -125,6 +127,48 @@ TEST(JobBackup, ACutCopyIsLoggedAndRemoved) {
                         .contains(("error: incomplete copy titeminfo.ID = 1, " + cutFile +
                                    " (50 of 101 bytes)")
                                       .toUtf8()));
+    }
+}
+
+// Thumbnails are made beside the later kinds; the end of the backup waits for
+// them, and a cancel stops them between photos. Either way every file left
+// under a final name is whole.
+TEST(JobBackup, ThumbnailsAreWholeAndCompleteAtTheEndOrCutCleanlyByACancel) {
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "PNG"));
+    constexpr int kPhotos = 40;
+    for (const int cancelAt : {0, 5}) {
+        SCOPED_TRACE(cancelAt ? "cancelled" : "complete");
+        QTemporaryDir out;
+        FakePhone phone(kPhotos);
+        phone.setPhotoBytes(png);
+        GetBackupDataThread job(phone, kSecondMs);
+        int photos = 0;
+        phone.onItem = [&](ContentKind at) {
+            if (at == Photos && ++photos == cancelAt) {
+                CancelJob(job);
+            }
+        };
+        const QString folder = RunBackup(job, out.path(), kAll);
+        const QStringList thumbs =
+            QDir(folder + QStringLiteral("/Datajs/thumb")).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& thumb : thumbs) {
+            EXPECT_EQ(QImage(folder + QStringLiteral("/Datajs/thumb/") + thumb).size(),
+                      QSize(128, 85))
+                << qPrintable(thumb);
+        }
+        if (cancelAt > 0) {
+            EXPECT_LE(thumbs.size(), cancelAt);
+            continue;
+        }
+        EXPECT_EQ(thumbs.size(), kPhotos);
+        const VerifyReport report = VerifyFolder(folder);
+        EXPECT_EQ(report.damage(), 0);
+        EXPECT_EQ(report.count(FindingKind::Unlisted), 0);
     }
 }
 
