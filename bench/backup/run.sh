@@ -55,8 +55,9 @@ timed_backup() {
   pid=$!
   watch_peak "$pid" >"$work/$name.peak_kb" &
   watcher=$!
-  # Time stamp each line as it comes.
-  tail -n +1 -f --pid="$pid" "$work/$name.out" | while IFS= read -r line; do
+  # Time stamp each line as it comes. tail looks for the end of the backup
+  # every -s seconds (1 s by default, which the wall time would include).
+  tail -s 0.02 -n +1 -f --pid="$pid" "$work/$name.out" | while IFS= read -r line; do
     printf '%s %s\n' "$(now)" "$line"
   done >"$work/$name.timed"
   status=0
